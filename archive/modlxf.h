@@ -1,0 +1,31 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+namespace rostrel {
+
+class Prompter;
+
+// Packs a file ("ZIPFILE") or a directory's contents ("ZIPFOLDER") into a new ZIP archive, or
+// unpacks an archive into an existing directory ("UNZIP"); the action's letter case does not
+// matter. The archive path (destination when packing, source when unpacking) gets ".ZIP"
+// appended unless it already ends in ".zip" in any letter case. Returns true on success, after
+// a pause; on failure shows the description with the warning icon under the title "error".
+// An action that matches none of the three does nothing and returns true after the pause.
+bool ShellZip(Prompter& prompter, const std::string& action, const std::string& source,
+              const std::string& destination);
+
+// Writes the 22-byte empty ZIP archive to `path`, replacing what was there. On failure shows the
+// description with the warning icon under the title "Error" and returns false.
+bool CreateEmptyZip(Prompter& prompter, const std::string& path);
+
+// The pause ShellZip takes after every successful call. The program never changes it; tests and
+// benchmarks shorten it.
+void SetShellZipPause(std::chrono::milliseconds pause);
+std::chrono::milliseconds ShellZipPause();
+
+// Unpacked members larger than this are refused.
+inline constexpr unsigned long long kMaxMemberSize = 1ull << 30;
+
+}  // namespace rostrel

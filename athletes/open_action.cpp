@@ -1,0 +1,1 @@
+#include "athletes/open_action.h"

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/prompter.h"
+
+namespace rostrel {
+
+inline constexpr const char* kNoAthletesMessage = "We wskazanym pliku LXF nie ma bazy zawodników";
+
+// What a click on "Otwórz plik LXF (baza zawodników)" ends in; the window applies it.
+struct OpenOutcome {
+  enum Kind {
+    NoPath,          // the dialog yielded no path: clear both lists, disable >> and paste
+    Ended,           // the pre-check, the unpacking or a file operation ended it
+    VersionFailure,  // the document names the wrong LENEX version
+    NoAthletes,      // read, but without athletes; the message has been shown
+    AthletesFound,   // displayLines go into lstIN, and >> is enabled
+  };
+  Kind kind = Ended;
+  std::string dbFile;  // the window's new DbFile (empty for NoPath)
+  bool clubsChanged = false;  // when true, clubsText and clubsEncoding replace the window's
+  std::string clubsText;
+  std::string clubsEncoding;
+  std::vector<std::string> displayLines;
+};
+
+// The open action: asks for the database with `comIN`, unpacks it beside itself, reads its
+// clubs section and parses its athletes.
+OpenOutcome OpenDatabase(Prompter& prompter, FileDialogSettings& comIN);
+
+}  // namespace rostrel

@@ -1,0 +1,1 @@
+#include "athletes/parse_athletes.h"

@@ -1,0 +1,1 @@
+#include "athletes/read_clubs.h"

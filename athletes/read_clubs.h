@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rostrel {
+
+class Prompter;
+
+// Shown, followed by the instructions address and a blank, when line 2 of a document names
+// neither LENEX 2.0 nor 3.0.
+inline constexpr const char* kWrongVersionMessage =
+    "Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj do instrukcji ";
+
+std::string WrongVersionText();  // kWrongVersionMessage + kInstructionsUrl + " "
+
+struct ClubsReading {
+  enum Kind {
+    Read,            // clubsText and athleteLines hold what the document's clubs section kept
+    VersionFailure,  // the user has been told; clubsText holds what was kept before line 2
+    Failed,          // the document could not be read; the user has been told
+  };
+  Kind kind = Failed;
+  std::string clubsText;                  // kept lines as read, each followed by CR LF
+  std::string encoding;                   // the database document's encoding (DeclaredEncoding)
+  std::vector<std::string> athleteLines;  // kept lines that start an athlete, as read
+};
+
+// Reads the database's unpacked LEF document and keeps its clubs section. The document's file
+// is deleted on every way out.
+ClubsReading ReadClubs(Prompter& prompter, const std::string& documentPath);
+
+// The same reading over bytes already in memory; shows the version message on a version failure
+// and touches no file.
+ClubsReading ReadClubsText(Prompter& prompter, std::string_view document);
+
+}  // namespace rostrel

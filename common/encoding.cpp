@@ -1,0 +1,259 @@
+#include "common/encoding.h"
+
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+
+#include "common/text.h"
+
+#ifndef _WIN32
+#include <iconv.h>
+#endif
+
+namespace rostrel {
+namespace {
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+struct Alias {
+  const char* alias;
+  const char* canonical;
+};
+
+constexpr Alias kAliases[] = {
+    {"utf-8", "UTF-8"},           {"utf8", "UTF-8"},
+    {"windows-1250", "Windows-1250"}, {"windows1250", "Windows-1250"},
+    {"cp1250", "Windows-1250"},   {"cp-1250", "Windows-1250"},
+    {"x-cp1250", "Windows-1250"}, {"win-1250", "Windows-1250"},
+    {"iso-8859-2", "ISO-8859-2"}, {"iso8859-2", "ISO-8859-2"},
+    {"iso_8859-2", "ISO-8859-2"}, {"latin2", "ISO-8859-2"},
+    {"l2", "ISO-8859-2"},         {"windows-1252", "Windows-1252"},
+    {"windows1252", "Windows-1252"}, {"cp1252", "Windows-1252"},
+    {"iso-8859-1", "ISO-8859-1"}, {"iso8859-1", "ISO-8859-1"},
+    {"iso_8859-1", "ISO-8859-1"}, {"latin1", "ISO-8859-1"},
+    {"l1", "ISO-8859-1"},         {"us-ascii", "US-ASCII"},
+    {"ascii", "US-ASCII"},
+};
+
+std::string Canonical(std::string_view name) {
+  const std::string lower = Lower(name);
+  for (const Alias& a : kAliases)
+    if (lower == a.alias) return a.canonical;
+  return std::string(name);
+}
+
+}  // namespace
+
+void AppendUtf8CodePoint(uint32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+namespace {
+
+constexpr const char* kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
+// The character that starts at `at` in UTF-8 text, for messages ("ą" or "U+0105").
+std::string CharacterAt(std::string_view utf8, size_t at) {
+  if (at >= utf8.size()) return "?";
+  const auto lead = static_cast<unsigned char>(utf8[at]);
+  size_t len = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  return std::string(utf8.substr(at, len));
+}
+
+#ifndef _WIN32
+
+// One iconv conversion handle, closed when it goes.
+class Iconv {
+ public:
+  Iconv(const std::string& to, const std::string& from) : cd_(iconv_open(to.c_str(), from.c_str())) {}
+  ~Iconv() {
+    if (ok()) iconv_close(cd_);
+  }
+  Iconv(const Iconv&) = delete;
+  Iconv& operator=(const Iconv&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // Converts the whole input, appending to out. Returns 0, or the errno that stopped it with
+  // `stoppedAt` set to the input offset where it stopped.
+  int Convert(std::string_view in, std::string& out, size_t& stoppedAt) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    char buffer[16384];
+    while (true) {
+      char* dst = buffer;
+      size_t dstLeft = sizeof buffer;
+      const size_t r = srcLeft ? iconv(cd_, &src, &srcLeft, &dst, &dstLeft)
+                               : iconv(cd_, nullptr, nullptr, &dst, &dstLeft);
+      const int error = r == static_cast<size_t>(-1) ? errno : 0;
+      out.append(buffer, static_cast<size_t>(dst - buffer));
+      if (error == E2BIG) continue;
+      stoppedAt = in.size() - srcLeft;
+      if (error) return error;
+      if (srcLeft == 0) return 0;
+    }
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+#endif
+
+}  // namespace
+
+std::string DeclaredEncoding(std::string_view firstLine) {
+  if (firstLine.substr(0, kUtf8Bom.size()) == kUtf8Bom) return kUtf8;
+  size_t at = 0;
+  while ((at = firstLine.find("encoding", at)) != std::string_view::npos) {
+    size_t p = at + 8;
+    at = p;
+    while (p < firstLine.size() && firstLine[p] == ' ') ++p;
+    if (p >= firstLine.size() || firstLine[p] != '=') continue;
+    ++p;
+    while (p < firstLine.size() && firstLine[p] == ' ') ++p;
+    if (p >= firstLine.size() || (firstLine[p] != '"' && firstLine[p] != '\'')) continue;
+    const char quote = firstLine[p++];
+    const size_t close = firstLine.find(quote, p);
+    if (close == std::string_view::npos || close == p) continue;
+    return Canonical(firstLine.substr(p, close - p));
+  }
+  return kUtf8;
+}
+
+bool SameEncoding(std::string_view a, std::string_view b) {
+  return Lower(Canonical(a)) == Lower(Canonical(b));
+}
+
+#ifndef _WIN32
+
+bool ConvertText(std::string_view in, const std::string& from, const std::string& to,
+                 std::string& out, std::string& error) {
+  out.clear();
+  // Two steps, through UTF-8, so that the message can tell a damaged source from a character
+  // that the target cannot hold, and name that character.
+  std::string utf8;
+  const std::string source = Canonical(from), target = Canonical(to);
+  if (SameEncoding(source, kUtf8)) {
+    utf8.assign(in);
+    Iconv check(kUtf8, kUtf8);
+    std::string ignored;
+    size_t at = 0;
+    if (check.ok() && check.Convert(in, ignored, at) != 0) {
+      error = "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt " + std::to_string(at + 1) + ").";
+      return false;
+    }
+  } else {
+    Iconv decode(kUtf8, source);
+    if (!decode.ok()) {
+      error = "Nieznane kodowanie znaków: " + source + ".";
+      return false;
+    }
+    size_t at = 0;
+    if (decode.Convert(in, utf8, at) != 0) {
+      error = "Tekst nie jest poprawnie zapisany w kodowaniu " + source + " (bajt " +
+              std::to_string(at + 1) + ").";
+      return false;
+    }
+  }
+  if (SameEncoding(target, kUtf8)) {
+    out = std::move(utf8);
+    return true;
+  }
+  Iconv encode(target, kUtf8);
+  if (!encode.ok()) {
+    error = "Nieznane kodowanie znaków: " + target + ".";
+    return false;
+  }
+  size_t at = 0;
+  if (encode.Convert(utf8, out, at) != 0) {
+    error = "Znaku „" + CharacterAt(utf8, at) + "” nie da się zapisać w kodowaniu " + target + ".";
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+struct DisplayDecoder::Impl {
+  bool utf8 = false;
+  bool singleByte = false;
+  std::array<std::string, 256> table;  // UTF-8 form of each byte, for single-byte encodings
+  std::unique_ptr<Iconv> stream;       // for multi-byte encodings other than UTF-8
+};
+
+DisplayDecoder::DisplayDecoder(const std::string& from) : impl_(std::make_unique<Impl>()) {
+  const std::string source = Canonical(from);
+  if (SameEncoding(source, kUtf8) || SameEncoding(source, "US-ASCII")) {
+    impl_->utf8 = true;
+    return;
+  }
+  Iconv probe(kUtf8, source);
+  if (!probe.ok()) {  // an encoding nobody knows: show the bytes as UTF-8 would
+    impl_->utf8 = true;
+    return;
+  }
+  // Most encodings met in practice map every byte to at most one character: a table built once
+  // makes decoding a lookup per byte.
+  impl_->singleByte = true;
+  for (int b = 0; b < 256; ++b) {
+    const char byte = static_cast<char>(b);
+    std::string decoded;
+    size_t at = 0;
+    const int error = probe.Convert(std::string_view(&byte, 1), decoded, at);
+    if (error == EINVAL) {  // an incomplete sequence: this encoding has multi-byte characters
+      impl_->singleByte = false;
+      break;
+    }
+    impl_->table[static_cast<size_t>(b)] = error ? std::string(kReplacement) : decoded;
+  }
+  if (!impl_->singleByte) impl_->stream = std::make_unique<Iconv>(kUtf8, source);
+}
+
+DisplayDecoder::~DisplayDecoder() = default;
+
+void DisplayDecoder::AppendUtf8(std::string_view in, std::string& out) {
+  if (impl_->utf8) {
+    out.append(in);
+    return;
+  }
+  if (impl_->singleByte) {
+    for (const char c : in) {
+      const auto b = static_cast<unsigned char>(c);
+      if (b < 0x80)
+        out += c;
+      else
+        out += impl_->table[b];
+    }
+    return;
+  }
+  while (!in.empty()) {
+    size_t at = 0;
+    const int error = impl_->stream->Convert(in, out, at);
+    if (!error) return;
+    out += kReplacement;
+    in.remove_prefix(at + 1);
+  }
+}
+
+#endif
+
+}  // namespace rostrel

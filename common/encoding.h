@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace rostrel {
+
+// Canonical names of the encodings the program meets most; any other declared name is kept as
+// the document spells it and handed to the converter as it stands.
+inline constexpr const char* kUtf8 = "UTF-8";
+inline constexpr const char* kWindows1250 = "Windows-1250";
+
+// The encoding a document's first line declares: "UTF-8" after a UTF-8 byte-order mark, the
+// name in encoding="..." (or '...') otherwise, canonicalised so that letter case and common
+// aliases (utf8, cp1250, latin2, ...) do not matter, and "UTF-8" when the line declares none.
+std::string DeclaredEncoding(std::string_view firstLine);
+
+// True when the two names denote the same encoding (compared after canonicalisation).
+bool SameEncoding(std::string_view a, std::string_view b);
+
+// Converts text between two encodings. Fails, with a Polish description in `error`, when a
+// character cannot be held by the target encoding, when the input is not valid in the source
+// encoding, or when the converter does not know one of the names. `out` is replaced.
+bool ConvertText(std::string_view in, const std::string& from, const std::string& to,
+                 std::string& out, std::string& error);
+
+// Decodes many short strings from one encoding into UTF-8 for display, with the converter
+// opened once. Bytes that cannot be decoded become U+FFFD; decoding never fails.
+// Appends the UTF-8 form of one Unicode code point.
+void AppendUtf8CodePoint(uint32_t codePoint, std::string& out);
+
+class DisplayDecoder {
+ public:
+  explicit DisplayDecoder(const std::string& from);
+  ~DisplayDecoder();
+  DisplayDecoder(const DisplayDecoder&) = delete;
+  DisplayDecoder& operator=(const DisplayDecoder&) = delete;
+  // Appends the UTF-8 form of `in` to `out`.
+  void AppendUtf8(std::string_view in, std::string& out);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace rostrel

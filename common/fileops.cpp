@@ -1,0 +1,183 @@
+#include "common/fileops.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace rostrel::fileops {
+namespace {
+
+int g_failAt = 0;
+int g_failCode = 0;
+int g_calls = 0;
+
+bool Fail(FileError& err, int code) {
+  err.code = code;
+  err.text = std::generic_category().message(code);
+  return false;
+}
+
+bool Fail(FileError& err, const std::error_code& ec) {
+  err.code = ec.value();
+  err.text = ec.message();
+  return false;
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+#ifdef _WIN32
+  std::wstring wmode(mode, mode + std::strlen(mode));
+  return _wfopen(FsPath(path).c_str(), wmode.c_str());
+#else
+  return std::fopen(path.c_str(), mode);
+#endif
+}
+
+bool SyncStream(std::FILE* f) {
+  if (std::fflush(f) != 0) return false;
+#ifdef _WIN32
+  return _commit(_fileno(f)) == 0;
+#else
+  return fsync(fileno(f)) == 0;
+#endif
+}
+
+}  // namespace
+
+std::filesystem::path FsPath(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8(const std::filesystem::path& path) {
+  const std::u8string s = path.u8string();
+  return std::string(s.begin(), s.end());
+}
+
+bool Fallible(const char* what, FileError& err) {
+  ++g_calls;
+  if (g_failAt > 0 && g_calls == g_failAt) {
+    Fail(err, g_failCode);
+    err.text = std::string(what) + ": " + err.text;
+    return false;
+  }
+  return true;
+}
+
+void FailAtCall(int k, int code) {
+  g_failAt = k;
+  g_failCode = code;
+  g_calls = 0;
+}
+
+int CallCount() { return g_calls; }
+
+void ResetFaults() { FailAtCall(0, 0); }
+
+bool ReadFile(const std::string& path, std::string& bytes, FileError& err) {
+  if (!Fallible("read", err)) return false;
+  std::FILE* f = OpenFile(path, "rb");
+  if (!f) return Fail(err, errno);
+  bytes.clear();
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(FsPath(path), ec);
+  if (!ec) bytes.reserve(static_cast<size_t>(size));
+  char buffer[1 << 16];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+  const bool bad = std::ferror(f) != 0;
+  const int code = errno;
+  std::fclose(f);
+  if (bad) return Fail(err, code ? code : EIO);
+  return true;
+}
+
+bool WriteFile(const std::string& path, std::string_view bytes, FileError& err) {
+  if (!Fallible("write", err)) return false;
+  std::FILE* f = OpenFile(path, "wb");
+  if (!f) return Fail(err, errno);
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  ok = ok && SyncStream(f);
+  const int code = errno;
+  ok = (std::fclose(f) == 0) && ok;
+  if (!ok) return Fail(err, code ? code : EIO);
+  return true;
+}
+
+bool CopyFile(const std::string& from, const std::string& to, FileError& err) {
+  if (!Fallible("copy", err)) return false;
+  std::error_code ec;
+  std::filesystem::copy_file(FsPath(from), FsPath(to),
+                             std::filesystem::copy_options::overwrite_existing, ec);
+  if (ec) return Fail(err, ec);
+  return true;
+}
+
+bool RemoveFile(const std::string& path, FileError& err) {
+  if (!Fallible("remove", err)) return false;
+  std::error_code ec;
+  const auto p = FsPath(path);
+  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(p, ec)) &&
+      !std::filesystem::is_symlink(std::filesystem::symlink_status(p, ec))) {
+    return Fail(err, std::filesystem::exists(p, ec) ? EISDIR : ENOENT);
+  }
+  if (!std::filesystem::remove(p, ec) || ec) return Fail(err, ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory));
+  return true;
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to, FileError& err) {
+  if (!Fallible("rename", err)) return false;
+#ifdef _WIN32
+  if (!MoveFileExW(FsPath(from).c_str(), FsPath(to).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return Fail(err, std::error_code(static_cast<int>(GetLastError()), std::system_category()));
+  }
+#else
+  if (std::rename(from.c_str(), to.c_str()) != 0) return Fail(err, errno);
+  // Make the rename itself durable: flush the directory that holds both names.
+  const std::string dir = Utf8(FsPath(to).parent_path());
+  const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+#endif
+  return true;
+}
+
+bool SyncFile(const std::string& path, FileError& err) {
+  if (!Fallible("sync", err)) return false;
+  std::FILE* f = OpenFile(path, "rb+");
+  if (!f) return Fail(err, errno);
+  const bool ok = SyncStream(f);
+  const int code = errno;
+  std::fclose(f);
+  if (!ok) return Fail(err, code ? code : EIO);
+  return true;
+}
+
+bool IsRegularFile(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(FsPath(path), ec);
+}
+
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(FsPath(path), ec);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  std::error_code ec;
+  const bool same = std::filesystem::equivalent(FsPath(a), FsPath(b), ec);
+  return !ec && same;
+}
+
+}  // namespace rostrel::fileops

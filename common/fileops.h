@@ -1,0 +1,48 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace rostrel {
+
+// What a failed file operation reports: the operating system's error number and its text.
+struct FileError {
+  int code = 0;
+  std::string text;
+};
+
+// The program's file operations, on UTF-8 path strings. Every operation that changes or reads a
+// file passes through Fallible(), so that tests can make the k-th such operation fail.
+namespace fileops {
+
+std::filesystem::path FsPath(const std::string& utf8);
+std::string Utf8(const std::filesystem::path& path);
+
+bool ReadFile(const std::string& path, std::string& bytes, FileError& err);
+// Creates or truncates the file, writes the bytes and flushes them to the disk.
+bool WriteFile(const std::string& path, std::string_view bytes, FileError& err);
+// Copies a file, replacing the destination.
+bool CopyFile(const std::string& from, const std::string& to, FileError& err);
+bool RemoveFile(const std::string& path, FileError& err);
+// Moves `from` over `to` in one atomic step, replacing `to`: `to` is at every moment either
+// the old file or the new one. Both must lie on the same file system.
+bool ReplaceFile(const std::string& from, const std::string& to, FileError& err);
+// Flushes a file that someone else wrote to the disk, so that a rename after it is durable.
+bool SyncFile(const std::string& path, FileError& err);
+
+bool IsRegularFile(const std::string& path);
+bool Exists(const std::string& path);
+// True when both paths name the same existing file on disk (links, letter case, "./" ...).
+bool SameFile(const std::string& a, const std::string& b);
+
+// Fault injection for tests. Each call of a fallible operation counts; when the count reaches
+// the chosen number, that call fails with `code` instead of touching the disk.
+// `what` names the operation for the failure's text.
+bool Fallible(const char* what, FileError& err);
+void FailAtCall(int k, int code);  // k counts from 1; k <= 0 turns injection off
+int CallCount();                   // fallible calls since the last FailAtCall/ResetFaults
+void ResetFaults();
+
+}  // namespace fileops
+}  // namespace rostrel

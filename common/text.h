@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstring>
+#include <string_view>
+
+namespace rostrel {
+
+// Calls fn(line) for each line of a document, in order, until fn returns false. A line ends at
+// LF; a CR just before the LF belongs to the terminator, so CR LF and a lone LF both end a line
+// (a lone CR does not). The last line counts even without a terminator, and a terminator at the
+// very end of the text starts no further, empty line. Returns false if fn stopped the walk.
+template <class Fn>
+bool ForEachLine(std::string_view text, Fn&& fn) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    const char* stop = lf ? lf : end;
+    const char* lineEnd = (lf && stop > p && stop[-1] == '\r') ? stop - 1 : stop;
+    if (!fn(std::string_view(p, static_cast<size_t>(lineEnd - p)))) return false;
+    p = lf ? lf + 1 : end;
+  }
+  return true;
+}
+
+// Removes space characters (code 32 only; tabs stay) from both ends.
+inline std::string_view TrimSpaces(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && s[b] == ' ') ++b;
+  while (e > b && s[e - 1] == ' ') --e;
+  return s.substr(b, e - b);
+}
+
+inline constexpr std::string_view kCrLf = "\r\n";
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+}  // namespace rostrel

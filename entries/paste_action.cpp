@@ -1,0 +1,1 @@
+#include "entries/paste_action.h"

@@ -1,0 +1,1 @@
+#include "entries/rewrite_entries.h"

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rostrel {
+
+class Prompter;
+
+struct Rewrite {
+  enum Kind {
+    Rewritten,       // text holds the new document; the document file is left as it was
+    VersionFailure,  // the user has been told; the document file has been deleted
+    Refused,         // the document cannot be rewritten safely; the user has been told
+    Failed,          // the document could not be read; the user has been told
+  };
+  Kind kind = Failed;
+  std::string text;
+};
+
+// Builds the new entries document: the XML declaration for the entries document's encoding, its
+// lines up to its first "</SESSIONS>", the database's clubs section (converted into the entries
+// document's encoding when the two differ), and its lines from the next "</MEET>" on.
+Rewrite RewriteEntries(Prompter& prompter, const std::string& documentPath,
+                       const std::string& clubsText, const std::string& clubsEncoding);
+
+// The same over a document already in memory; touches no file.
+Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
+                           const std::string& clubsText, const std::string& clubsEncoding);
+
+}  // namespace rostrel

@@ -124,11 +124,11 @@ bool RemoveFile(const std::string& path, FileError& err) {
   if (!Fallible("remove", err)) return false;
   std::error_code ec;
   const auto p = FsPath(path);
-  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(p, ec)) &&
-      !std::filesystem::is_symlink(std::filesystem::symlink_status(p, ec))) {
-    return Fail(err, std::filesystem::exists(p, ec) ? EISDIR : ENOENT);
-  }
-  if (!std::filesystem::remove(p, ec) || ec) return Fail(err, ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory));
+  const auto status = std::filesystem::symlink_status(p, ec);
+  if (ec) return Fail(err, ec);
+  // Only files are ours to remove: a folder standing under a file's name is left alone.
+  if (std::filesystem::is_directory(status)) return Fail(err, EISDIR);
+  if (!std::filesystem::remove(p, ec)) return Fail(err, ec ? ec.value() : ENOENT);
   return true;
 }
 

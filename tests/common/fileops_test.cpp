@@ -1,0 +1,88 @@
+#include "common/fileops.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "support/temp_dir.h"
+
+namespace rostrel {
+namespace {
+
+using testing::TempDir;
+
+std::string Read(const std::string& path) {
+  std::string bytes;
+  FileError err;
+  EXPECT_TRUE(fileops::ReadFile(path, bytes, err)) << err.text;
+  return bytes;
+}
+
+TEST(FileOps, WriteReadCopyAndRemoveUnderPolishNames) {
+  TempDir dir;
+  const std::string folder = dir.path() + "Zawody Łódź 2026/";
+  std::filesystem::create_directories(fileops::FsPath(folder));
+  const std::string a = folder + "żółw.lef", b = folder + "kopia żółwia.lef";
+  FileError err;
+  const std::string bytes("x\0y\r\n\xB9", 6);
+  ASSERT_TRUE(fileops::WriteFile(a, bytes, err)) << err.text;
+  EXPECT_EQ(Read(a), bytes);
+  ASSERT_TRUE(fileops::WriteFile(b, "old", err));
+  ASSERT_TRUE(fileops::CopyFile(a, b, err)) << err.text;  // replaces the destination
+  EXPECT_EQ(Read(b), bytes);
+  EXPECT_TRUE(fileops::RemoveFile(b, err));
+  EXPECT_FALSE(fileops::Exists(b));
+  EXPECT_FALSE(fileops::RemoveFile(b, err));
+  EXPECT_EQ(err.code, ENOENT);
+  EXPECT_FALSE(err.text.empty());
+}
+
+TEST(FileOps, RemoveLeavesFoldersAlone) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.fs() / "x.ZIP");
+  FileError err;
+  EXPECT_FALSE(fileops::RemoveFile(dir.file("x.ZIP"), err));
+  EXPECT_EQ(err.code, EISDIR);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.fs() / "x.ZIP"));
+}
+
+TEST(FileOps, ReplaceMovesTheNewFileOverTheOld) {
+  TempDir dir;
+  FileError err;
+  ASSERT_TRUE(fileops::WriteFile(dir.file("new"), "new", err));
+  ASSERT_TRUE(fileops::WriteFile(dir.file("old"), "old", err));
+  ASSERT_TRUE(fileops::ReplaceFile(dir.file("new"), dir.file("old"), err)) << err.text;
+  EXPECT_EQ(Read(dir.file("old")), "new");
+  EXPECT_FALSE(fileops::Exists(dir.file("new")));
+}
+
+TEST(FileOps, SameFileSeesThroughSpellingsButNotAcrossFiles) {
+  TempDir dir;
+  FileError err;
+  ASSERT_TRUE(fileops::WriteFile(dir.file("baza.lxf"), "a", err));
+  ASSERT_TRUE(fileops::WriteFile(dir.file("inna.lxf"), "a", err));
+  std::filesystem::create_symlink(dir.fs() / "baza.lxf", dir.fs() / "link.lxf");
+  EXPECT_TRUE(fileops::SameFile(dir.file("baza.lxf"), dir.path() + "./baza.lxf"));
+  EXPECT_TRUE(fileops::SameFile(dir.file("baza.lxf"), dir.file("link.lxf")));
+  EXPECT_FALSE(fileops::SameFile(dir.file("baza.lxf"), dir.file("inna.lxf")));
+  EXPECT_FALSE(fileops::SameFile(dir.file("baza.lxf"), dir.file("brak.lxf")));
+  EXPECT_FALSE(fileops::SameFile("", dir.file("baza.lxf")));
+}
+
+TEST(FileOps, InjectedFaultHitsExactlyTheChosenCall) {
+  TempDir dir;
+  FileError err;
+  fileops::FailAtCall(2, ENOSPC);
+  EXPECT_TRUE(fileops::WriteFile(dir.file("1"), "a", err));
+  EXPECT_FALSE(fileops::WriteFile(dir.file("2"), "b", err));
+  EXPECT_EQ(err.code, ENOSPC);
+  EXPECT_FALSE(fileops::Exists(dir.file("2")));  // the failed call touched nothing
+  EXPECT_TRUE(fileops::WriteFile(dir.file("3"), "c", err));
+  EXPECT_EQ(fileops::CallCount(), 3);
+  fileops::ResetFaults();
+  EXPECT_EQ(fileops::CallCount(), 0);
+}
+
+}  // namespace
+}  // namespace rostrel

@@ -26,11 +26,11 @@ bool SameEncoding(std::string_view a, std::string_view b);
 bool ConvertText(std::string_view in, const std::string& from, const std::string& to,
                  std::string& out, std::string& error);
 
-// Decodes many short strings from one encoding into UTF-8 for display, with the converter
-// opened once. Bytes that cannot be decoded become U+FFFD; decoding never fails.
 // Appends the UTF-8 form of one Unicode code point.
 void AppendUtf8CodePoint(uint32_t codePoint, std::string& out);
 
+// Decodes many short strings from one encoding into UTF-8 for display, with the converter
+// opened once. Bytes that cannot be decoded become U+FFFD; decoding never fails.
 class DisplayDecoder {
  public:
   explicit DisplayDecoder(const std::string& from);

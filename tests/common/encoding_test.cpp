@@ -1,0 +1,235 @@
+#include "common/encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace rostrel {
+namespace {
+
+std::string Utf8Of(uint32_t codePoint) {
+  std::string out;
+  AppendUtf8CodePoint(codePoint, out);
+  return out;
+}
+
+struct DeclarationCase {
+  std::string firstLine;
+  std::string expected;
+};
+
+class DeclaredEncodingTest : public ::testing::TestWithParam<DeclarationCase> {};
+
+TEST_P(DeclaredEncodingTest, NamesTheEncoding) {
+  EXPECT_EQ(DeclaredEncoding(GetParam().firstLine), GetParam().expected) << GetParam().firstLine;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, DeclaredEncodingTest,
+    ::testing::Values(
+        DeclarationCase{R"(<?xml version="1.0" encoding="windows-1250"?>)", "Windows-1250"},
+        DeclarationCase{R"(<?xml version="1.0" encoding="WINDOWS-1250"?>)", "Windows-1250"},
+        DeclarationCase{R"(<?xml version="1.0" encoding='cp1250'?>)", "Windows-1250"},
+        DeclarationCase{R"(<?xml version="1.0" encoding = "UTF-8" ?>)", "UTF-8"},
+        DeclarationCase{R"(<?xml version="1.0" encoding="utf8"?>)", "UTF-8"},
+        DeclarationCase{R"(<?xml version="1.0" encoding="Latin2"?>)", "ISO-8859-2"},
+        DeclarationCase{R"(<?xml version="1.0" encoding="iso-8859-1"?>)", "ISO-8859-1"},
+        DeclarationCase{R"(<?xml version="1.0" encoding="CP1252"?>)", "Windows-1252"},
+        // A name the program does not know is handed on as the document spells it.
+        DeclarationCase{R"(<?xml version="1.0" encoding="KOI8-R"?>)", "KOI8-R"},
+        // None declared, an empty name, or a broken one: UTF-8, as XML itself assumes.
+        DeclarationCase{R"(<?xml version="1.0"?>)", "UTF-8"},
+        DeclarationCase{"", "UTF-8"},
+        DeclarationCase{R"(<?xml version="1.0" encoding=""?>)", "UTF-8"},
+        DeclarationCase{R"(<?xml version="1.0" encoding="windows-1250?>)", "UTF-8"},
+        DeclarationCase{R"(<?xml version="1.0" encoding=windows-1250?>)", "UTF-8"},
+        // The byte-order mark wins over what the declaration says.
+        DeclarationCase{"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"windows-1250\"?>", "UTF-8"},
+        DeclarationCase{"\xEF\xBB\xBF<?xml version=\"1.0\"?>", "UTF-8"}));
+
+TEST(SameEncoding, ComparesCanonicalNames) {
+  EXPECT_TRUE(SameEncoding("utf8", "UTF-8"));
+  EXPECT_TRUE(SameEncoding("cp1250", "Windows-1250"));
+  EXPECT_TRUE(SameEncoding("WINDOWS-1250", "windows-1250"));
+  EXPECT_TRUE(SameEncoding("latin2", "ISO-8859-2"));
+  EXPECT_TRUE(SameEncoding("koi8-r", "KOI8-R"));
+  EXPECT_FALSE(SameEncoding("Windows-1250", "ISO-8859-2"));
+  EXPECT_FALSE(SameEncoding("Windows-1250", "Windows-1252"));
+  EXPECT_FALSE(SameEncoding("UTF-8", "ISO-8859-1"));
+}
+
+// Windows-1250 from 0x80 to 0xFF, written out from the code page's published table; 0 marks
+// the five bytes the code page leaves undefined.
+constexpr std::array<uint32_t, 128> kWindows1250High = {
+    0x20AC, 0,      0x201A, 0,      0x201E, 0x2026, 0x2020, 0x2021,  // 80
+    0,      0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,  // 88
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
+    0,      0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,  // 98
+    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,  // A0
+    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,  // A8
+    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,  // B0
+    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C,  // B8
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,  // C0
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,  // C8
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,  // D0
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,  // D8
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,  // E0
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,  // E8
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,  // F0
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,  // F8
+};
+
+uint32_t Windows1250CodePoint(int byte) { return byte < 0x80 ? byte : kWindows1250High[byte - 0x80]; }
+
+TEST(ConvertText, Windows1250EveryByteToUtf8AndBack) {
+  int defined = 0;
+  for (int b = 0; b < 256; ++b) {
+    SCOPED_TRACE(b);
+    const std::string byte(1, static_cast<char>(b));
+    const uint32_t cp = Windows1250CodePoint(b);
+    std::string utf8, error;
+    if (cp == 0 && b != 0) {
+      EXPECT_FALSE(ConvertText(byte, kWindows1250, kUtf8, utf8, error));
+      EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu Windows-1250 (bajt 1).");
+      continue;
+    }
+    ++defined;
+    ASSERT_TRUE(ConvertText(byte, kWindows1250, kUtf8, utf8, error)) << error;
+    EXPECT_EQ(utf8, Utf8Of(cp));
+    std::string back;
+    ASSERT_TRUE(ConvertText(utf8, kUtf8, kWindows1250, back, error)) << error;
+    EXPECT_EQ(back, byte);
+  }
+  EXPECT_EQ(defined, 251);
+}
+
+TEST(ConvertText, Windows1250WholeTextRoundTrips) {
+  std::string bytes, expected;
+  for (int b = 0; b < 256; ++b) {
+    const uint32_t cp = Windows1250CodePoint(b);
+    if (cp == 0 && b != 0) continue;
+    bytes += static_cast<char>(b);
+    expected += Utf8Of(cp);
+  }
+  std::string utf8, back, error;
+  ASSERT_TRUE(ConvertText(bytes, "cp1250", "utf8", utf8, error)) << error;
+  EXPECT_EQ(utf8, expected);
+  ASSERT_TRUE(ConvertText(utf8, kUtf8, kWindows1250, back, error)) << error;
+  EXPECT_EQ(back, bytes);
+}
+
+TEST(ConvertText, KnownPolishLetters) {
+  struct Case {
+    char byte;
+    const char* utf8;
+  };
+  for (const Case c : {Case{'\xB9', "ą"}, Case{'\x9C', "ś"}, Case{'\xA3', "Ł"}, Case{'\x9F', "ź"},
+                       Case{'\xAF', "Ż"}, Case{'\xEA', "ę"}, Case{'\xF3', "ó"}, Case{'\x8C', "Ś"}}) {
+    std::string out, error;
+    ASSERT_TRUE(ConvertText(std::string(1, c.byte), kWindows1250, kUtf8, out, error)) << error;
+    EXPECT_EQ(out, c.utf8);
+  }
+}
+
+TEST(ConvertText, UndefinedByteIsNamedByPosition) {
+  std::string out = "stale", error;
+  EXPECT_FALSE(ConvertText("ab\x98" "c", kWindows1250, kUtf8, out, error));
+  EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu Windows-1250 (bajt 3).");
+  EXPECT_EQ(out, "");
+}
+
+TEST(ConvertText, CharacterTheTargetCannotHoldIsNamed) {
+  std::string out, error;
+  EXPECT_FALSE(ConvertText("Zażółć 日本", kUtf8, kWindows1250, out, error));
+  EXPECT_EQ(error, "Znaku „日” nie da się zapisać w kodowaniu Windows-1250.");
+  EXPECT_EQ(out, "");
+  EXPECT_FALSE(ConvertText("Łódź", kUtf8, "ISO-8859-1", out, error));
+  EXPECT_EQ(error, "Znaku „Ł” nie da się zapisać w kodowaniu ISO-8859-1.");
+}
+
+TEST(ConvertText, BetweenTwoSingleByteEncodings) {
+  // "ąśĄŚ" in Windows-1250 and in ISO-8859-2, which place these letters differently.
+  std::string out, error;
+  ASSERT_TRUE(ConvertText("\xB9\x9C\xA5\x8C", kWindows1250, "ISO-8859-2", out, error)) << error;
+  EXPECT_EQ(out, "\xB1\xB6\xA1\xA6");
+  ASSERT_TRUE(ConvertText("caf\xE9", "Windows-1252", "latin1", out, error)) << error;
+  EXPECT_EQ(out, "caf\xE9");
+  EXPECT_FALSE(ConvertText("caf\xE9 \x80", "Windows-1252", "latin1", out, error));
+  EXPECT_EQ(error, "Znaku „€” nie da się zapisać w kodowaniu ISO-8859-1.");
+}
+
+TEST(ConvertText, InvalidUtf8SourceFails) {
+  std::string out, error;
+  EXPECT_FALSE(ConvertText("a\xFF" "b", kUtf8, kWindows1250, out, error));
+  EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 2).");
+  EXPECT_FALSE(ConvertText("ab\xC5", kUtf8, kUtf8, out, error));  // cut inside a character
+  EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 3).");
+}
+
+TEST(ConvertText, Utf8ToItselfIsUnchanged) {
+  std::string out, error;
+  ASSERT_TRUE(ConvertText("Zażółć gęślą jaźń\r\n", "utf-8", kUtf8, out, error)) << error;
+  EXPECT_EQ(out, "Zażółć gęślą jaźń\r\n");
+  ASSERT_TRUE(ConvertText("", kWindows1250, kUtf8, out, error)) << error;
+  EXPECT_EQ(out, "");
+}
+
+TEST(ConvertText, UnknownEncodingFails) {
+  std::string out, error;
+  EXPECT_FALSE(ConvertText("abc", "NO-SUCH-ENCODING", kUtf8, out, error));
+  EXPECT_EQ(error, "Nieznane kodowanie znaków: NO-SUCH-ENCODING.");
+  EXPECT_FALSE(ConvertText("abc", kUtf8, "NO-SUCH-ENCODING", out, error));
+  EXPECT_EQ(error, "Nieznane kodowanie znaków: NO-SUCH-ENCODING.");
+}
+
+struct DecoderCase {
+  std::string encoding;
+  std::string bytes;
+  std::string expected;
+};
+
+class DisplayDecoderTest : public ::testing::TestWithParam<DecoderCase> {};
+
+TEST_P(DisplayDecoderTest, DecodesToUtf8) {
+  DisplayDecoder decoder(GetParam().encoding);
+  std::string out = "[";
+  decoder.AppendUtf8(GetParam().bytes, out);
+  EXPECT_EQ(out, "[" + GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, DisplayDecoderTest,
+    ::testing::Values(
+        DecoderCase{"Windows-1250", "\xA3\xF3" "d\x9F \xB9\x9C\xEA\xBF", "Łódź ąśęż"},
+        DecoderCase{"cp1250", "Gr\xEA" "bowski", "Grębowski"},
+        DecoderCase{"ISO-8859-2", "\xA3\xF3" "d\xBC \xB1\xB6\xEA\xBF", "Łódź ąśęż"},
+        DecoderCase{"Windows-1252", "caf\xE9 \x80 \x9C", "café € œ"},
+        DecoderCase{"ISO-8859-1", "caf\xE9 \xA4 M\xFCller", "café ¤ Müller"},
+        DecoderCase{"UTF-8", "Łódź", "Łódź"},
+        DecoderCase{"US-ASCII", "Nowak", "Nowak"},
+        // Undefined bytes show as the replacement character; decoding goes on after them.
+        DecoderCase{"Windows-1250", "a\x81" "b\x98", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD"},
+        // A name nobody knows: the bytes are shown as they are.
+        DecoderCase{"NO-SUCH-ENCODING", "abc\xC5\x82", "abcł"},
+        DecoderCase{"Windows-1250", "", ""}));
+
+TEST(DisplayDecoder, OneDecoderServesManyStrings) {
+  DisplayDecoder decoder(kWindows1250);
+  std::string out;
+  decoder.AppendUtf8("\xA3", out);
+  decoder.AppendUtf8("\xB9", out);
+  decoder.AppendUtf8("x", out);
+  EXPECT_EQ(out, "Łąx");
+}
+
+TEST(AppendUtf8CodePoint, EncodesEveryLength) {
+  EXPECT_EQ(Utf8Of(0x41), "A");
+  EXPECT_EQ(Utf8Of(0x105), "ą");
+  EXPECT_EQ(Utf8Of(0x20AC), "€");
+  EXPECT_EQ(Utf8Of(0x1F3CA), "\xF0\x9F\x8F\x8A");
+}
+
+}  // namespace
+}  // namespace rostrel

@@ -1,1 +1,79 @@
 #include "archive/paths.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "common/fileops.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace rostrel {
+namespace {
+
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  return c == '\\' || c == '/';
+#else
+  return c == '/';
+#endif
+}
+
+bool HasLefSuffix(const std::string& name) {
+  static constexpr char kSuffix[] = ".lef";
+  if (name.size() < 4) return false;
+  const std::string tail = name.substr(name.size() - 4);
+  for (int i = 0; i < 4; ++i) {
+    char c = tail[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kSuffix[i]) return false;
+  }
+  return true;
+}
+
+bool IsHidden(const std::filesystem::directory_entry& entry, const std::string& name) {
+#ifdef _WIN32
+  (void)name;
+  const DWORD attributes = GetFileAttributesW(entry.path().c_str());
+  return attributes == INVALID_FILE_ATTRIBUTES ||
+         (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+#else
+  (void)entry;
+  return !name.empty() && name[0] == '.';
+#endif
+}
+
+}  // namespace
+
+std::string getDir(const std::string& path) {
+  for (size_t i = path.size(); i > 0; --i) {
+    if (IsSeparator(path[i - 1])) return path.substr(0, i);
+  }
+  return "";
+}
+
+std::string getLefFile(const std::string& dir) {
+  std::error_code ec;
+  std::filesystem::directory_iterator it(fileops::FsPath(dir), ec);
+  if (ec) return kNoLefFile;
+
+  int count = 0;
+  std::string found;
+  for (const std::filesystem::directory_iterator end; it != end; it.increment(ec)) {
+    if (ec) break;
+    // Only ordinary files count. A symbolic link is not one, even when it points to a file:
+    // the document found here is later rewritten in place, and through a link that would
+    // change a file somewhere else.
+    std::error_code statusError;
+    if (!it->is_regular_file(statusError) || it->is_symlink(statusError)) continue;
+    const std::string name = fileops::Utf8(it->path().filename());
+    if (!HasLefSuffix(name) || IsHidden(*it, name)) continue;
+    if (++count > 1) return kSeveralLefFiles;
+    found = name;
+  }
+  if (count == 0) return kNoLefFile;
+  return dir + found;
+}
+
+}  // namespace rostrel

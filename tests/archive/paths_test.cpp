@@ -1,0 +1,138 @@
+#include "archive/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/temp_dir.h"
+#include "zip_test_util.h"
+
+namespace rostrel {
+namespace {
+
+using testing::Spit;
+using testing::TempDir;
+namespace fs = std::filesystem;
+
+struct DirCase {
+  std::string path;
+  std::string dir;
+};
+
+class GetDirTest : public ::testing::TestWithParam<DirCase> {};
+
+TEST_P(GetDirTest, KeepsEverythingUpToTheLastSeparator) {
+  EXPECT_EQ(getDir(GetParam().path), GetParam().dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, GetDirTest,
+    ::testing::Values(DirCase{"/home/klub/baza.lxf", "/home/klub/"}, DirCase{"/baza.lxf", "/"},
+                      DirCase{"/a/b/c.lxf", "/a/b/"},
+                      DirCase{"//serwer/dane/baza.lxf", "//serwer/dane/"},
+                      DirCase{"/Zawody śląskie/baza 1.lxf", "/Zawody śląskie/"},
+                      DirCase{"/a/b/", "/a/b/"}, DirCase{"baza.lxf", ""}, DirCase{"", ""},
+#ifdef _WIN32
+                      DirCase{"C:\\baza.lxf", "C:\\"}, DirCase{"C:\\a\\b\\c.lxf", "C:\\a\\b\\"},
+                      DirCase{"\\\\serwer\\dane\\baza.lxf", "\\\\serwer\\dane\\"},
+                      DirCase{"C:\\a/b\\c.lxf", "C:\\a/b\\"}, DirCase{"C:/a\\b/c.lxf", "C:/a\\b/"}
+#else
+                      // A backslash is an ordinary character of a POSIX file name.
+                      DirCase{"/dane/C:\\a\\b.lxf", "/dane/"}, DirCase{"C:\\a\\b.lxf", ""}
+#endif
+                      ));
+
+struct LefCase {
+  const char* label;
+  std::vector<std::string> files;  // a name ending in '/' is a directory
+  std::string expected;            // a file name, or the marker
+};
+
+void Populate(const TempDir& dir, const std::vector<std::string>& entries) {
+  for (const std::string& entry : entries) {
+    if (entry.back() == '/') {
+      fs::create_directories(fileops::FsPath(dir.file(entry)));
+    } else {
+      fs::create_directories(fileops::FsPath(dir.file(entry)).parent_path());
+      Spit(dir.file(entry), "x");
+    }
+  }
+}
+
+class GetLefFileTest : public ::testing::TestWithParam<LefCase> {};
+
+TEST_P(GetLefFileTest, FindsTheOneDocument) {
+  TempDir dir;
+  Populate(dir, GetParam().files);
+  const std::string& expected = GetParam().expected;
+  const bool marker = expected == kNoLefFile || expected == kSeveralLefFiles;
+  EXPECT_EQ(getLefFile(dir.path()), marker ? expected : dir.path() + expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Listings, GetLefFileTest,
+    ::testing::Values(
+        LefCase{"Empty", {}, kNoLefFile}, LefCase{"One", {"zawody.lef"}, "zawody.lef"},
+        LefCase{"CaseAsStored", {"Zgloszenie.LEF"}, "Zgloszenie.LEF"},
+        LefCase{"MixedCase", {"a.LeF", "notes.txt"}, "a.LeF"},
+        LefCase{"TwoIgnoringCase", {"doc.lef", "DOC2.LEF"}, kSeveralLefFiles},
+        LefCase{"Three", {"a.lef", "b.lef", "c.lef"}, kSeveralLefFiles},
+        LefCase{"DirectoryOnly", {"x.lef/"}, kNoLefFile},
+        LefCase{"DirectoryBesideFile", {"x.lef/", "y.lef"}, "y.lef"},
+        LefCase{"NotRecursive", {"sub/b.lef", "a.lef"}, "a.lef"},
+        LefCase{"OnlyInSubdirectory", {"sub/b.lef"}, kNoLefFile},
+        LefCase{"NearMisses", {"a.lef.bak", "alef", "a.le", "a.lefx", "a.txt"}, kNoLefFile},
+        LefCase{"PolishName", {"Zgłoszenie ŁÓDŹ.lef"}, "Zgłoszenie ŁÓDŹ.lef"}
+#ifndef _WIN32
+        ,
+        LefCase{"HiddenOnly", {".ukryty.lef"}, kNoLefFile},
+        LefCase{"HiddenBesideOne", {".ukryty.lef", "zawody.lef"}, "zawody.lef"},
+        LefCase{"BareSuffixIsHidden", {".lef"}, kNoLefFile}
+#endif
+        ),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(GetLefFile, ListsAfreshAtEachCall) {
+  TempDir dir;
+  EXPECT_EQ(getLefFile(dir.path()), kNoLefFile);
+  Spit(dir.file("a.lef"), "x");
+  EXPECT_EQ(getLefFile(dir.path()), dir.file("a.lef"));
+  Spit(dir.file("b.LEF"), "x");
+  EXPECT_EQ(getLefFile(dir.path()), kSeveralLefFiles);
+  fs::remove(fileops::FsPath(dir.file("a.lef")));
+  EXPECT_EQ(getLefFile(dir.path()), dir.file("b.LEF"));
+}
+
+TEST(GetLefFile, FolderWithPolishLettersAndBlanks) {
+  TempDir root;
+  const std::string dir = root.path() + "Zawody śląskie 2024 – Łódź/";
+  fs::create_directories(fileops::FsPath(dir));
+  Spit(dir + "zgłoszenie.lef", "x");
+  EXPECT_EQ(getLefFile(dir), dir + "zgłoszenie.lef");
+  EXPECT_EQ(getLefFile(getDir(dir + "baza klubu.lxf")), dir + "zgłoszenie.lef");
+}
+
+TEST(GetLefFile, MissingDirectoryHasNoDocument) {
+  TempDir root;
+  EXPECT_EQ(getLefFile(root.path() + "brak/"), kNoLefFile);
+  Spit(root.file("plik.lef"), "x");
+  EXPECT_EQ(getLefFile(root.file("plik.lef") + "/"), kNoLefFile);
+}
+
+#ifndef _WIN32
+// A link is not an ordinary file: the document found is rewritten in place later, and through
+// a link that would change a file outside the directory.
+TEST(GetLefFile, SymbolicLinksAreNotListed) {
+  TempDir outside;
+  Spit(outside.file("real.lef"), "x");
+  TempDir dir;
+  fs::create_symlink(outside.fs() / "real.lef", dir.fs() / "link.lef");
+  fs::create_directory_symlink(outside.fs(), dir.fs() / "dirlink.lef");
+  EXPECT_EQ(getLefFile(dir.path()), kNoLefFile);
+  Spit(dir.file("own.lef"), "x");
+  EXPECT_EQ(getLefFile(dir.path()), dir.file("own.lef"));
+}
+#endif
+
+}  // namespace
+}  // namespace rostrel

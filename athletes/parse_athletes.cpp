@@ -157,11 +157,10 @@ void AppendResolved(std::string_view in, std::string& out) {
   out.append(in.substr(p));
 }
 
-// Decodes one raw value into UTF-8 and resolves its references. The references are ASCII in
-// every encoding the program handles, so they survive decoding unchanged.
-void DecodeValue(DisplayDecoder& decoder, std::string_view raw, std::string& scratch,
+// Appends one raw value decoded into UTF-8, with its references resolved. The references are
+// ASCII in every encoding the program handles, so they survive decoding unchanged.
+void AppendValue(DisplayDecoder& decoder, std::string_view raw, std::string& scratch,
                  std::string& out) {
-  out.clear();
   if (raw.find('&') == std::string_view::npos) {
     decoder.AppendUtf8(raw, out);
     return;
@@ -175,7 +174,7 @@ AthleteRecord Parse(std::string_view line, DisplayDecoder& decoder, std::string&
   const RawValues raw = ScanAttributes(line);
   AthleteRecord record;
   for (size_t f = 0; f < kFieldCount; ++f)
-    if (raw.found[f]) DecodeValue(decoder, raw.value[f], scratch, record.*kFields[f]);
+    if (raw.found[f]) AppendValue(decoder, raw.value[f], scratch, record.*kFields[f]);
   return record;
 }
 
@@ -193,13 +192,18 @@ std::vector<std::string> ParseAthletes(const std::vector<std::string>& athleteLi
   std::string scratch;
   std::vector<std::string> display;
   display.reserve(athleteLines.size());
+  // Each display line is built in one buffer and then copied at its exact size: 100,000
+  // athletes and more must show without a noticeable wait, and without memory to spare.
+  constexpr size_t kShown[] = {5, 0, 1, 2};  // athleteid, lastname, firstname, birthdate
+  std::string shown;
   for (const std::string& line : athleteLines) {
-    const AthleteRecord r = Parse(line, decoder, scratch);
-    std::string& shown = display.emplace_back();
-    shown.reserve(r.athleteid.size() + r.lastname.size() + r.firstname.size() +
-                  r.birthdate.size() + 3);
-    shown.append(r.athleteid).append(1, ' ').append(r.lastname).append(1, ' ');
-    shown.append(r.firstname).append(1, ' ').append(r.birthdate);
+    const RawValues raw = ScanAttributes(line);
+    shown.clear();
+    for (const size_t f : kShown) {
+      if (f != kShown[0]) shown += ' ';
+      AppendValue(decoder, raw.value[f], scratch, shown);
+    }
+    display.emplace_back(shown);
   }
   return display;
 }

@@ -55,6 +55,10 @@ std::string WrongVersionText() {
 ClubsReading ReadClubsText(Prompter& prompter, std::string_view document) {
   ClubsReading reading;
   reading.kind = ClubsReading::Read;
+  // The kept lines are rarely more than the document itself; reserving that much address space
+  // up front spares a 30 MB database the copies of a growing string. Untouched pages of the
+  // reservation cost no memory.
+  reading.clubsText.reserve(document.size());
   size_t lineCount = 0;
   bool inSection = false;
   ForEachLine(document, [&](std::string_view line) {

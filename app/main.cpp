@@ -1,10 +1,14 @@
 #include <QApplication>
 
-#include "app/placeholder_window.h"
+#include "app/frm_main.h"
+#include "app/qt_prompter.h"
+#include "app/startup.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  rostrel::PlaceholderWindow window;
-  window.show();
+  rostrel::SetUpApplication(app);
+  rostrel::QtPrompter prompter;
+  frmMain window(prompter);
+  rostrel::RunStartUp(window);
   return app.exec();
 }

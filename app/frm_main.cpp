@@ -1,0 +1,165 @@
+#include "app/frm_main.h"
+
+#include <QApplication>
+#include <QListView>
+#include <QPushButton>
+#include <QStringListModel>
+
+#include "app/frm_start.h"
+#include "app/looks.h"
+#include "athletes/open_action.h"
+#include "entries/paste_action.h"
+
+using rostrel::Twips;
+
+namespace {
+
+// Shows the wait cursor for the length of a button's work.
+class WaitCursor {
+ public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QRect& twips, const QFont& font, const QColor& background) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setGeometry(Twips(twips.x()), Twips(twips.y()), Twips(twips.width()),
+                      Twips(twips.height()));
+  button->setFont(font);
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  rostrel::PaintButton(button, background);
+  return button;
+}
+
+}  // namespace
+
+QListView* MakeDisplayList(QWidget* parent, const QString& name, QStringListModel* lines) {
+  auto* list = new QListView(parent);
+  list->setObjectName(name);
+  list->setModel(lines);
+  // Every line has the same height; without this the view measures each of 100,000 lines.
+  list->setUniformItemSizes(true);
+  list->setSelectionMode(QAbstractItemView::NoSelection);
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->setFocusPolicy(Qt::NoFocus);
+  list->setStyleSheet(QStringLiteral("QListView { background-color: rgb(224, 224, 224); }"));
+  list->setEnabled(false);
+  return list;
+}
+
+void SetListLines(QStringListModel* lines, const std::vector<std::string>& utf8Lines) {
+  QStringList texts;
+  texts.reserve(static_cast<qsizetype>(utf8Lines.size()));
+  for (const std::string& line : utf8Lines)
+    texts.append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+  lines->setStringList(texts);
+}
+
+frmMain::frmMain(rostrel::Prompter& prompter, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      prompter_(prompter) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QStringLiteral("..::Kestova::.. Rostrel"));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/rostrel.png")));
+  setFixedSize(Twips(10665), Twips(6630));
+  QPalette grey = palette();
+  grey.setColor(QPalette::Window, QColor(224, 224, 224));
+  setPalette(grey);
+  setAutoFillBackground(true);
+
+  const QColor green(0, 255, 0);
+  CmdOpenIN = MakeButton(this, QStringLiteral("CmdOpenIN"),
+                         QStringLiteral("Otwórz plik LXF (baza zawodników)"),
+                         QRect(240, 120, 4695, 615), rostrel::CourierFont(8.25), green);
+  lstINLines = new QStringListModel(this);
+  lstIN = MakeDisplayList(this, QStringLiteral("lstIN"), lstINLines);
+  lstIN->setGeometry(Twips(240), Twips(840), Twips(4695), Twips(5685));
+  ComGetAll = MakeButton(this, QStringLiteral("ComGetAll"), QStringLiteral(">>"),
+                         QRect(5040, 2760, 615, 855), rostrel::CourierFont(12, true), green);
+  test = MakeButton(this, QStringLiteral("test"), QStringLiteral("?"), QRect(5040, 5880, 615, 615),
+                    rostrel::CourierFont(9.75), QColor(128, 255, 128));
+  CmdSaveOUT = MakeButton(this, QStringLiteral("CmdSaveOUT"),
+                          QStringLiteral("Wklej zawodników do pliku zgłoszenia LXF"),
+                          QRect(5760, 120, 4695, 615), rostrel::CourierFont(8.25),
+                          QColor(255, 128, 128));
+  lstOUTLines = new QStringListModel(this);
+  lstOUT = MakeDisplayList(this, QStringLiteral("lstOUT"), lstOUTLines);
+  lstOUT->setGeometry(Twips(5760), Twips(840), Twips(4695), Twips(5685));
+
+  ComGetAll->setEnabled(false);
+  CmdSaveOUT->setEnabled(false);
+
+  setTabOrder(lstIN, CmdOpenIN);
+  setTabOrder(CmdOpenIN, lstOUT);
+  setTabOrder(lstOUT, ComGetAll);
+  setTabOrder(ComGetAll, CmdSaveOUT);
+  setTabOrder(CmdSaveOUT, test);
+  CmdOpenIN->setFocus();
+
+  connect(CmdOpenIN, &QPushButton::clicked, this, &frmMain::CmdOpenIN_Click);
+  connect(ComGetAll, &QPushButton::clicked, this, &frmMain::ComGetAll_Click);
+  connect(CmdSaveOUT, &QPushButton::clicked, this, &frmMain::CmdSaveOUT_Click);
+  connect(test, &QPushButton::clicked, this, &frmMain::test_Click);
+}
+
+void frmMain::Load() { test_Click(); }
+
+void frmMain::test_Click() {
+  // A fresh start window every time, with no owner, as at start-up.
+  frmStart notice;
+  rostrel::CentreOnScreen(&notice);
+  notice.exec();
+}
+
+void frmMain::CmdOpenIN_Click() {
+  rostrel::OpenOutcome outcome;
+  {
+    WaitCursor wait;
+    outcome = rostrel::OpenDatabase(prompter_, comIN_);
+  }
+  ApplyOpenOutcome(outcome);
+}
+
+void frmMain::ApplyOpenOutcome(rostrel::OpenOutcome& outcome) {
+  using rostrel::OpenOutcome;
+  DbFile_ = outcome.dbFile;
+  if (outcome.clubsChanged) {
+    ClubsText_ = std::move(outcome.clubsText);
+    ClubsEncoding_ = std::move(outcome.clubsEncoding);
+  }
+  switch (outcome.kind) {
+    case OpenOutcome::NoPath:
+      CmdSaveOUT->setEnabled(false);
+      ComGetAll->setEnabled(false);
+      lstINLines->setStringList({});
+      lstOUTLines->setStringList({});
+      break;
+    case OpenOutcome::AthletesFound:
+      SetListLines(lstINLines, outcome.displayLines);
+      ComGetAll->setEnabled(true);
+      break;
+    case OpenOutcome::Ended:
+    case OpenOutcome::VersionFailure:
+    case OpenOutcome::NoAthletes:
+      break;
+  }
+}
+
+void frmMain::ComGetAll_Click() {
+  lstOUTLines->setStringList(lstINLines->stringList());
+  lstOUT->clearSelection();
+  lstOUT->setCurrentIndex(QModelIndex());
+  CmdSaveOUT->setEnabled(true);
+}
+
+void frmMain::CmdSaveOUT_Click() {
+  WaitCursor wait;
+  rostrel::PasteEntries(prompter_, comIN_, DbFile_, ClubsText_, ClubsEncoding_);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "common/prompter.h"
+
+class QListView;
+class QPushButton;
+class QStringListModel;
+
+namespace rostrel {
+struct OpenOutcome;
+}
+
+// The main window: opening the athlete database on the left, the transfer ">>" in the middle,
+// pasting into an entries file on the right. It owns the run's state: the database path, the
+// database's clubs section and the file dialog's settings.
+class frmMain : public QWidget {
+  Q_OBJECT
+ public:
+  explicit frmMain(rostrel::Prompter& prompter, QWidget* parent = nullptr);
+
+  // The load step: shows the start window modally and returns when it has been closed.
+  void Load();
+
+  const std::string& DbFile() const { return DbFile_; }
+  const std::string& ClubsText() const { return ClubsText_; }
+  const std::string& ClubsEncoding() const { return ClubsEncoding_; }
+  const rostrel::FileDialogSettings& comIN() const { return comIN_; }
+
+ private slots:
+  void CmdOpenIN_Click();
+  void ComGetAll_Click();
+  void CmdSaveOUT_Click();
+  void test_Click();
+
+ private:
+  void ApplyOpenOutcome(rostrel::OpenOutcome& outcome);
+
+  rostrel::Prompter& prompter_;
+  std::string DbFile_;
+  std::string ClubsText_;
+  std::string ClubsEncoding_;
+  rostrel::FileDialogSettings comIN_;
+
+  QPushButton* CmdOpenIN;
+  QListView* lstIN;
+  QStringListModel* lstINLines;
+  QPushButton* ComGetAll;
+  QPushButton* test;
+  QPushButton* CmdSaveOUT;
+  QListView* lstOUT;
+  QStringListModel* lstOUTLines;
+};
+
+// A list box as the main window shows it: disabled for good, it only displays its lines.
+QListView* MakeDisplayList(QWidget* parent, const QString& name, QStringListModel* lines);
+
+// Puts display lines into a list, replacing what it held.
+void SetListLines(QStringListModel* lines, const std::vector<std::string>& utf8Lines);

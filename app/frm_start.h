@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDialog>
+
+class QPlainTextEdit;
+class QPushButton;
+
+// The start window: the author's notice, shown before the main window and again by "?".
+// Enter and Escape do not close it; "OK" and the close box do.
+class frmStart : public QDialog {
+  Q_OBJECT
+ public:
+  // The notice as the program carries it: six lines, each ending in a blank and CR LF.
+  static const char* const kNotice;
+
+  explicit frmStart(QWidget* parent = nullptr);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  QPlainTextEdit* Text1;
+  QPushButton* cmdOK;
+};

@@ -1,0 +1,34 @@
+#include "app/looks.h"
+
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+
+namespace rostrel {
+
+QFont CourierFont(qreal pointSize, bool bold) {
+  QFont font(QStringLiteral("Courier New"));
+  font.setStyleHint(QFont::TypeWriter);
+  font.setPointSizeF(pointSize);
+  font.setBold(bold);
+  return font;
+}
+
+void PaintButton(QPushButton* button, const QColor& background) {
+  const QString fill = background.name();
+  button->setStyleSheet(QStringLiteral(
+      "QPushButton { background-color: %1; color: black; border: 1px solid #808080; }"
+      "QPushButton:focus { border: 2px solid black; }"
+      "QPushButton:pressed { border: 2px inset #606060; }"
+      "QPushButton:disabled { background-color: %1; color: #808080; }")
+                            .arg(fill));
+}
+
+void CentreOnScreen(QWidget* window) {
+  QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+}  // namespace rostrel

@@ -1,0 +1,80 @@
+// Saves pictures of both windows for the README: frmStart.png, and frmMain.png with a database
+// opened and its athletes copied to the right.
+//   rostrel_screenshots OUTPUT_DIR [DATABASE.lxf]
+// The database is copied into a temporary folder first, so the sample file is never touched.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/frm_main.h"
+#include "app/frm_start.h"
+#include "app/startup.h"
+#include "common/prompter.h"
+
+namespace {
+
+// Picks the one database when asked and reports any message, which would spoil the picture.
+class PickingPrompter : public rostrel::Prompter {
+ public:
+  explicit PickingPrompter(std::string pick) : pick_(std::move(pick)) {}
+  rostrel::Answer message(const std::string& text, const std::string&, rostrel::Icon,
+                          rostrel::Buttons) override {
+    std::fprintf(stderr, "message: %s\n", text.c_str());
+    return rostrel::Answer::Ok;
+  }
+  void showOpen(rostrel::FileDialogSettings& dialog) override { dialog.fileName = pick_; }
+
+ private:
+  std::string pick_;
+};
+
+bool Save(QWidget& window, const QString& path) {
+  window.show();
+  QApplication::processEvents();
+  const bool saved = window.grab().save(path);
+  std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(path));
+  return saved;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  rostrel::SetUpApplication(app);
+  const QStringList args = QApplication::arguments();
+  if (args.size() < 2) {
+    std::fprintf(stderr, "usage: rostrel_screenshots OUTPUT_DIR [DATABASE.lxf]\n");
+    return 2;
+  }
+  const QDir out(args[1]);
+  bool ok = true;
+
+  frmStart notice;
+  ok &= Save(notice, out.filePath(QStringLiteral("frmStart.png")));
+  notice.hide();
+
+  QTemporaryDir work;
+  std::string database;
+  if (args.size() > 2) {
+    const QString copy = work.filePath(QFileInfo(args[2]).fileName());
+    if (!QFile::copy(args[2], copy)) {
+      std::fprintf(stderr, "cannot copy %s\n", qPrintable(args[2]));
+      return 1;
+    }
+    database = QDir::toNativeSeparators(copy).toStdString();
+  }
+  PickingPrompter prompter(database);
+  frmMain window(prompter);
+  window.show();
+  if (!database.empty()) {
+    window.findChild<QPushButton*>(QStringLiteral("CmdOpenIN"))->click();
+    window.findChild<QPushButton*>(QStringLiteral("ComGetAll"))->click();
+  }
+  ok &= Save(window, out.filePath(QStringLiteral("frmMain.png")));
+  return ok ? 0 : 1;
+}

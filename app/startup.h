@@ -1,0 +1,20 @@
+#pragma once
+
+class QApplication;
+class frmMain;
+
+namespace rostrel {
+
+inline constexpr const char* kAppVersion = "3.01";
+
+// What every run sets up before its first window: the program's name, version and icon, the
+// stand-in font for "Courier New", the Polish locale and Qt's Polish translations for the
+// standard dialogs. Returns false when the translations could not be found (the dialogs then
+// speak English; nothing else changes).
+bool SetUpApplication(QApplication& app);
+
+// The start of a run: the main window's load step (the start window, modally), then the main
+// window itself, centred on the screen.
+void RunStartUp(frmMain& window);
+
+}  // namespace rostrel

@@ -1,0 +1,430 @@
+#include "archive/modlxf.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "support/fake_prompter.h"
+#include "support/temp_dir.h"
+#include "zip_test_util.h"
+
+namespace rostrel {
+namespace {
+
+using testing::FakePrompter;
+using testing::MakeArchive;
+using testing::ReadArchive;
+using testing::Slurp;
+using testing::Spit;
+using testing::TempDir;
+using testing::Tree;
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+using Members = std::map<std::string, std::string>;
+
+const std::string kEmptyArchive("PK\x05\x06\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 22);
+
+// Info-ZIP's own test of an archive: exit status 0 and its "no errors" line.
+void ExpectUnzipAccepts(const std::string& archive) {
+  std::string output;
+  const int status = testing::Run("/usr/bin/unzip -t " + testing::Quoted(archive), output);
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_NE(output.find("No errors detected"), std::string::npos) << output;
+}
+
+void ExpectErrorBox(const FakePrompter& prompter, const std::string& text,
+                    const std::string& title = "error") {
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  EXPECT_EQ(prompter.messages[0].text, text);
+  EXPECT_EQ(prompter.messages[0].title, title);
+  EXPECT_EQ(prompter.messages[0].icon, Icon::Warning);
+  EXPECT_EQ(prompter.messages[0].buttons, Buttons::Ok);
+}
+
+class FaultTest : public ::testing::Test {
+ protected:
+  void TearDown() override { fileops::ResetFaults(); }
+};
+
+TEST(CreateEmptyZip, WritesTheTwentyTwoBytesOverWhateverWasThere) {
+  TempDir dir;
+  FakePrompter prompter;
+  EXPECT_TRUE(CreateEmptyZip(prompter, dir.file("nowe.zip")));
+  EXPECT_EQ(Slurp(dir.file("nowe.zip")), kEmptyArchive);
+
+  Spit(dir.file("stare.zip"), std::string(5000, 'x'));
+  EXPECT_TRUE(CreateEmptyZip(prompter, dir.file("stare.zip")));
+  EXPECT_EQ(Slurp(dir.file("stare.zip")), kEmptyArchive);
+  EXPECT_TRUE(prompter.messages.empty());
+
+  int code = 0;
+  zip_t* za = zip_open(dir.file("nowe.zip").c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+  ASSERT_NE(za, nullptr) << code;
+  EXPECT_EQ(zip_get_num_entries(za, 0), 0);
+  zip_discard(za);
+}
+
+TEST(CreateEmptyZip, UnwritablePlaceShowsTheReasonUnderError) {
+  TempDir dir;
+  FakePrompter prompter;
+  EXPECT_FALSE(CreateEmptyZip(prompter, dir.file("brak/nowe.zip")));
+  ExpectErrorBox(prompter, "No such file or directory", "Error");
+  fs::create_directory(fileops::FsPath(dir.file("katalog.zip")));
+  prompter.messages.clear();
+  EXPECT_FALSE(CreateEmptyZip(prompter, dir.file("katalog.zip")));
+  ExpectErrorBox(prompter, "Is a directory", "Error");
+}
+
+TEST(ShellZip, EmptySourceOrDestinationFailsSilently) {
+  TempDir dir;
+  Spit(dir.file("a.lef"), "x");
+  for (const char* action : {"ZIPFILE", "ZIPFOLDER", "UNZIP", "ZIP"}) {
+    FakePrompter prompter;
+    EXPECT_FALSE(ShellZip(prompter, action, "", dir.file("a.lxf"))) << action;
+    EXPECT_FALSE(ShellZip(prompter, action, dir.file("a.lef"), "")) << action;
+    EXPECT_FALSE(ShellZip(prompter, action, "", "")) << action;
+    EXPECT_TRUE(prompter.messages.empty()) << action;
+  }
+  EXPECT_EQ(Tree(dir.fs()), Strings{"a.lef"});
+}
+
+TEST(ShellZip, UnknownActionDoesNothingAndSucceeds) {
+  TempDir dir;
+  Spit(dir.file("a.lef"), "x");
+  FakePrompter prompter;
+  for (const char* action : {"ZIP", "PACK", "zip file", "UNZIPX"}) {
+    EXPECT_TRUE(ShellZip(prompter, action, dir.file("a.lef"), dir.file("a.lxf"))) << action;
+  }
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_EQ(Tree(dir.fs()), Strings{"a.lef"});
+}
+
+struct PackCase {
+  std::string action;
+  std::string destination;  // file name in the temporary folder
+  std::string archive;      // where the archive must appear
+};
+
+class ZipFileTest : public ::testing::TestWithParam<PackCase> {};
+
+TEST_P(ZipFileTest, PacksTheFileUnderItsOwnNameAtTheTop) {
+  TempDir dir;
+  fs::create_directory(fileops::FsPath(dir.file("źródło")));
+  const std::string document = "<?xml version=\"1.0\"?>\r\n<LENEX>\r\n</LENEX>\r\n";
+  Spit(dir.file("źródło/zawody.lef"), document);
+  FakePrompter prompter;
+  const std::string source = dir.file("źródło/zawody.lef");
+  ASSERT_TRUE(ShellZip(prompter, GetParam().action, source, dir.file(GetParam().destination)));
+  EXPECT_TRUE(prompter.messages.empty());
+
+  const std::string archive = dir.file(GetParam().archive);
+  std::vector<zip_uint16_t> methods;
+  EXPECT_EQ(ReadArchive(archive, &methods), (Members{{"zawody.lef", document}}));
+  EXPECT_EQ(methods, std::vector<zip_uint16_t>{ZIP_CM_DEFLATE});
+  ExpectUnzipAccepts(archive);
+  EXPECT_EQ(Slurp(source), document);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SuffixAndCase, ZipFileTest,
+    ::testing::Values(PackCase{"ZIPFILE", "plik.lxf", "plik.lxf.ZIP"},
+                      PackCase{"zipfile", "plik.lxf", "plik.lxf.ZIP"},
+                      PackCase{"ZipFile", "plik.lxf", "plik.lxf.ZIP"},
+                      PackCase{"ZIPFILE", "plik.zip", "plik.zip"},
+                      PackCase{"ZIPFILE", "PLIK.ZIP", "PLIK.ZIP"},
+                      PackCase{"ZIPFILE", "plik.Zip", "plik.Zip"},
+                      PackCase{"ZIPFILE", "plikzip", "plikzip.ZIP"},
+                      PackCase{"ZIPFILE", "zip", "zip.ZIP"},
+                      PackCase{"ZIPFILE", "Zawody 2024 Łódź.lxf", "Zawody 2024 Łódź.lxf.ZIP"}));
+
+TEST(ShellZip, ZipFileReplacesAnOldArchive) {
+  TempDir dir;
+  Spit(dir.file("nowy.lef"), "nowy");
+  ASSERT_EQ(MakeArchive(dir.file("plik.lxf.ZIP"), {{"stary.lef", "stary"}}), "");
+  FakePrompter prompter;
+  ASSERT_TRUE(ShellZip(prompter, "ZIPFILE", dir.file("nowy.lef"), dir.file("plik.lxf")));
+  EXPECT_EQ(ReadArchive(dir.file("plik.lxf.ZIP")), (Members{{"nowy.lef", "nowy"}}));
+}
+
+TEST(ShellZip, ZipFileWithPolishNameOpensInInfoZip) {
+  TempDir dir;
+  const std::string folder = dir.path() + "Zawody śląskie/";
+  fs::create_directory(fileops::FsPath(folder));
+  Spit(folder + "Zgłoszenie ŻÓŁW.lef", std::string(100000, 'a'));
+  FakePrompter prompter;
+  ASSERT_TRUE(ShellZip(prompter, "ZIPFILE", folder + "Zgłoszenie ŻÓŁW.lef", folder + "z.lxf"));
+  EXPECT_EQ(ReadArchive(folder + "z.lxf.ZIP"),
+            (Members{{"Zgłoszenie ŻÓŁW.lef", std::string(100000, 'a')}}));
+  EXPECT_LT(Slurp(folder + "z.lxf.ZIP").size(), 10000u);  // deflated
+  ExpectUnzipAccepts(folder + "z.lxf.ZIP");
+}
+
+TEST(ShellZip, ZipFolderPacksTheContentsNotTheFolder) {
+  TempDir dir;
+  const std::string folder = dir.path() + "katalog/";
+  fs::create_directories(fileops::FsPath(folder + "sub/głęboko"));
+  fs::create_directories(fileops::FsPath(folder + "pusty"));
+  Spit(folder + "a.lef", "A");
+  Spit(folder + "sub/b.txt", "B");
+  Spit(folder + "sub/głęboko/c.txt", "C");
+  FakePrompter prompter;
+  ASSERT_TRUE(ShellZip(prompter, "ZipFolder", folder, dir.file("paczka.zip")));
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_EQ(ReadArchive(dir.file("paczka.zip")),
+            (Members{{"a.lef", "A"},
+                     {"pusty/", ""},
+                     {"sub/", ""},
+                     {"sub/b.txt", "B"},
+                     {"sub/głęboko/", ""},
+                     {"sub/głęboko/c.txt", "C"}}));
+  ExpectUnzipAccepts(dir.file("paczka.zip"));
+}
+
+// libzip removes an archive that ends up without members; an empty folder still gives one.
+TEST(ShellZip, ZipFolderOfAnEmptyFolderLeavesTheEmptyArchive) {
+  TempDir dir;
+  fs::create_directory(fileops::FsPath(dir.file("pusty")));
+  FakePrompter prompter;
+  ASSERT_TRUE(ShellZip(prompter, "ZIPFOLDER", dir.file("pusty"), dir.file("pusty.lxf")));
+  EXPECT_EQ(Slurp(dir.file("pusty.lxf.ZIP")), kEmptyArchive);
+}
+
+TEST(ShellZip, PackingSomethingMissingShowsTheReason) {
+  TempDir dir;
+  FakePrompter prompter;
+  EXPECT_FALSE(ShellZip(prompter, "ZIPFILE", dir.file("brak.lef"), dir.file("a.lxf")));
+  ExpectErrorBox(prompter, "No such file or directory: " + dir.file("brak.lef"));
+
+  prompter.messages.clear();
+  EXPECT_FALSE(ShellZip(prompter, "ZIPFILE", dir.path(), dir.file("b.lxf")));
+  ExpectErrorBox(prompter, "Is a directory: " + dir.path());
+
+  prompter.messages.clear();
+  EXPECT_FALSE(ShellZip(prompter, "ZIPFOLDER", dir.file("brak"), dir.file("c.lxf")));
+  ExpectErrorBox(prompter, "No such file or directory: " + dir.file("brak"));
+}
+
+TEST(ShellZip, UnwritableArchiveShowsOnlyTheEmptyArchiveMessage) {
+  TempDir dir;
+  Spit(dir.file("a.lef"), "x");
+  for (const char* action : {"ZIPFILE", "ZIPFOLDER"}) {
+    FakePrompter prompter;
+    EXPECT_FALSE(ShellZip(prompter, action, dir.file("a.lef"), dir.file("brak/a.lxf")));
+    ExpectErrorBox(prompter, "No such file or directory", "Error");
+  }
+}
+
+struct PackFault {
+  int call;
+  std::string text;
+  std::string title;
+};
+
+class PackFaultTest : public FaultTest, public ::testing::WithParamInterface<PackFault> {};
+
+// The calls in order: the empty archive, writing the archive, flushing it.
+TEST_P(PackFaultTest, EachFailingStepIsReported) {
+  TempDir dir;
+  Spit(dir.file("a.lef"), "x");
+  FakePrompter prompter;
+  fileops::FailAtCall(GetParam().call, EIO);
+  EXPECT_FALSE(ShellZip(prompter, "ZIPFILE", dir.file("a.lef"), dir.file("a.lxf")));
+  ExpectErrorBox(prompter, GetParam().text, GetParam().title);
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, PackFaultTest,
+                         ::testing::Values(PackFault{1, "write: Input/output error", "Error"},
+                                           PackFault{2, "zip: Input/output error", "error"},
+                                           PackFault{3, "sync: Input/output error", "error"}));
+
+TEST_F(FaultTest, PackingMakesExactlyThreeFallibleCalls) {
+  TempDir dir;
+  Spit(dir.file("a.lef"), "x");
+  FakePrompter prompter;
+  fileops::FailAtCall(0, 0);
+  ASSERT_TRUE(ShellZip(prompter, "ZIPFILE", dir.file("a.lef"), dir.file("a.lxf")));
+  EXPECT_EQ(fileops::CallCount(), 3);
+}
+
+class UnzipCaseTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(UnzipCaseTest, UnpacksEveryMemberReplacingFilesOfTheSameName) {
+  TempDir dir;
+  ASSERT_EQ(MakeArchive(dir.file("baza.lxf.zip"),
+                        {{"zawody.lef", "nowy"}, {"inne/opis.txt", "opis"}, {"puste.txt", ""}}),
+            "");
+  Spit(dir.file("zawody.lef"), "stary, dłuższy tekst");
+  FakePrompter prompter;
+  ASSERT_TRUE(ShellZip(prompter, GetParam(), dir.file("baza.lxf.zip"), dir.path()));
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_EQ(Slurp(dir.file("zawody.lef")), "nowy");
+  EXPECT_EQ(Slurp(dir.file("inne/opis.txt")), "opis");
+  EXPECT_EQ(Tree(dir.fs()),
+            (Strings{"baza.lxf.zip", "inne", "inne/opis.txt", "puste.txt", "zawody.lef"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Actions, UnzipCaseTest, ::testing::Values("UNZIP", "unzip", "Unzip"));
+
+TEST(ShellZip, UnzipAppliesTheSuffixRuleToTheSource) {
+  TempDir dir;
+  ASSERT_EQ(MakeArchive(dir.file("plik.lxf.ZIP"), {{"a.lef", "A"}}), "");
+  FakePrompter prompter;
+  ASSERT_TRUE(ShellZip(prompter, "UNZIP", dir.file("plik.lxf"), dir.path()));
+  EXPECT_EQ(Slurp(dir.file("a.lef")), "A");
+
+  // A source ending in .zip is read as it is, not as .zip.ZIP.
+  ASSERT_EQ(MakeArchive(dir.file("inny.Zip"), {{"b.lef", "B"}}), "");
+  ASSERT_TRUE(ShellZip(prompter, "UNZIP", dir.file("inny.Zip"), dir.path()));
+  EXPECT_EQ(Slurp(dir.file("b.lef")), "B");
+
+  // plik2.lxf itself is an archive, but plik2.lxf.ZIP is what is read.
+  ASSERT_EQ(MakeArchive(dir.file("plik2.lxf"), {{"c.lef", "C"}}), "");
+  EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("plik2.lxf"), dir.path()));
+  EXPECT_FALSE(fs::exists(fileops::FsPath(dir.file("c.lef"))));
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  EXPECT_EQ(prompter.messages[0].title, "error");
+}
+
+TEST(ShellZip, UnzipCreatesDirectoryMembers) {
+  TempDir dir;
+  ASSERT_EQ(MakeArchive(dir.file("a.zip"), {{"x.lef/", "", true}, {"d/e/", "", true}}), "");
+  FakePrompter prompter;
+  ASSERT_TRUE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.path()));
+  EXPECT_TRUE(fs::is_directory(fileops::FsPath(dir.file("x.lef"))));
+  EXPECT_TRUE(fs::is_directory(fileops::FsPath(dir.file("d/e"))));
+}
+
+TEST(ShellZip, UnzipOfTheEmptyArchiveSucceedsWithNothing) {
+  TempDir dir;
+  Spit(dir.file("a.zip"), kEmptyArchive);
+  FakePrompter prompter;
+  EXPECT_TRUE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.path()));
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_EQ(Tree(dir.fs()), Strings{"a.zip"});
+}
+
+TEST(ShellZip, UnzipIntoPolishFolderWithBlanks) {
+  TempDir root;
+  const std::string dir = root.path() + "Zawody śląskie 2024/";
+  fs::create_directory(fileops::FsPath(dir));
+  ASSERT_EQ(MakeArchive(dir + "baza ŁÓDŹ.lxf.zip", {{"Zgłoszenie.lef", "ąę"}}), "");
+  FakePrompter prompter;
+  ASSERT_TRUE(ShellZip(prompter, "UNZIP", dir + "baza ŁÓDŹ.lxf.zip", dir));
+  EXPECT_EQ(Slurp(dir + "Zgłoszenie.lef"), "ąę");
+}
+
+TEST(ShellZip, WhatWePackWeUnpack) {
+  TempDir dir;
+  std::string bytes;
+  for (unsigned i = 0; i < 300000; ++i) bytes += static_cast<char>((i * 7919u) % 251u);
+  Spit(dir.file("duży.lef"), bytes);
+  FakePrompter prompter;
+  ASSERT_TRUE(ShellZip(prompter, "ZIPFILE", dir.file("duży.lef"), dir.file("x.lxf")));
+  fs::create_directory(fileops::FsPath(dir.file("out")));
+  ASSERT_TRUE(ShellZip(prompter, "UNZIP", dir.file("x.lxf.ZIP"), dir.file("out/")));
+  EXPECT_EQ(Slurp(dir.file("out/duży.lef")), bytes);
+}
+
+struct BadArchive {
+  const char* label;
+  std::string bytes;  // the archive's content; see MakeBytes for the special ones
+  std::string text;   // the expected description
+};
+
+// A real archive cut short, and one whose stored data has a changed byte.
+std::string ArchiveBytes(const TempDir& dir) {
+  EXPECT_EQ(MakeArchive(dir.file("good.zip"), {{"zawody.lef", std::string(5000, 'z')}}), "");
+  return Slurp(dir.file("good.zip"));
+}
+
+class BadArchiveTest : public ::testing::TestWithParam<BadArchive> {};
+
+TEST_P(BadArchiveTest, FailsWithLibzipsDescriptionAndWritesNothing) {
+  TempDir dir;
+  std::string bytes = GetParam().bytes;
+  const std::string good = ArchiveBytes(dir);
+  fs::remove(fileops::FsPath(dir.file("good.zip")));
+  if (bytes == "truncated") bytes = good.substr(0, good.size() - 30);
+  if (bytes == "half") bytes = good.substr(0, good.size() / 2);
+  if (bytes == "corrupt") {
+    bytes = good;
+    bytes[100] = 'Y';  // inside the stored data of zawody.lef
+  }
+  Spit(dir.file("a.lxf.zip"), bytes);
+  FakePrompter prompter;
+  EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("a.lxf.zip"), dir.path()));
+  ExpectErrorBox(prompter, GetParam().text);
+  EXPECT_EQ(Tree(dir.fs()), Strings{"a.lxf.zip"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Archives, BadArchiveTest,
+    ::testing::Values(BadArchive{"ZeroBytes", "", "Not a zip archive"},
+                      BadArchive{"Text", "<?xml version=\"1.0\"?>\r\n<LENEX>\r\n",
+                                 "Not a zip archive"},
+                      BadArchive{"Truncated", "truncated", "Not a zip archive"},
+                      BadArchive{"Half", "half", "Not a zip archive"},
+                      BadArchive{"Corrupt", "corrupt", "CRC error: zawody.lef"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(ShellZip, UnzipNeedsAnExistingDirectory) {
+  TempDir dir;
+  ASSERT_EQ(MakeArchive(dir.file("a.zip"), {{"a.lef", "A"}}), "");
+  Spit(dir.file("plik"), "x");
+  FakePrompter prompter;
+  EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.file("brak/")));
+  ExpectErrorBox(prompter, "No such file or directory: " + dir.file("brak/"));
+  prompter.messages.clear();
+  EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.file("plik")));
+  ExpectErrorBox(prompter, "Not a directory: " + dir.file("plik"));
+  prompter.messages.clear();
+  EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("brak.zip"), dir.path()));
+  ExpectErrorBox(prompter, "No such file");
+  EXPECT_EQ(Tree(dir.fs()), (Strings{"a.zip", "plik"}));
+}
+
+// The first fallible call writes the member, the second renames it into place: a failure in
+// either leaves the old file of that name as it was and no stray file behind.
+TEST_F(FaultTest, FailedMemberLeavesTheOldFile) {
+  for (int call : {1, 2}) {
+    TempDir dir;
+    ASSERT_EQ(MakeArchive(dir.file("a.zip"), {{"zawody.lef", "nowy"}}), "");
+    Spit(dir.file("zawody.lef"), "stary");
+    FakePrompter prompter;
+    fileops::FailAtCall(call, ENOSPC);
+    EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.path())) << call;
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_NE(prompter.messages[0].text.find("No space left on device"), std::string::npos)
+        << prompter.messages[0].text;
+    EXPECT_EQ(Slurp(dir.file("zawody.lef")), "stary");
+    EXPECT_EQ(Tree(dir.fs()), (Strings{"a.zip", "zawody.lef"}));
+  }
+}
+
+TEST(ShellZip, PauseIsTakenAfterSuccessOnly) {
+  using Clock = std::chrono::steady_clock;
+  const auto pause = std::chrono::milliseconds(200);
+  TempDir dir;
+  ASSERT_EQ(MakeArchive(dir.file("a.zip"), {{"a.lef", "A"}}), "");
+  FakePrompter prompter;
+  SetShellZipPause(pause);
+  const auto timed = [](auto call) {
+    const auto start = Clock::now();
+    call();
+    return Clock::now() - start;
+  };
+  EXPECT_GE(timed([&] { EXPECT_TRUE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.path())); }),
+            pause);
+  EXPECT_GE(timed([&] { EXPECT_TRUE(ShellZip(prompter, "ZIP", dir.file("a.zip"), dir.path())); }),
+            pause);
+  EXPECT_LT(timed([&] { EXPECT_FALSE(ShellZip(prompter, "UNZIP", "", dir.path())); }), pause);
+  EXPECT_LT(timed([&] {
+              EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("brak.zip"), dir.path()));
+            }),
+            pause);
+  SetShellZipPause(std::chrono::milliseconds(0));
+}
+
+}  // namespace
+}  // namespace rostrel

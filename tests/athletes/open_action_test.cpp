@@ -1,0 +1,328 @@
+#include "athletes/open_action.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "archive/modlxf.h"
+#include "archive/unpack.h"
+#include "athletes/read_clubs.h"
+#include "common/fileops.h"
+#include "support/fake_prompter.h"
+#include "support/temp_dir.h"
+
+namespace rostrel {
+namespace {
+
+using testing::FakePrompter;
+using testing::TempDir;
+using Lines = std::vector<std::string>;
+
+struct Member {
+  std::string name, data;
+};
+
+// Writes a ZIP archive with deflated members, as LXF files are made.
+void MakeLxf(const std::string& path, const std::vector<Member>& members) {
+  int code = 0;
+  zip_t* za = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+  ASSERT_NE(za, nullptr) << code;
+  for (const Member& m : members) {
+    zip_source_t* src = zip_source_buffer(za, m.data.data(), m.data.size(), 0);
+    const zip_int64_t index = zip_file_add(za, m.name.c_str(), src, ZIP_FL_ENC_UTF_8);
+    if (index < 0) zip_source_free(src);
+    ASSERT_GE(index, 0) << zip_strerror(za);
+  }
+  ASSERT_EQ(zip_close(za), 0) << zip_strerror(za);
+}
+
+std::string Doc(const Lines& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::string bytes;
+  FileError err;
+  EXPECT_TRUE(fileops::ReadFile(path, bytes, err)) << err.text;
+  return bytes;
+}
+
+// Database documents in Windows-1250: "Wiśniewska", "Łódź", "Żaneta".
+const std::string kAthletesDoc = Doc({
+    R"(<?xml version="1.0" encoding="windows-1250"?>)",
+    R"(<LENEX version="3.0">)",
+    R"(  <MEETS>)",
+    R"(    <MEET name="Baza">)",
+    R"(      <CLUBS>)",
+    "        <CLUB name=\"UKS \xA3\xF3" "d\x9F\" code=\"LDZ\">",
+    R"(          <ATHLETES>)",
+    "            <ATHLETE athleteid=\"1\" lastname=\"Wi\x9Cniewska\" firstname=\"\xAF" "aneta\" "
+    "birthdate=\"2001-05-04\" gender=\"F\">",
+    R"(              <ENTRIES>)",
+    R"(                <ENTRY eventid="1" />)",
+    R"(              </ENTRIES>)",
+    R"(            </ATHLETE>)",
+    R"(            <ATHLETE athleteid="2" lastname="Nowak" firstname="Jan" birthdate="2000-01-02" gender="M">)",
+    R"(            </ATHLETE>)",
+    R"(          </ATHLETES>)",
+    R"(        </CLUB>)",
+    R"(      </CLUBS>)",
+    R"(    </MEET>)",
+    R"(  </MEETS>)",
+    R"(</LENEX>)",
+});
+
+const std::string kNoAthletesDoc = Doc({
+    R"(<?xml version="1.0" encoding="UTF-8"?>)",
+    R"(<LENEX version="2.0">)",
+    R"(<CLUBS>)",
+    R"(  <CLUB name="Pusty klub">)",
+    R"(    <CONTACT name="Jan Kowalski" />)",
+    R"(  </CLUB>)",
+    R"(</CLUBS>)",
+    R"(</LENEX>)",
+});
+
+const std::string kOldVersionDoc = Doc({
+    R"(<?xml version="1.0" encoding="windows-1250"?>)",
+    R"(<LENEX version="1.0">)",
+    R"(<CLUBS>)",
+    R"(<ATHLETE athleteid="1" lastname="Nowak">)",
+    R"(</CLUBS>)",
+});
+
+// Notes, at each message, whether the unpacked document still exists.
+class WatchingPrompter : public FakePrompter {
+ public:
+  Answer message(const std::string& text, const std::string& title, Icon icon,
+                 Buttons buttons) override {
+    documentExisted.push_back(!watched.empty() && fileops::Exists(watched));
+    return FakePrompter::message(text, title, icon, buttons);
+  }
+  std::string watched;
+  std::vector<bool> documentExisted;
+};
+
+class OpenDatabaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    savedPause_ = ShellZipPause();
+    SetShellZipPause(std::chrono::milliseconds(0));
+    lxf = dir.file("baza.lxf");
+  }
+  void TearDown() override {
+    fileops::ResetFaults();
+    SetShellZipPause(savedPause_);
+  }
+
+  // The names in the database's folder, sorted.
+  Lines Folder() const {
+    Lines names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.fs()))
+      names.push_back(fileops::Utf8(e.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  OpenOutcome Open(const std::string& pick) {
+    prompter.picks.push_back(pick);
+    return OpenDatabase(prompter, comIN);
+  }
+
+  void ExpectOnlyMessage(const std::string& text) {
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, text);
+    EXPECT_EQ(prompter.messages[0].title, "Rostrel");
+    EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
+    EXPECT_EQ(prompter.messages[0].buttons, Buttons::Ok);
+  }
+
+  TempDir dir{"rostrel-open"};
+  WatchingPrompter prompter;
+  FileDialogSettings comIN;
+  std::string lxf;
+
+ private:
+  std::chrono::milliseconds savedPause_{};
+};
+
+TEST_F(OpenDatabaseTest, DialogIsSetUpAndCancelGivesNoPath) {
+  comIN.fileName = dir.file("poprzednia.lxf");
+  comIN.filter = "LEF (*.lxf)|*.lxf";
+  comIN.flags = 0x2;
+  const OpenOutcome out = OpenDatabase(prompter, comIN);
+  EXPECT_EQ(out.kind, OpenOutcome::NoPath);
+  EXPECT_EQ(out.dbFile, "");
+  EXPECT_FALSE(out.clubsChanged);
+  EXPECT_TRUE(out.displayLines.empty());
+  EXPECT_TRUE(prompter.messages.empty());
+  ASSERT_EQ(prompter.dialogs.size(), 1u);
+  const FileDialogSettings& shown = prompter.dialogs[0];
+  EXPECT_EQ(shown.defaultExt, ".lxf");
+  EXPECT_EQ(shown.filter, "LXF (*.lxf)|*.lxf");
+  EXPECT_EQ(shown.filterIndex, 1);
+  EXPECT_EQ(shown.flags, 0x81000u);
+  EXPECT_EQ(shown.fileName, dir.file("poprzednia.lxf"));  // the name chosen last is offered
+}
+
+TEST_F(OpenDatabaseTest, AthletesFound) {
+  MakeLxf(lxf, {{"zawody.lef", kAthletesDoc}});
+  const std::string lxfBytes = ReadBytes(lxf);
+  const OpenOutcome out = Open(lxf);
+  EXPECT_EQ(out.kind, OpenOutcome::AthletesFound);
+  EXPECT_EQ(out.dbFile, lxf);
+  EXPECT_EQ(comIN.fileName, lxf);
+  EXPECT_TRUE(out.clubsChanged);
+  EXPECT_EQ(out.displayLines,
+            (Lines{"1 Wiśniewska Żaneta 2001-05-04", "2 Nowak Jan 2000-01-02"}));
+  // The clubs section stays in the database's own bytes, for the paste.
+  EXPECT_EQ(out.clubsText,
+            "      <CLUBS>\r\n"
+            "        <CLUB name=\"UKS \xA3\xF3" "d\x9F\" code=\"LDZ\">\r\n"
+            "          <ATHLETES>\r\n"
+            "            <ATHLETE athleteid=\"1\" lastname=\"Wi\x9Cniewska\" firstname=\"\xAF"
+            "aneta\" birthdate=\"2001-05-04\" gender=\"F\">\r\n"
+            "            </ATHLETE>\r\n"
+            "            <ATHLETE athleteid=\"2\" lastname=\"Nowak\" firstname=\"Jan\" "
+            "birthdate=\"2000-01-02\" gender=\"M\">\r\n"
+            "            </ATHLETE>\r\n"
+            "          </ATHLETES>\r\n"
+            "        </CLUB>\r\n"
+            "      </CLUBS>\r\n");
+  EXPECT_EQ(out.clubsEncoding, "Windows-1250");
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_EQ(Folder(), Lines{"baza.lxf"});  // the copy and the document are gone
+  EXPECT_EQ(ReadBytes(lxf), lxfBytes);
+}
+
+TEST_F(OpenDatabaseTest, SameDatabaseOpensTwiceInARow) {
+  MakeLxf(lxf, {{"zawody.lef", kAthletesDoc}});
+  EXPECT_EQ(Open(lxf).kind, OpenOutcome::AthletesFound);
+  const OpenOutcome second = Open(lxf);
+  EXPECT_EQ(second.kind, OpenOutcome::AthletesFound);
+  EXPECT_EQ(second.displayLines.size(), 2u);
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_EQ(prompter.dialogs.size(), 2u);
+}
+
+TEST_F(OpenDatabaseTest, NoAthletesIsToldAfterTheDocumentIsDeleted) {
+  MakeLxf(lxf, {{"baza.lef", kNoAthletesDoc}});
+  prompter.watched = dir.file("baza.lef");
+  const OpenOutcome out = Open(lxf);
+  EXPECT_EQ(out.kind, OpenOutcome::NoAthletes);
+  EXPECT_EQ(out.dbFile, lxf);
+  EXPECT_TRUE(out.clubsChanged);
+  EXPECT_EQ(out.clubsText,
+            "<CLUBS>\r\n  <CLUB name=\"Pusty klub\">\r\n    <CONTACT name=\"Jan Kowalski\" />\r\n"
+            "  </CLUB>\r\n</CLUBS>\r\n");
+  EXPECT_EQ(out.clubsEncoding, "UTF-8");
+  EXPECT_TRUE(out.displayLines.empty());
+  ExpectOnlyMessage("We wskazanym pliku LXF nie ma bazy zawodników");
+  EXPECT_EQ(prompter.documentExisted, std::vector<bool>{false});
+  EXPECT_EQ(Folder(), Lines{"baza.lxf"});
+}
+
+TEST_F(OpenDatabaseTest, VersionFailure) {
+  MakeLxf(lxf, {{"baza.lef", kOldVersionDoc}});
+  const OpenOutcome out = Open(lxf);
+  EXPECT_EQ(out.kind, OpenOutcome::VersionFailure);
+  EXPECT_EQ(out.dbFile, lxf);
+  EXPECT_TRUE(out.clubsChanged);
+  EXPECT_EQ(out.clubsText, "");
+  EXPECT_TRUE(out.displayLines.empty());
+  ExpectOnlyMessage(
+      "Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj do "
+      "instrukcji https://rostrel.pl/instrukcja/ ");
+  EXPECT_EQ(Folder(), Lines{"baza.lxf"});
+}
+
+TEST_F(OpenDatabaseTest, PreCheckRefusesAFolderWithLefFiles) {
+  MakeLxf(lxf, {{"zawody.lef", kAthletesDoc}});
+  {
+    FileError err;
+    ASSERT_TRUE(fileops::WriteFile(dir.file("Stary.LEF"), "x", err)) << err.text;
+  }
+  const OpenOutcome out = Open(lxf);
+  EXPECT_EQ(out.kind, OpenOutcome::Ended);
+  EXPECT_EQ(out.dbFile, lxf);
+  EXPECT_FALSE(out.clubsChanged);
+  ExpectOnlyMessage(
+      "Uwaga, w katalogu z którym wybrano plik LXF istnieją pliki LEF. Usuń pliki LEF z "
+      "wskazanego katalogu !!");
+  EXPECT_EQ(Folder(), (Lines{"Stary.LEF", "baza.lxf"}));  // nothing copied or unpacked
+}
+
+TEST_F(OpenDatabaseTest, InvalidArchive) {
+  FileError err;
+  ASSERT_TRUE(fileops::WriteFile(lxf, "to nie jest archiwum ZIP", err)) << err.text;
+  const OpenOutcome out = Open(lxf);
+  EXPECT_EQ(out.kind, OpenOutcome::Ended);
+  EXPECT_EQ(out.dbFile, lxf);
+  EXPECT_FALSE(out.clubsChanged);
+  ASSERT_FALSE(prompter.messages.empty());
+  // The archive routine's own description comes first, then ours.
+  const auto& last = prompter.messages.back();
+  EXPECT_EQ(last.text,
+            "Uwaga, nieprawidłowe archiwum LXF, skontaktuj się z autorem programu");
+  EXPECT_EQ(last.title, "Rostrel");
+  EXPECT_EQ(last.icon, Icon::Stop);
+  EXPECT_EQ(last.buttons, Buttons::Ok);
+  for (size_t i = 0; i + 1 < prompter.messages.size(); ++i) {
+    EXPECT_EQ(prompter.messages[i].title, "error");
+    EXPECT_EQ(prompter.messages[i].icon, Icon::Warning);
+  }
+  EXPECT_EQ(Folder(), Lines{"baza.lxf"});
+  EXPECT_EQ(ReadBytes(lxf), "to nie jest archiwum ZIP");
+}
+
+TEST_F(OpenDatabaseTest, ArchiveWithoutADocumentEndsSilently) {
+  MakeLxf(lxf, {{"czytaj.txt", "nic"}});
+  const OpenOutcome out = Open(lxf);
+  EXPECT_EQ(out.kind, OpenOutcome::Ended);
+  EXPECT_EQ(out.dbFile, lxf);
+  EXPECT_FALSE(out.clubsChanged);
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_EQ(Folder(), (Lines{"baza.lxf", "czytaj.txt"}));
+}
+
+TEST_F(OpenDatabaseTest, ArchiveWithTwoDocumentsEndsSilently) {
+  MakeLxf(lxf, {{"a.lef", kAthletesDoc}, {"b.lef", kAthletesDoc}});
+  const OpenOutcome out = Open(lxf);
+  EXPECT_EQ(out.kind, OpenOutcome::Ended);
+  EXPECT_FALSE(out.clubsChanged);
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_EQ(Folder(), (Lines{"a.lef", "b.lef", "baza.lxf"}));
+}
+
+// The document's read is the next-to-last file operation of a clean opening.
+TEST_F(OpenDatabaseTest, UnreadableDocumentEndsTheOpening) {
+  MakeLxf(lxf, {{"zawody.lef", kAthletesDoc}});
+  fileops::ResetFaults();
+  ASSERT_EQ(Open(lxf).kind, OpenOutcome::AthletesFound);
+  const int calls = fileops::CallCount();
+  ASSERT_GE(calls, 2);
+
+  prompter.messages.clear();
+  fileops::FailAtCall(calls - 1, EIO);
+  const OpenOutcome out = Open(lxf);
+  EXPECT_EQ(out.kind, OpenOutcome::Ended);
+  EXPECT_EQ(out.dbFile, lxf);
+  EXPECT_FALSE(out.clubsChanged);
+  EXPECT_TRUE(out.displayLines.empty());
+  ExpectOnlyMessage("Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" +
+                    dir.file("zawody.lef") + "\r\nBłąd " + std::to_string(EIO) +
+                    ": read: " + std::generic_category().message(EIO));
+  EXPECT_EQ(Folder(), Lines{"baza.lxf"});
+}
+
+}  // namespace
+}  // namespace rostrel

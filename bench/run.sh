@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the benchmark in Release, generates the LENEX files and prints the table.
+#   bash bench/run.sh                 N = 100, 10,000 and 100,000, both encodings
+#   bash bench/run.sh 100 10000       only these sizes
+# The build folder (default build-bench) also holds the generated files and the runs' work.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${ROSTREL_BENCH_BUILD:-build-bench}
+counts=("$@")
+[ ${#counts[@]} -gt 0 ] || counts=(100 10000 100000)
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DROSTREL_BUILD_BENCH=ON \
+  -DROSTREL_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target rostrel_bench -j2 >/dev/null
+
+python3 bench/generate.py "$build/bench-data" "${counts[@]}"
+
+echo
+echo "## Machine"
+echo
+echo "- processors: $(nproc), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')"
+echo "- memory: $(awk '/MemTotal/ {printf "%.1f GB", $2 / 1048576}' /proc/meminfo)"
+echo "- load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "- $(unzip -v | head -1 | cut -c1-40); $(zip -v | sed -n 2p | sed 's/^ *//' | cut -c1-40)"
+echo "- $(python3 --version)"
+
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+joined=$(IFS=,; echo "${counts[*]}")
+"$build/bench/rostrel_bench" "$build/bench-data" "$build/bench-work" \
+  --python bench/python_anchor.py --counts "$joined" 2> >(grep -v XDG_RUNTIME_DIR >&2)

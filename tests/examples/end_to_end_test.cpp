@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -222,23 +223,23 @@ std::string Join(const Lines& lines) {
   return text;
 }
 
-std::vector<std::string_view> DatabaseLines(bool keptOnly, bool athletesOnly) {
+std::vector<std::string_view> DatabaseLines(std::initializer_list<Fate> fates) {
   std::vector<std::string_view> lines;
   for (const DatabaseLine& line : kDatabase) {
-    if (keptOnly && line.fate == Dropped) continue;
-    if (athletesOnly && line.fate != KeptAthlete) continue;
-    lines.push_back(line.text);
+    if (std::find(fates.begin(), fates.end(), line.fate) != fates.end()) lines.push_back(line.text);
   }
   return lines;
 }
 
 std::string DatabaseDocument(const Encoding& e) {
-  return InEncoding(Declaration(e) + Join(DatabaseLines(false, false)), e);
+  return InEncoding(Declaration(e) + Join(DatabaseLines({Dropped, Kept, KeptAthlete})), e);
 }
-std::string ClubsText(const Encoding& e) { return InEncoding(Join(DatabaseLines(true, false)), e); }
+std::string ClubsText(const Encoding& e) {
+  return InEncoding(Join(DatabaseLines({Kept, KeptAthlete})), e);
+}
 std::vector<std::string> AthleteLines(const Encoding& e) {
   std::vector<std::string> lines;
-  for (std::string_view line : DatabaseLines(true, true)) lines.push_back(InEncoding(line, e));
+  for (std::string_view line : DatabaseLines({KeptAthlete})) lines.push_back(InEncoding(line, e));
   return lines;
 }
 
@@ -251,7 +252,7 @@ std::string EntriesDocument(const Encoding& e) {
 // The entries document after pasting the database's clubs section into it.
 std::string PastedDocument(const Encoding& e) {
   return InEncoding(Declaration(e) + Join(kEntriesUpToSessionsEnd) +
-                        Join(DatabaseLines(true, false)) + Join(kEntriesFromMeetEnd),
+                        Join(DatabaseLines({Kept, KeptAthlete})) + Join(kEntriesFromMeetEnd),
                     e);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "archive/modlxf.h"
+#include "archive/paths.h"
 #include "archive/unpack.h"
 #include "common/fileops.h"
 #include "entries/rewrite_entries.h"
@@ -56,7 +57,18 @@ class Paste {
       return false;
     }
 
+    // A LEF document that appears by unpacking into a folder that held none is ours to clean up
+    // when the unpacking breaks off after writing it (the archive copy could not be deleted).
+    const std::string dir = getDir(entriesPath);
+    const bool folderHadNoDocument = getLefFile(dir) == kNoLefFile;
     const UnpackResult unpacked = UnpackLxf(prompter_, entriesPath);
+    if (unpacked.kind == UnpackResult::FileFailed && folderHadNoDocument) {
+      const std::string document = getLefFile(dir);
+      if (document != kNoLefFile && document != kSeveralLefFiles) {
+        temporaries_.document = document;
+        temporaries_.RemoveAll();
+      }
+    }
     if (unpacked.kind != UnpackResult::DocumentFound) return false;
     return Repack(entriesPath, unpacked.documentPath);
   }
@@ -99,14 +111,13 @@ class Paste {
     if (!fileops::WriteFile(documentPath, rewrite.text, err)) return Failure(err);
 
     // Always name the ".ZIP" path ourselves, so that an entries file whose name ends in ".zip"
-    // is never packed over in place.
+    // is never packed over in place. The archive is on the disk when ShellZip returns.
     const std::string archivePath = entriesPath + ".ZIP";
     temporaries_.archive = archivePath;
     if (!ShellZip(prompter_, "ZIPFILE", documentPath, archivePath)) {
       temporaries_.RemoveAll();
       return false;
     }
-    if (!fileops::SyncFile(archivePath, err)) return Failure(err);
     if (!fileops::ReplaceFile(archivePath, entriesPath, err)) return Failure(err);
     temporaries_.archive.clear();
 

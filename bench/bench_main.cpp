@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -63,7 +64,8 @@ struct DataSet {
 struct Results {
   DataSet set;
   long long dbBytes = 0, dbLxfBytes = 0, entriesBytes = 0, newDocBytes = 0, packedBytes = 0;
-  long long packedBytesLevel1 = 0;
+  int packLevel = 0;                     // the deflate level our archive matches
+  std::map<int, long long> zipSizes;     // Info-ZIP's archive of the new document, by level
   size_t athletes = 0;
   std::vector<Row> rows;
   int openPauses = -1, pastePauses = -1;
@@ -82,7 +84,10 @@ std::string Ms(double s) {
 
 std::string Mb(long long bytes) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%.1f MB", static_cast<double>(bytes) / 1e6);
+  if (bytes < 1000000)
+    std::snprintf(buf, sizeof buf, "%.1f kB", static_cast<double>(bytes) / 1e3);
+  else
+    std::snprintf(buf, sizeof buf, "%.1f MB", static_cast<double>(bytes) / 1e6);
   return buf;
 }
 
@@ -258,14 +263,24 @@ Results Measure(const Options& opt, const DataSet& set) {
   });
   if (pack < 0) Fail("ShellZip ZIPFILE failed", prompter);
   r.packedBytes = FileSize(packTarget + ".ZIP");
+  // The floor is Info-ZIP at the level our archive was packed with; the level is the one whose
+  // archive comes closest in size to ours (both are deflate with zlib's level settings).
   const std::string zipFloor = work + "/pack/floor.zip";
+  for (int level : {1, 6, 9}) {
+    RemoveIfThere(zipFloor);
+    RunProgram({"zip", "-q", "-" + std::to_string(level), "-j", zipFloor, packLef});
+    r.zipSizes[level] = FileSize(zipFloor);
+    if (r.packLevel == 0 || std::llabs(r.zipSizes[level] - r.packedBytes) <
+                                std::llabs(r.zipSizes[r.packLevel] - r.packedBytes))
+      r.packLevel = level;
+  }
+  const std::string levelFlag = "-" + std::to_string(r.packLevel);
   const double zipQ = BestOf(runs, [&] { RemoveIfThere(zipFloor); }, [&] {
-    return RunProgram({"zip", "-q", "-6", "-j", zipFloor, packLef}) >= 0;
+    return RunProgram({"zip", "-q", levelFlag, "-j", zipFloor, packLef}) >= 0;
   });
   RemoveIfThere(zipFloor);
-  RunProgram({"zip", "-q", "-1", "-j", zipFloor, packLef});
-  r.packedBytesLevel1 = FileSize(zipFloor);
-  r.rows.push_back({"packing (ShellZip \"ZIPFILE\", with fsync)", pack, "zip -q -6", zipQ, 1.3});
+  r.rows.push_back({"packing (ShellZip \"ZIPFILE\", with fsync)", pack, "zip -q " + levelFlag,
+                    zipQ, 1.3});
 
   const std::string replaceFrom = work + "/replace/zgloszenie.lxf.ZIP";
   const std::string replaceTo = work + "/replace/zgloszenie.lxf";
@@ -291,7 +306,8 @@ Results Measure(const Options& opt, const DataSet& set) {
   const double paste = BestOf(runs, pasteSetup, pasteOnce);
   if (paste < 0) Fail("PasteEntries failed", prompter);
   r.rows.push_back({"whole paste (PasteEntries), pauses apart", paste,
-                    "unzip -p + fread + zip -q -6", unzipEntries + freadNew + zipQ, 0, 0.300});
+                    "unzip -p + fread + zip -q " + levelFlag, unzipEntries + freadNew + zipQ, 0,
+                    0.300});
   r.pastePauses = CountPauses(pasteSetup, pasteOnce);
 
   // The paste must have produced the rewritten document, packed: check it once.
@@ -353,7 +369,7 @@ int ChildMemory(const std::string& setDir, const std::string& work) {
   if (!PasteEntries(prompter, comIN, opened.dbFile, opened.clubsText, opened.clubsEncoding))
     return 1;
   const long long pastePeak = reset ? PeakResidentBytes() : -1;
-  std::cout << baseline << " " << openPeak << " " << pastePeak << "\n";
+  std::cout << baseline << " " << openPeak << " " << pastePeak << std::endl;
   fs::remove_all(work);
   return 0;
 }
@@ -418,11 +434,13 @@ std::string Target(const Row& row) {
 void Print(const Results& r) {
   const std::string enc = r.set.encoding == "cp1250" ? "Windows-1250" : "UTF-8";
   std::printf("\n### N = %d athletes, %s\n\n", r.set.n, enc.c_str());
-  std::printf("Database document %s (LXF %s); entries document %s; new entries document %s, "
-              "packed %s at level 6 (%s at level 1).\n\n",
+  std::printf("Database document %s (LXF %s); entries document %s; new entries document %s. "
+              "Packed by ShellZip: %s, which matches deflate level %d (Info-ZIP: level 1 %s, "
+              "level 6 %s, level 9 %s).\n\n",
               Mb(r.dbBytes).c_str(), Mb(r.dbLxfBytes).c_str(), Mb(r.entriesBytes).c_str(),
-              Mb(r.newDocBytes).c_str(), Mb(r.packedBytes).c_str(),
-              Mb(r.packedBytesLevel1).c_str());
+              Mb(r.newDocBytes).c_str(), Mb(r.packedBytes).c_str(), r.packLevel,
+              Mb(r.zipSizes.at(1)).c_str(), Mb(r.zipSizes.at(6)).c_str(),
+              Mb(r.zipSizes.at(9)).c_str());
   std::printf("| stage | time | floor | floor time | ratio | target | |\n");
   std::printf("|---|---:|---|---:|---:|---|---|\n");
   for (const Row& row : r.rows) {
@@ -502,8 +520,12 @@ int main(int argc, char** argv) {
   using namespace rostrel::bench;
   try {
     if (argc == 4 && std::string(argv[1]) == "--child-memory") return ChildMemory(argv[2], argv[3]);
-    if (argc == 4 && std::string(argv[1]) == "--child-session")
-      return ChildSession(argc, argv, argv[2], argv[3]);
+    if (argc == 4 && std::string(argv[1]) == "--child-session") {
+      StartGui(argc, argv);
+      const int status = ChildSession(argv[2], argv[3]);
+      StopGui();
+      return status;
+    }
     if (argc >= 5 && std::string(argv[1]) == "--profile")
       return Profile(argv[2], argv[3], argv[4], argc > 5 ? std::stoi(argv[5]) : 10);
     if (argc < 3) {
@@ -534,9 +556,11 @@ int main(int argc, char** argv) {
       }
     }
     PrintScaling(all);
+    StopGui();
     return 0;
   } catch (const std::exception& e) {
     std::cerr << "benchmark failed: " << e.what() << "\n";
+    StopGui();
     return 1;
   }
 }

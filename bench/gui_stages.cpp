@@ -18,6 +18,7 @@
 namespace rostrel::bench {
 namespace {
 
+int g_argc = 0;
 std::unique_ptr<QApplication> g_app;
 
 // Lets the view do its delayed layout and paint, as it would before the user sees the lines.
@@ -36,11 +37,14 @@ std::string DescribeList(QListView* list) {
 
 }  // namespace
 
-void StartGui(int& argc, char** argv) {
+void StartGui(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  g_app = std::make_unique<QApplication>(argc, argv);
+  g_argc = argc;
+  g_app = std::make_unique<QApplication>(g_argc, argv);
   SetUpApplication(*g_app);
 }
+
+void StopGui() { g_app.reset(); }
 
 GuiTimes MeasureWindow(int runs, const std::vector<std::string>& display,
                        const std::string& dbLxf) {
@@ -92,9 +96,8 @@ GuiTimes MeasureWindow(int runs, const std::vector<std::string>& display,
   return times;
 }
 
-int ChildSession(int argc, char** argv, const std::string& setDir, const std::string& work) {
+int ChildSession(const std::string& setDir, const std::string& work) {
   namespace fs = std::filesystem;
-  StartGui(argc, argv);
   SetShellZipPause(std::chrono::milliseconds(0));
   MakeCleanDir(work);
   fs::create_directories(work + "/paste");
@@ -122,7 +125,7 @@ int ChildSession(int argc, char** argv, const std::string& setDir, const std::st
     for (const std::string& m : prompter.messages) std::cerr << m << "\n";
     return 1;
   }
-  std::cout << before << " " << peak << "\n";
+  std::cout << before << " " << peak << std::endl;
   return 0;
 }
 

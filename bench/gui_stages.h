@@ -12,8 +12,10 @@ struct GuiTimes {
   std::string how;         // what kind of list the window uses
 };
 
-// Makes the QApplication (offscreen unless QT_QPA_PLATFORM says otherwise).
-void StartGui(int& argc, char** argv);
+// Makes the QApplication (offscreen unless QT_QPA_PLATFORM says otherwise), and ends it; it must
+// end before main() returns.
+void StartGui(int argc, char** argv);
+void StopGui();
 
 // Times the main window's lists: filling lstIN with `display`, the transfer to lstOUT, and the
 // whole open through the window's button on `dbLxf` (a database in a folder without LEF files).
@@ -22,6 +24,6 @@ GuiTimes MeasureWindow(int runs, const std::vector<std::string>& display,
 
 // A child process: the program's whole session (main window, open, ">>", paste) on the files of
 // one generated set. Prints the resident memory before opening and the peak after pasting.
-int ChildSession(int argc, char** argv, const std::string& setDir, const std::string& work);
+int ChildSession(const std::string& setDir, const std::string& work);
 
 }  // namespace rostrel::bench

@@ -106,6 +106,8 @@ struct PackCase {
   std::string archive;      // where the archive must appear
 };
 
+void PrintTo(const PackCase& c, std::ostream* os) { *os << c.action << " " << c.destination; }
+
 class ZipFileTest : public ::testing::TestWithParam<PackCase> {};
 
 TEST_P(ZipFileTest, PacksTheFileUnderItsOwnNameAtTheTop) {
@@ -220,6 +222,8 @@ struct PackFault {
   std::string text;
   std::string title;
 };
+
+void PrintTo(const PackFault& f, std::ostream* os) { *os << "call " << f.call; }
 
 class PackFaultTest : public FaultTest, public ::testing::WithParamInterface<PackFault> {};
 
@@ -337,6 +341,8 @@ std::string ArchiveBytes(const TempDir& dir) {
   EXPECT_EQ(MakeArchive(dir.file("good.zip"), {{"zawody.lef", std::string(5000, 'z')}}), "");
   return Slurp(dir.file("good.zip"));
 }
+
+void PrintTo(const BadArchive& b, std::ostream* os) { *os << b.label; }
 
 class BadArchiveTest : public ::testing::TestWithParam<BadArchive> {};
 

@@ -19,6 +19,8 @@ struct DirCase {
   std::string dir;
 };
 
+void PrintTo(const DirCase& c, std::ostream* os) { *os << c.path; }
+
 class GetDirTest : public ::testing::TestWithParam<DirCase> {};
 
 TEST_P(GetDirTest, KeepsEverythingUpToTheLastSeparator) {
@@ -58,6 +60,8 @@ void Populate(const TempDir& dir, const std::vector<std::string>& entries) {
     }
   }
 }
+
+void PrintTo(const LefCase& c, std::ostream* os) { *os << c.label; }
 
 class GetLefFileTest : public ::testing::TestWithParam<LefCase> {};
 

@@ -1,0 +1,268 @@
+#include "archive/unpack.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "archive/modlxf.h"
+#include "support/fake_prompter.h"
+#include "support/temp_dir.h"
+#include "zip_test_util.h"
+
+namespace rostrel {
+namespace {
+
+using testing::FakePrompter;
+using testing::MakeArchive;
+using testing::Slurp;
+using testing::Spit;
+using testing::TempDir;
+using testing::TestMember;
+using testing::Tree;
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+void ExpectStop(const FakePrompter::Message& message, const std::string& text) {
+  EXPECT_EQ(message.text, text);
+  EXPECT_EQ(message.title, "Rostrel");
+  EXPECT_EQ(message.icon, Icon::Stop);
+  EXPECT_EQ(message.buttons, Buttons::Ok);
+}
+
+struct OutcomeCase {
+  const char* label;
+  std::vector<TestMember> members;
+  Strings before;  // files already in the folder, beside baza.lxf
+  UnpackResult::Kind kind;
+  std::string document;  // file name of the document found
+  Strings after;         // the folder afterwards, baza.lxf included
+};
+
+void PrintTo(const OutcomeCase& c, std::ostream* os) { *os << c.label; }
+
+class UnpackOutcomeTest : public ::testing::TestWithParam<OutcomeCase> {};
+
+TEST_P(UnpackOutcomeTest, YieldsTheOutcomeAndRemovesTheCopy) {
+  const OutcomeCase& c = GetParam();
+  TempDir dir;
+  if (c.members.empty()) {
+    Spit(dir.file("baza.lxf"), std::string("PK\x05\x06") + std::string(18, '\0'));
+  } else {
+    ASSERT_EQ(MakeArchive(dir.file("baza.lxf"), c.members, ZIP_CM_DEFLATE), "");
+  }
+  const std::string lxf = Slurp(dir.file("baza.lxf"));
+  for (const std::string& name : c.before) Spit(dir.file(name), "stary");
+  FakePrompter prompter;
+  const UnpackResult result = UnpackLxf(prompter, dir.file("baza.lxf"));
+  EXPECT_EQ(result.kind, c.kind);
+  EXPECT_EQ(result.documentPath, c.document.empty() ? "" : dir.file(c.document));
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_EQ(Tree(dir.fs()), c.after);
+  EXPECT_EQ(Slurp(dir.file("baza.lxf")), lxf);
+  for (const TestMember& m : c.members) {
+    if (!m.directory) {
+      EXPECT_EQ(Slurp(dir.file(m.name)), m.data) << m.name;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Archives, UnpackOutcomeTest,
+    ::testing::Values(
+        OutcomeCase{"OneDocument", {{"zawody.lef", "<LENEX>"}}, {}, UnpackResult::DocumentFound,
+                    "zawody.lef", {"baza.lxf", "zawody.lef"}},
+        OutcomeCase{"UpperCaseDocument", {{"DOC.LEF", "<LENEX>"}}, {}, UnpackResult::DocumentFound,
+                    "DOC.LEF", {"DOC.LEF", "baza.lxf"}},
+        OutcomeCase{"DocumentBesideOtherMembers",
+                    {{"opis.txt", "o"}, {"zawody.lef", "<LENEX>"}, {"inne/x.lef", "x"}},
+                    {}, UnpackResult::DocumentFound, "zawody.lef",
+                    {"baza.lxf", "inne", "inne/x.lef", "opis.txt", "zawody.lef"}},
+        OutcomeCase{"TwoDocuments", {{"a.lef", "a"}, {"b.lef", "b"}}, {},
+                    UnpackResult::NoSingleDocument, "", {"a.lef", "b.lef", "baza.lxf"}},
+        OutcomeCase{"NoDocument", {{"opis.txt", "o"}}, {}, UnpackResult::NoSingleDocument, "",
+                    {"baza.lxf", "opis.txt"}},
+        OutcomeCase{"EmptyArchive", {}, {}, UnpackResult::NoSingleDocument, "", {"baza.lxf"}},
+        OutcomeCase{"DirectoryNamedLikeADocument", {{"x.lef/", "", true}}, {},
+                    UnpackResult::NoSingleDocument, "", {"baza.lxf", "x.lef"}},
+        OutcomeCase{"OlderDocumentInTheFolder", {{"zawody.lef", "<LENEX>"}}, {"stary.lef"},
+                    UnpackResult::NoSingleDocument, "", {"baza.lxf", "stary.lef", "zawody.lef"}},
+        OutcomeCase{"SameNameIsReplaced", {{"zawody.lef", "<LENEX>"}}, {"zawody.lef"},
+                    UnpackResult::DocumentFound, "zawody.lef", {"baza.lxf", "zawody.lef"}},
+        OutcomeCase{"LeftoverCopyIsOverwrittenAndRemoved", {{"zawody.lef", "<LENEX>"}},
+                    {"baza.lxf.zip"}, UnpackResult::DocumentFound, "zawody.lef",
+                    {"baza.lxf", "zawody.lef"}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(UnpackLxf, FolderWithPolishLettersAndBlanks) {
+  TempDir root;
+  const std::string dir = root.path() + "Zawody śląskie – Łódź 2024/";
+  fs::create_directory(fileops::FsPath(dir));
+  ASSERT_EQ(MakeArchive(dir + "baza klubu ŻAK.lxf", {{"Zgłoszenie.lef", "ąęśćż"}}), "");
+  FakePrompter prompter;
+  const UnpackResult result = UnpackLxf(prompter, dir + "baza klubu ŻAK.lxf");
+  EXPECT_EQ(result.kind, UnpackResult::DocumentFound);
+  EXPECT_EQ(result.documentPath, dir + "Zgłoszenie.lef");
+  EXPECT_EQ(Slurp(result.documentPath), "ąęśćż");
+  EXPECT_FALSE(fs::exists(fileops::FsPath(dir + "baza klubu ŻAK.lxf.zip")));
+}
+
+struct FailedCase {
+  const char* label;
+  std::string lxf;    // the LXF file's bytes; "hostile" builds an archive with ../x.lef
+  std::string first;  // the description ShellZip shows first
+};
+
+void PrintTo(const FailedCase& c, std::ostream* os) { *os << c.label; }
+
+class UnpackFailedTest : public ::testing::TestWithParam<FailedCase> {};
+
+TEST_P(UnpackFailedTest, TellsTheUserTheArchiveIsInvalid) {
+  TempDir root;
+  const std::string dir = root.path() + "klub/";
+  fs::create_directory(fileops::FsPath(dir));
+  if (GetParam().lxf == "hostile") {
+    ASSERT_EQ(MakeArchive(dir + "baza.lxf", {{"zawody.lef", "ok"}, {"../x.lef", "zły"}}), "");
+  } else {
+    Spit(dir + "baza.lxf", GetParam().lxf);
+  }
+  const std::string lxf = Slurp(dir + "baza.lxf");
+  FakePrompter prompter;
+  const UnpackResult result = UnpackLxf(prompter, dir + "baza.lxf");
+  EXPECT_EQ(result.kind, UnpackResult::ArchiveFailed);
+  EXPECT_EQ(result.documentPath, "");
+  ASSERT_EQ(prompter.messages.size(), 2u);
+  EXPECT_EQ(prompter.messages[0].text, GetParam().first);
+  EXPECT_EQ(prompter.messages[0].title, "error");
+  ExpectStop(prompter.messages[1], kInvalidArchiveMessage);
+  EXPECT_EQ(Tree(root.fs()), (Strings{"klub", "klub/baza.lxf"}));
+  EXPECT_EQ(Slurp(dir + "baza.lxf"), lxf);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, UnpackFailedTest,
+    ::testing::Values(FailedCase{"Text", "<?xml version=\"1.0\"?>\r\n", "Not a zip archive"},
+                      FailedCase{"ZeroBytes", "", "Not a zip archive"},
+                      FailedCase{"Hostile", "hostile", "Niedozwolona nazwa w archiwum: ../x.lef"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(DirectoryPreCheck, RefusesAFolderHoldingAnyDocument) {
+  for (const Strings& files : {Strings{"stary.lef"}, Strings{"A.LEF", "b.lef"}}) {
+    TempDir dir;
+    ASSERT_EQ(MakeArchive(dir.file("baza.lxf"), {{"zawody.lef", "x"}}), "");
+    for (const std::string& name : files) Spit(dir.file(name), "x");
+    const Strings before = Tree(dir.fs());
+    FakePrompter prompter;
+    EXPECT_FALSE(DirectoryPreCheck(prompter, dir.file("baza.lxf")));
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    ExpectStop(prompter.messages[0], kLefFilesPresentMessage);
+    EXPECT_EQ(Tree(dir.fs()), before);
+  }
+}
+
+TEST(DirectoryPreCheck, LetsAFolderWithoutDocumentsThrough) {
+  TempDir dir;
+  ASSERT_EQ(MakeArchive(dir.file("baza.lxf"), {{"zawody.lef", "x"}}), "");
+  fs::create_directory(fileops::FsPath(dir.file("katalog.lef")));
+  Spit(dir.file("opis.txt"), "x");
+  FakePrompter prompter;
+  EXPECT_TRUE(DirectoryPreCheck(prompter, dir.file("baza.lxf")));
+  EXPECT_TRUE(prompter.messages.empty());
+}
+
+class UnpackFaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(MakeArchive(lxfPath, {{"zawody.lef", "<LENEX>"}}), "");
+    lxf = Slurp(lxfPath);
+  }
+  void TearDown() override { fileops::ResetFaults(); }
+
+  TempDir dir;
+  std::string lxfPath = dir.file("baza.lxf");
+  std::string lxf;
+};
+
+TEST_F(UnpackFaultTest, FailedCopyUnpacksNothing) {
+  FakePrompter prompter;
+  fileops::FailAtCall(1, EACCES);
+  const UnpackResult result = UnpackLxf(prompter, lxfPath);
+  EXPECT_EQ(result.kind, UnpackResult::FileFailed);
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  ExpectStop(prompter.messages[0], "Nie można skopiować pliku " + lxfPath + " do " + lxfPath +
+                                       ".zip: 13 copy: Permission denied");
+  EXPECT_EQ(Tree(dir.fs()), Strings{"baza.lxf"});
+  EXPECT_EQ(Slurp(lxfPath), lxf);
+}
+
+TEST_F(UnpackFaultTest, CopyOntoAFolderFailsWithTheSystemsReason) {
+  fs::create_directory(fileops::FsPath(lxfPath + ".zip"));
+  FakePrompter prompter;
+  const UnpackResult result = UnpackLxf(prompter, lxfPath);
+  EXPECT_EQ(result.kind, UnpackResult::FileFailed);
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  EXPECT_EQ(prompter.messages[0].text.rfind("Nie można skopiować pliku " + lxfPath + " do " +
+                                                lxfPath + ".zip: ",
+                                            0),
+            0u)
+      << prompter.messages[0].text;
+  EXPECT_EQ(Tree(dir.fs()), (Strings{"baza.lxf", "baza.lxf.zip"}));
+  EXPECT_EQ(Slurp(lxfPath), lxf);
+}
+
+TEST_F(UnpackFaultTest, FailedRemovalOfTheCopyIsReported) {
+  FakePrompter prompter;
+  fileops::FailAtCall(0, 0);
+  ASSERT_EQ(UnpackLxf(prompter, lxfPath).kind, UnpackResult::DocumentFound);
+  const int calls = fileops::CallCount();  // the removal of the copy is the last one
+  fs::remove(fileops::FsPath(dir.file("zawody.lef")));
+
+  fileops::FailAtCall(calls, EBUSY);
+  const UnpackResult result = UnpackLxf(prompter, lxfPath);
+  EXPECT_EQ(result.kind, UnpackResult::FileFailed);
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  ExpectStop(prompter.messages[0],
+             "Nie można usunąć pliku " + lxfPath + ".zip: 16 remove: Device or resource busy");
+  EXPECT_EQ(Slurp(lxfPath), lxf);
+}
+
+TEST_F(UnpackFaultTest, FailedRemovalAfterAFailedUnpackIsReportedToo) {
+  Spit(lxfPath, "to nie jest archiwum");
+  FakePrompter prompter;
+  fileops::FailAtCall(2, EBUSY);  // the copy, then the removal; unpacking makes no call
+  const UnpackResult result = UnpackLxf(prompter, lxfPath);
+  EXPECT_EQ(result.kind, UnpackResult::FileFailed);
+  ASSERT_EQ(prompter.messages.size(), 3u);
+  EXPECT_EQ(prompter.messages[0].text, "Not a zip archive");
+  ExpectStop(prompter.messages[1], kInvalidArchiveMessage);
+  ExpectStop(prompter.messages[2],
+             "Nie można usunąć pliku " + lxfPath + ".zip: 16 remove: Device or resource busy");
+}
+
+// Whichever file operation fails, the user is told, the LXF file stays as it was, no document
+// is reported, and the copy is gone unless removing it was what failed.
+TEST_F(UnpackFaultTest, EveryFailingCallEndsCleanly) {
+  FakePrompter counting;
+  fileops::FailAtCall(0, 0);
+  ASSERT_EQ(UnpackLxf(counting, lxfPath).kind, UnpackResult::DocumentFound);
+  const int calls = fileops::CallCount();
+  EXPECT_GE(calls, 4);  // copy, write and rename of the member, removal
+  for (int k = 1; k <= calls; ++k) {
+    fs::remove(fileops::FsPath(dir.file("zawody.lef")));
+    FakePrompter prompter;
+    fileops::FailAtCall(k, EIO);
+    const UnpackResult result = UnpackLxf(prompter, lxfPath);
+    EXPECT_NE(result.kind, UnpackResult::DocumentFound) << k;
+    EXPECT_NE(result.kind, UnpackResult::NoSingleDocument) << k;
+    ASSERT_FALSE(prompter.messages.empty()) << k;
+    EXPECT_EQ(prompter.messages.back().icon, Icon::Stop) << k;
+    EXPECT_EQ(Slurp(lxfPath), lxf) << k;
+    if (k < calls) {
+      EXPECT_FALSE(fs::exists(fileops::FsPath(lxfPath + ".zip"))) << k;
+    }
+    fs::remove(fileops::FsPath(lxfPath + ".zip"));
+  }
+}
+
+}  // namespace
+}  // namespace rostrel

@@ -78,8 +78,8 @@ class Paste {
   void Abandon(const char* what) noexcept {
     try {
       temporaries_.RemoveAll();
-      prompter_.message(std::string(kProgramErrorMessage) + "\r\n" + what, kAppTitle,
-                        Icon::None, Buttons::Ok);
+      prompter_.message(std::string(kProgramErrorMessage) + "\r\n" + what, kAppTitle, Icon::None,
+                        Buttons::Ok);
     } catch (...) {
     }
   }
@@ -126,8 +126,7 @@ class Paste {
       Failure(err);
       return true;  // the entries file has been replaced all the same
     }
-    prompter_.message(kPasteDoneMessage + entriesPath, kAppTitle, Icon::Information,
-                      Buttons::Ok);
+    prompter_.message(kPasteDoneMessage + entriesPath, kAppTitle, Icon::Information, Buttons::Ok);
     return true;
   }
 

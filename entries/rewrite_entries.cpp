@@ -62,7 +62,8 @@ bool WrongVersion(std::string_view document) {
   bool wrong = false;
   ForEachLine(document, [&](std::string_view line) {
     if (++count < 2) return true;
-    wrong = line.find("2.0") == std::string_view::npos && line.find("3.0") == std::string_view::npos;
+    wrong =
+        line.find("2.0") == std::string_view::npos && line.find("3.0") == std::string_view::npos;
     return false;
   });
   return wrong;
@@ -89,8 +90,9 @@ Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
 
   const std::string encoding = DeclaredEncoding(firstLine);
   if (!IsEncodingName(encoding)) {
-    return Refuse(prompter,
-                  "Dokument LEF w pliku zgłoszenia deklaruje nieprawidłową nazwę kodowania znaków.");
+    return Refuse(
+        prompter,
+        "Dokument LEF w pliku zgłoszenia deklaruje nieprawidłową nazwę kodowania znaków.");
   }
 
   // The clubs section is written in the entries document's own encoding: copied byte for byte
@@ -159,7 +161,8 @@ Rewrite RewriteEntries(Prompter& prompter, const std::string& documentPath,
   FileError err;
   if (!fileops::ReadFile(documentPath, document, err)) {
     ShowStop(prompter, "Nie można odczytać dokumentu LEF z pliku zgłoszenia: " + documentPath +
-                           "\r\n" + std::to_string(err.code) + " " + err.text + "\r\n" + kUnchanged);
+                           "\r\n" + std::to_string(err.code) + " " + err.text + "\r\n" +
+                           kUnchanged);
     return {Rewrite::Failed, {}};
   }
   Rewrite result = RewriteEntriesText(prompter, document, clubsText, clubsEncoding);

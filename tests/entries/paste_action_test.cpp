@@ -27,7 +27,9 @@ using V = std::vector<std::string>;
 
 std::string Document(const std::string& version, const std::string& clubs) {
   return "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>\r\n"
-         "<LENEX version=\"" + version + "\">\r\n"
+         "<LENEX version=\"" +
+         version +
+         "\">\r\n"
          "  <MEETS>\r\n"
          "    <MEET name=\"Zawody w \xA3odzi\">\r\n"
          "      <SESSIONS>\r\n"
@@ -39,12 +41,14 @@ std::string Document(const std::string& version, const std::string& clubs) {
          "</LENEX>\r\n";
 }
 
-const std::string kOldClubs = "      <CLUBS>\r\n        <CLUB name=\"Stary\"/>\r\n      </CLUBS>\r\n";
+const std::string kOldClubs =
+    "      <CLUBS>\r\n        <CLUB name=\"Stary\"/>\r\n      </CLUBS>\r\n";
 const std::string kClubs =
     "      <CLUBS>\r\n        <CLUB name=\"\xAF\xF3\xB3w, Klub\">\r\n"
     "          <ATHLETE athleteid=\"1\" lastname=\"\xA3\xB9\x6B\x61\"/>\r\n"
     "        </CLUB>\r\n      </CLUBS>\r\n";
-const std::string kOtherClubs = "      <CLUBS>\r\n        <CLUB name=\"Inny\"/>\r\n      </CLUBS>\r\n";
+const std::string kOtherClubs =
+    "      <CLUBS>\r\n        <CLUB name=\"Inny\"/>\r\n      </CLUBS>\r\n";
 
 const std::string kHandlerPrefix = std::string(kProgramErrorMessage) + "\r\n";
 const std::string kUnchanged = "Operacja anulowana, plik zgłoszenia nie został zmieniony.";
@@ -168,6 +172,15 @@ TEST_F(PasteEntriesTest, RefusesTheDatabaseFileInAnySpelling) {
   }
 }
 
+TEST_F(PasteEntriesTest, AnotherFileSpelledLikeTheDatabaseIsNotRefused) {
+  MakeEntries();
+  prompter.picks.push_back(entries);
+  // On a disk that tells letter case apart, these name another (here missing) file.
+  EXPECT_TRUE(
+      PasteEntries(prompter, comIN, dir.file("ZGŁOSZENIE ZAWODY.lxf"), kClubs, kWindows1250));
+  EXPECT_EQ(Texts().back(), "Operacja wykonana poprawnie, nadpisano plik: " + entries);
+}
+
 TEST_F(PasteEntriesTest, CancelInTheConfirmationChangesNothing) {
   MakeEntries();
   const auto snapshot = testing::Snapshot(dir.fs());
@@ -203,7 +216,8 @@ TEST_F(PasteEntriesTest, AVersionFailureLeavesTheEntriesFile) {
 }
 
 TEST_F(PasteEntriesTest, ARefusedDocumentIsRemovedAndTheEntriesFileKept) {
-  MakeEntries({{"zawody.lef", "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</LENEX>\r\n"}});
+  MakeEntries(
+      {{"zawody.lef", "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</LENEX>\r\n"}});
   EXPECT_FALSE(Paste(entries));
   ASSERT_EQ(prompter.messages.size(), 2u);
   EXPECT_EQ(prompter.messages[1].icon, Icon::Stop);

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "athletes/read_clubs.h"
 #include "common/encoding.h"
+#include "common/fileops.h"
 #include "entries/lxf_files.h"
 #include "support/fake_prompter.h"
 #include "support/temp_dir.h"
@@ -26,10 +28,11 @@ const std::string kClubs =
     "      </CLUBS>\r\n";
 
 // An entries document in the shape the program meets: one element per line, CR LF.
-std::string Entries(const std::string& version = "3.0", const std::string& declaration =
-                                                            "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>") {
-  return declaration + "\r\n" +
-         "<LENEX version=\"" + version + "\">\r\n"
+std::string Entries(
+    const std::string& version = "3.0",
+    const std::string& declaration = "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>") {
+  return declaration + "\r\n" + "<LENEX version=\"" + version +
+         "\">\r\n"
          "  <MEETS>\r\n"
          "    <MEET name=\"Zawody\">\r\n"
          "      <SESSIONS>\r\n"
@@ -45,8 +48,8 @@ std::string Entries(const std::string& version = "3.0", const std::string& decla
 
 std::string Rewritten(const std::string& version, const std::string& clubs,
                       const std::string& header = kHeader1250) {
-  return header +
-         "<LENEX version=\"" + version + "\">\r\n"
+  return header + "<LENEX version=\"" + version +
+         "\">\r\n"
          "  <MEETS>\r\n"
          "    <MEET name=\"Zawody\">\r\n"
          "      <SESSIONS>\r\n"
@@ -82,25 +85,25 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"Lenex30", Entries("3.0"), kClubs, Rewritten("3.0", kClubs)},
         RewriteCase{"Lenex20", Entries("2.0"), kClubs, Rewritten("2.0", kClubs)},
         RewriteCase{"EmptyClubsTextRemovesTheSection", Entries(), "", Rewritten("3.0", "")},
-        RewriteCase{"VersionAnywhereOnLine2",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"1.0\" x=\"v2.0\">\r\n"
-                    "</SESSIONS>\r\nold\r\n</MEET>\r\n",
-                    "C\r\n",
-                    kHeaderUtf8 + "<LENEX version=\"1.0\" x=\"v2.0\">\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"},
-        RewriteCase{"MarkersWithBlanksAroundThem",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n   </SESSIONS>  \r\n"
-                    "old\r\n </MEET>\r\n",
-                    "C\r\n",
-                    kHeaderUtf8 +
-                        "<LENEX version=\"3.0\">\r\n   </SESSIONS>  \r\nC\r\n </MEET>\r\n"},
+        RewriteCase{
+            "VersionAnywhereOnLine2",
+            "<?xml version=\"1.0\"?>\r\n<LENEX version=\"1.0\" x=\"v2.0\">\r\n"
+            "</SESSIONS>\r\nold\r\n</MEET>\r\n",
+            "C\r\n",
+            kHeaderUtf8 + "<LENEX version=\"1.0\" x=\"v2.0\">\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"},
+        RewriteCase{
+            "MarkersWithBlanksAroundThem",
+            "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n   </SESSIONS>  \r\n"
+            "old\r\n </MEET>\r\n",
+            "C\r\n",
+            kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n   </SESSIONS>  \r\nC\r\n </MEET>\r\n"},
         RewriteCase{"TabsAndLowerCaseAreNoMarkers",
                     "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n\t</SESSIONS>\r\n"
                     "</sessions>\r\n</SESSIONS></MEET>\r\n</SESSIONS>\r\nold\r\n</meet>\r\n"
                     "</MEET>\r\n",
                     "C\r\n",
-                    kHeaderUtf8 +
-                        "<LENEX version=\"3.0\">\r\n\t</SESSIONS>\r\n</sessions>\r\n"
-                        "</SESSIONS></MEET>\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"},
+                    kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n\t</SESSIONS>\r\n</sessions>\r\n"
+                                  "</SESSIONS></MEET>\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"},
         RewriteCase{"TwoMeetsEachGetTheClubs",
                     "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n"
                     "</SESSIONS>\r\nold1\r\n</MEET>\r\nbetween\r\n"
@@ -109,12 +112,12 @@ INSTANTIATE_TEST_SUITE_P(
                     kHeaderUtf8 +
                         "<LENEX version=\"3.0\">\r\n</SESSIONS>\r\nC1\r\nC2\r\n</MEET>\r\n"
                         "between\r\n</SESSIONS>\r\nC1\r\nC2\r\n</MEET>\r\nend\r\n"},
-        RewriteCase{"MeetBeforeSessionsIsCopied",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</MEET>\r\n"
-                    "</SESSIONS>\r\nold\r\n</MEET>\r\n",
-                    "C\r\n",
-                    kHeaderUtf8 +
-                        "<LENEX version=\"3.0\">\r\n</MEET>\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"},
+        RewriteCase{
+            "MeetBeforeSessionsIsCopied",
+            "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</MEET>\r\n"
+            "</SESSIONS>\r\nold\r\n</MEET>\r\n",
+            "C\r\n",
+            kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n</MEET>\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"},
         RewriteCase{"TwoSessionsBeforeOneMeet",
                     "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</SESSIONS>\r\n"
                     "a\r\n</SESSIONS>\r\nb\r\n</MEET>\r\n",
@@ -153,14 +156,17 @@ struct RefusalCase {
 const std::string kUnchanged = " Operacja anulowana, plik zgłoszenia nie został zmieniony.";
 const std::string kNoSessions =
     "W dokumencie LEF pliku zgłoszenia nie ma wiersza </SESSIONS>, więc nie ma miejsca, w które "
-    "można wkleić zawodników." + kUnchanged;
+    "można wkleić zawodników." +
+    kUnchanged;
 const std::string kNoMeet =
     "W dokumencie LEF pliku zgłoszenia po wierszu </SESSIONS> brakuje wiersza </MEET>, a "
-    "wklejenie zawodników usunęłoby zakończenie dokumentu." + kUnchanged;
+    "wklejenie zawodników usunęłoby zakończenie dokumentu." +
+    kUnchanged;
 const std::string kFirstLine =
     "Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż deklarację XML, a "
     "zastąpienie go usunęłoby tę treść z dokumentu. Program obsługuje dokumenty zapisane po "
-    "jednym elemencie w wierszu." + kUnchanged;
+    "jednym elemencie w wierszu." +
+    kUnchanged;
 
 class RefuseText : public ::testing::TestWithParam<RefusalCase> {};
 
@@ -208,13 +214,12 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"StylesheetInsteadOfDeclaration",
                     Entries("3.0", "<?xml-stylesheet href=\"a.xsl\"?>"), kFirstLine},
         RefusalCase{"RootElementAloneOnLineOne",
-                    "<LENEX version=\"3.0\">\r\n<MEETS>\r\n</SESSIONS>\r\n</MEET>\r\n",
-                    kFirstLine},
-        RefusalCase{"UnterminatedDeclaration", Entries("3.0", "<?xml version=\"1.0\""),
-                    kFirstLine},
+                    "<LENEX version=\"3.0\">\r\n<MEETS>\r\n</SESSIONS>\r\n</MEET>\r\n", kFirstLine},
+        RefusalCase{"UnterminatedDeclaration", Entries("3.0", "<?xml version=\"1.0\""), kFirstLine},
         RefusalCase{"BadEncodingName", Entries("3.0", "<?xml version=\"1.0\" encoding='a\"b'?>"),
                     "Dokument LEF w pliku zgłoszenia deklaruje nieprawidłową nazwę kodowania "
-                    "znaków." + kUnchanged}),
+                    "znaków." +
+                        kUnchanged}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RewriteEntriesText, WrongVersionOnLine2IsAVersionFailure) {
@@ -261,8 +266,8 @@ class RewriteEncoding : public ::testing::TestWithParam<EncodingCase> {};
 
 TEST_P(RewriteEncoding, WritesTheClubsInTheEntriesEncoding) {
   const EncodingCase& c = GetParam();
-  const std::string document = c.declaration +
-                               "\r\n<LENEX version=\"3.0\">\r\n</SESSIONS>\r\nold\r\n</MEET>\r\n";
+  const std::string document =
+      c.declaration + "\r\n<LENEX version=\"3.0\">\r\n</SESSIONS>\r\nold\r\n</MEET>\r\n";
   FakePrompter prompter;
   const Rewrite r = RewriteEntriesText(prompter, document, c.clubs, c.clubsEncoding);
   EXPECT_EQ(r.kind, Rewrite::Rewritten);
@@ -275,8 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RewriteEncoding,
     ::testing::Values(
         // The same encoding copies bytes as they are, even ones the encoding would not accept.
-        EncodingCase{"SameEncodingCopiesBytes",
-                     "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>",
+        EncodingCase{"SameEncodingCopiesBytes", "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>",
                      "<CLUB name=\"\xA3\xF3\x64\x9F \x81\"/>\r\n", "windows-1250", kHeader1250,
                      "<CLUB name=\"\xA3\xF3\x64\x9F \x81\"/>\r\n"},
         EncodingCase{"AliasesAreTheSameEncoding", "<?xml version=\"1.0\" encoding=\"cp1250\"?>",
@@ -288,11 +292,10 @@ INSTANTIATE_TEST_SUITE_P(
                      "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>",
                      "<CLUB name=\"\xC5\x81\xC3\xB3\x64\xC5\xBA \xC5\xBB\xC3\xB3\xC5\x82w\"/>\r\n",
                      "UTF-8", kHeader1250, "<CLUB name=\"\xA3\xF3\x64\x9F \xAF\xF3\xB3w\"/>\r\n"},
-        EncodingCase{"Windows1250ClubsIntoUtf8Document",
-                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
-                     "<CLUB name=\"\xA3\xF3\x64\x9F \xAF\xF3\xB3w\"/>\r\n", "Windows-1250",
-                     kHeaderUtf8,
-                     "<CLUB name=\"\xC5\x81\xC3\xB3\x64\xC5\xBA \xC5\xBB\xC3\xB3\xC5\x82w\"/>\r\n"},
+        EncodingCase{
+            "Windows1250ClubsIntoUtf8Document", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+            "<CLUB name=\"\xA3\xF3\x64\x9F \xAF\xF3\xB3w\"/>\r\n", "Windows-1250", kHeaderUtf8,
+            "<CLUB name=\"\xC5\x81\xC3\xB3\x64\xC5\xBA \xC5\xBB\xC3\xB3\xC5\x82w\"/>\r\n"},
         EncodingCase{"Latin2ClubsInto1250Document",
                      "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>", "\xA1\xB1\xA6\xB6\r\n",
                      "ISO-8859-2", kHeader1250, "\xA5\xB9\x8C\x9C\r\n"},
@@ -312,7 +315,8 @@ TEST(RewriteEntriesText, RefusesACharacterTheEntriesEncodingCannotHold) {
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text,
             "Nie można przenieść danych klubu z bazy zawodników (kodowanie UTF-8) do pliku "
-            "zgłoszenia (kodowanie Windows-1250): " + error + kUnchanged);
+            "zgłoszenia (kodowanie Windows-1250): " +
+                error + kUnchanged);
   EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
   EXPECT_EQ(prompter.messages[0].title, "Rostrel");
 }
@@ -338,6 +342,22 @@ TEST(RewriteEntries, DeletesTheDocumentOnAVersionFailure) {
   EXPECT_FALSE(fileops::Exists(path));
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text, WrongVersionText());
+}
+
+TEST(RewriteEntries, SaysSoWhenTheWrongVersionCannotBeDeleted) {
+  testing::TempDir dir;
+  const std::string path = dir.file("zawody.lef");
+  testing::WriteBytes(path, Entries("1.0"));
+  FakePrompter prompter;
+  fileops::FailAtCall(2, EACCES);  // the read succeeds, the deletion fails
+  const Rewrite r = RewriteEntries(prompter, path, kClubs, kWindows1250);
+  fileops::ResetFaults();
+  EXPECT_EQ(r.kind, Rewrite::VersionFailure);
+  ASSERT_EQ(prompter.messages.size(), 2u);
+  EXPECT_EQ(prompter.messages[0].text, WrongVersionText());
+  EXPECT_EQ(prompter.messages[1].text, "Nie można usunąć dokumentu LEF: " + path + "\r\n" +
+                                           std::to_string(EACCES) + " remove: Permission denied");
+  EXPECT_EQ(prompter.messages[1].icon, Icon::Stop);
 }
 
 TEST(RewriteEntries, KeepsTheDocumentWhenRefusing) {

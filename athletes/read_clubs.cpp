@@ -40,8 +40,8 @@ void ShowReadFailure(Prompter& prompter, const std::string& path, const FileErro
 bool RemoveDocument(Prompter& prompter, const std::string& path) {
   FileError err;
   if (fileops::RemoveFile(path, err) || !fileops::Exists(path)) return true;
-  ShowStop(prompter, "Nie udało się usunąć pliku LEF rozpakowanego z bazy zawodników:\r\n" +
-                         path + "\r\nUsuń ten plik, zanim ponownie otworzysz bazę.\r\n" +
+  ShowStop(prompter, "Nie udało się usunąć pliku LEF rozpakowanego z bazy zawodników:\r\n" + path +
+                         "\r\nUsuń ten plik, zanim ponownie otworzysz bazę.\r\n" +
                          ErrorDetails(err));
   return false;
 }

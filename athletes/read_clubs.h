@@ -19,7 +19,7 @@ struct ClubsReading {
   enum Kind {
     Read,            // clubsText and athleteLines hold what the document's clubs section kept
     VersionFailure,  // the user has been told; clubsText holds what was kept before line 2
-    Failed,          // the document could not be read; the user has been told
+    Failed,          // the document could not be read or deleted; the user has been told
   };
   Kind kind = Failed;
   std::string clubsText;                  // kept lines as read, each followed by CR LF

@@ -63,9 +63,11 @@ const std::string kAthletesDoc = Doc({
     R"(  <MEETS>)",
     R"(    <MEET name="Baza">)",
     R"(      <CLUBS>)",
-    "        <CLUB name=\"UKS \xA3\xF3" "d\x9F\" code=\"LDZ\">",
+    "        <CLUB name=\"UKS \xA3\xF3"
+    "d\x9F\" code=\"LDZ\">",
     R"(          <ATHLETES>)",
-    "            <ATHLETE athleteid=\"1\" lastname=\"Wi\x9Cniewska\" firstname=\"\xAF" "aneta\" "
+    "            <ATHLETE athleteid=\"1\" lastname=\"Wi\x9Cniewska\" firstname=\"\xAF"
+    "aneta\" "
     "birthdate=\"2001-05-04\" gender=\"F\">",
     R"(              <ENTRIES>)",
     R"(                <ENTRY eventid="1" />)",
@@ -182,12 +184,12 @@ TEST_F(OpenDatabaseTest, AthletesFound) {
   EXPECT_EQ(out.dbFile, lxf);
   EXPECT_EQ(comIN.fileName, lxf);
   EXPECT_TRUE(out.clubsChanged);
-  EXPECT_EQ(out.displayLines,
-            (Lines{"1 Wiśniewska Żaneta 2001-05-04", "2 Nowak Jan 2000-01-02"}));
+  EXPECT_EQ(out.displayLines, (Lines{"1 Wiśniewska Żaneta 2001-05-04", "2 Nowak Jan 2000-01-02"}));
   // The clubs section stays in the database's own bytes, for the paste.
   EXPECT_EQ(out.clubsText,
             "      <CLUBS>\r\n"
-            "        <CLUB name=\"UKS \xA3\xF3" "d\x9F\" code=\"LDZ\">\r\n"
+            "        <CLUB name=\"UKS \xA3\xF3"
+            "d\x9F\" code=\"LDZ\">\r\n"
             "          <ATHLETES>\r\n"
             "            <ATHLETE athleteid=\"1\" lastname=\"Wi\x9Cniewska\" firstname=\"\xAF"
             "aneta\" birthdate=\"2001-05-04\" gender=\"F\">\r\n"
@@ -271,8 +273,7 @@ TEST_F(OpenDatabaseTest, InvalidArchive) {
   ASSERT_FALSE(prompter.messages.empty());
   // The archive routine's own description comes first, then ours.
   const auto& last = prompter.messages.back();
-  EXPECT_EQ(last.text,
-            "Uwaga, nieprawidłowe archiwum LXF, skontaktuj się z autorem programu");
+  EXPECT_EQ(last.text, "Uwaga, nieprawidłowe archiwum LXF, skontaktuj się z autorem programu");
   EXPECT_EQ(last.title, "Rostrel");
   EXPECT_EQ(last.icon, Icon::Stop);
   EXPECT_EQ(last.buttons, Buttons::Ok);

@@ -29,64 +29,75 @@ TEST_P(ParseAthletesTest, DisplayLine) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, ParseAthletesTest,
     ::testing::Values(
-        ParseCase{"AnyOrder",
-                  R"(    <ATHLETE gender="F" birthdate="2001-05-04" firstname="Anna" lastname="Nowak" athleteid="17">)",
-                  "UTF-8", "17 Nowak Anna 2001-05-04"},
+        ParseCase{
+            "AnyOrder",
+            R"(    <ATHLETE gender="F" birthdate="2001-05-04" firstname="Anna" lastname="Nowak" athleteid="17">)",
+            "UTF-8", "17 Nowak Anna 2001-05-04"},
         ParseCase{"EmptyLastname",
                   R"(<ATHLETE athleteid="17" lastname="" firstname="Anna" birthdate="2001-05-04">)",
                   "UTF-8", "17  Anna 2001-05-04"},
-        ParseCase{"MissingAthleteid", R"(<ATHLETE lastname="Nowak" firstname="Anna" birthdate="2001-05-04">)",
-                  "UTF-8", " Nowak Anna 2001-05-04"},
+        ParseCase{"MissingAthleteid",
+                  R"(<ATHLETE lastname="Nowak" firstname="Anna" birthdate="2001-05-04">)", "UTF-8",
+                  " Nowak Anna 2001-05-04"},
         ParseCase{"NoAttributes", "<ATHLETE >", "UTF-8", "   "},
-        ParseCase{"LetterCaseCounts", R"(<ATHLETE athleteid="1" LastName="Nowak">)", "UTF-8", "1   "},
-        ParseCase{"BlanksInsideValue",
-                  R"(<ATHLETE athleteid="2" lastname="Nowak-Kowalska de Vries" firstname="Anna Maria">)",
-                  "UTF-8", "2 Nowak-Kowalska de Vries Anna Maria "},
+        ParseCase{"LetterCaseCounts", R"(<ATHLETE athleteid="1" LastName="Nowak">)", "UTF-8",
+                  "1   "},
+        ParseCase{
+            "BlanksInsideValue",
+            R"(<ATHLETE athleteid="2" lastname="Nowak-Kowalska de Vries" firstname="Anna Maria">)",
+            "UTF-8", "2 Nowak-Kowalska de Vries Anna Maria "},
         // Longer names that begin with a wanted one are other attributes.
-        ParseCase{"LongerNamesBeforeTheRealOnes",
-                  R"(<ATHLETE lastname.en="Novak" firstname.en="Ann" athleteid.old="9" lastname="Nowak" firstname="Anna" athleteid="17" birthdate="2001-05-04">)",
-                  "UTF-8", "17 Nowak Anna 2001-05-04"},
-        ParseCase{"NameInsideAnotherValue",
-                  R"(<ATHLETE note="a lastname='Zły' firstname=&quot;X&quot;" athleteid="3" lastname="Nowak" firstname="Anna">)",
-                  "UTF-8", "3 Nowak Anna "},
+        ParseCase{
+            "LongerNamesBeforeTheRealOnes",
+            R"(<ATHLETE lastname.en="Novak" firstname.en="Ann" athleteid.old="9" lastname="Nowak" firstname="Anna" athleteid="17" birthdate="2001-05-04">)",
+            "UTF-8", "17 Nowak Anna 2001-05-04"},
+        ParseCase{
+            "NameInsideAnotherValue",
+            R"(<ATHLETE note="a lastname='Zły' firstname=&quot;X&quot;" athleteid="3" lastname="Nowak" firstname="Anna">)",
+            "UTF-8", "3 Nowak Anna "},
         ParseCase{"BlanksAroundEquals",
                   R"(<ATHLETE athleteid = "5"  lastname  =  "Nowak" firstname=	"Anna">)", "UTF-8",
                   "5 Nowak Anna "},
         ParseCase{"TabsBetweenAttributes", "<ATHLETE\tathleteid=\"5\"\tlastname=\"Nowak\"\r",
                   "UTF-8", "5 Nowak  "},
-        ParseCase{"SingleQuotes",
-                  R"(<ATHLETE athleteid='6' lastname='O"Neil' firstname="D'Arcy">)", "UTF-8",
-                  "6 O\"Neil D'Arcy "},
-        ParseCase{"PredefinedEntities",
-                  R"(<ATHLETE athleteid="7" lastname="O&apos;Brien &amp; Syn" firstname="&lt;&quot;A&quot;&gt;">)",
-                  "UTF-8", "7 O'Brien & Syn <\"A\"> "},
-        ParseCase{"NumericReferences",
-                  R"(<ATHLETE athleteid="&#56;" lastname="&#321;&#xF3;d&#x17A;" firstname="&#x1F3CA;">)",
-                  "UTF-8", "8 Łódź \xF0\x9F\x8F\x8A "},
+        ParseCase{"SingleQuotes", R"(<ATHLETE athleteid='6' lastname='O"Neil' firstname="D'Arcy">)",
+                  "UTF-8", "6 O\"Neil D'Arcy "},
+        ParseCase{
+            "PredefinedEntities",
+            R"(<ATHLETE athleteid="7" lastname="O&apos;Brien &amp; Syn" firstname="&lt;&quot;A&quot;&gt;">)",
+            "UTF-8", "7 O'Brien & Syn <\"A\"> "},
+        ParseCase{
+            "NumericReferences",
+            R"(<ATHLETE athleteid="&#56;" lastname="&#321;&#xF3;d&#x17A;" firstname="&#x1F3CA;">)",
+            "UTF-8", "8 Łódź \xF0\x9F\x8F\x8A "},
         // References that are not valid stay as written.
-        ParseCase{"InvalidReferencesStay",
-                  R"(<ATHLETE athleteid="9" lastname="&#X41; &#0; &#xD800; &#1114112; &#; &#x; &nbsp; &amp &" firstname="a&&amp;b">)",
-                  "UTF-8", "9 &#X41; &#0; &#xD800; &#1114112; &#; &#x; &nbsp; &amp & a&&b "},
+        ParseCase{
+            "InvalidReferencesStay",
+            R"(<ATHLETE athleteid="9" lastname="&#X41; &#0; &#xD800; &#1114112; &#; &#x; &nbsp; &amp &" firstname="a&&amp;b">)",
+            "UTF-8", "9 &#X41; &#0; &#xD800; &#1114112; &#; &#x; &nbsp; &amp & a&&b "},
         ParseCase{"Windows1250",
-                  "<ATHLETE athleteid=\"10\" lastname=\"Wi\x9Cniewska-\xA3\xF3" "d\x9F\" "
-                  "firstname=\"\xAF" "aneta\" birthdate=\"2002-02-02\">",
+                  "<ATHLETE athleteid=\"10\" lastname=\"Wi\x9Cniewska-\xA3\xF3"
+                  "d\x9F\" "
+                  "firstname=\"\xAF"
+                  "aneta\" birthdate=\"2002-02-02\">",
                   "Windows-1250", "10 Wiśniewska-Łódź Żaneta 2002-02-02"},
         ParseCase{"Windows1250WithReferences",
                   "<ATHLETE athleteid=\"11\" lastname=\"\xB9&#261;&amp;\">", "Windows-1250",
                   "11 ąą&  "},
-        ParseCase{"Iso88592", "<ATHLETE athleteid=\"12\" lastname=\"\xA3\xF3" "d\xBC\">",
+        ParseCase{"Iso88592",
+                  "<ATHLETE athleteid=\"12\" lastname=\"\xA3\xF3"
+                  "d\xBC\">",
                   "ISO-8859-2", "12 Łódź  "},
-        ParseCase{"Utf8PassesThrough",
-                  R"(<ATHLETE athleteid="13" lastname="Zając" firstname="Łucja" birthdate="2003-03-03">)",
-                  "UTF-8", "13 Zając Łucja 2003-03-03"},
+        ParseCase{
+            "Utf8PassesThrough",
+            R"(<ATHLETE athleteid="13" lastname="Zając" firstname="Łucja" birthdate="2003-03-03">)",
+            "UTF-8", "13 Zając Łucja 2003-03-03"},
         // A value that never closes leaves its field empty; what stood before it is kept.
         ParseCase{"UnclosedValue", R"(<ATHLETE athleteid="14" firstname="Anna" lastname="Nowak)",
                   "UTF-8", "14  Anna "},
         ParseCase{"UnquotedValueIsNotTaken",
-                  R"(<ATHLETE athleteid=15 lastname=Nowak firstname="Anna">)", "UTF-8",
-                  "  Anna "},
-        ParseCase{"NameAtTheEndOfTheLine", R"(<ATHLETE athleteid="16" lastname)", "UTF-8",
-                  "16   "},
+                  R"(<ATHLETE athleteid=15 lastname=Nowak firstname="Anna">)", "UTF-8", "  Anna "},
+        ParseCase{"NameAtTheEndOfTheLine", R"(<ATHLETE athleteid="16" lastname)", "UTF-8", "16   "},
         ParseCase{"EqualsAtTheEndOfTheLine", R"(<ATHLETE athleteid="16" lastname=)", "UTF-8",
                   "16   "},
         ParseCase{"SelfClosingTag", R"(<ATHLETE athleteid="18" lastname="Nowak"/>)", "UTF-8",
@@ -96,10 +107,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ParseCase>& info) { return info.param.name; });
 
 TEST(ParseAthlete, FillsAllSixFields) {
-  const AthleteRecord r = ParseAthlete(
-      R"(<ATHLETE license_ipc="999" athleteid="17" lastname="Nowak" firstname="Anna" )"
-      R"(gender="F" birthdate="2001-05-04" license="A123" nation="POL">)",
-      "UTF-8");
+  const AthleteRecord r =
+      ParseAthlete(R"(<ATHLETE license_ipc="999" athleteid="17" lastname="Nowak" firstname="Anna" )"
+                   R"(gender="F" birthdate="2001-05-04" license="A123" nation="POL">)",
+                   "UTF-8");
   EXPECT_EQ(r.athleteid, "17");
   EXPECT_EQ(r.lastname, "Nowak");
   EXPECT_EQ(r.firstname, "Anna");

@@ -50,7 +50,8 @@ TEST_P(ReadClubsTextTest, KeepsTheClubsSection) {
   EXPECT_EQ(prompter.messages.size(), c.kind == ClubsReading::VersionFailure ? 1u : 0u);
 }
 
-const std::string kAthlete1 = R"(        <ATHLETE athleteid="1" lastname="Nowak" firstname="Anna">)";
+const std::string kAthlete1 =
+    R"(        <ATHLETE athleteid="1" lastname="Nowak" firstname="Anna">)";
 
 INSTANTIATE_TEST_SUITE_P(
     Documents, ReadClubsTextTest,
@@ -61,34 +62,55 @@ INSTANTIATE_TEST_SUITE_P(
                  ClubsReading::Read,
                  "  <CLUBS>\r\n    <CLUB name=\"A\">\r\n    </CLUB>\r\n  </CLUBS>\r\n",
                  {}},
-        ReadCase{"Version20", Doc({kDeclaration, "<LENEX version=\"2.0\">", "<CLUBS>", "</CLUBS>"}),
-                 ClubsReading::Read, "<CLUBS>\r\n</CLUBS>\r\n", {}},
+        ReadCase{"Version20",
+                 Doc({kDeclaration, "<LENEX version=\"2.0\">", "<CLUBS>", "</CLUBS>"}),
+                 ClubsReading::Read,
+                 "<CLUBS>\r\n</CLUBS>\r\n",
+                 {}},
         ReadCase{"Version10",
                  Doc({kDeclaration, "<LENEX version=\"1.0\">", "<CLUBS>", kAthlete1, "</CLUBS>"}),
-                 ClubsReading::VersionFailure, "", {}},
+                 ClubsReading::VersionFailure,
+                 "",
+                 {}},
         // A plain substring test: a date with full stops holds "2.0".
         ReadCase{"Version10WithDate",
                  Doc({kDeclaration, "<LENEX version=\"1.0\" date=\"12.02.2019\">", "<CLUBS>",
                       "</CLUBS>"}),
-                 ClubsReading::Read, "<CLUBS>\r\n</CLUBS>\r\n", {}},
+                 ClubsReading::Read,
+                 "<CLUBS>\r\n</CLUBS>\r\n",
+                 {}},
         // Only line 2 is tested; a version further down does not help.
-        ReadCase{"VersionOnLine3", Doc({kDeclaration, "<LENEX>", "<!-- 3.0 -->"}),
-                 ClubsReading::VersionFailure, "", {}},
-        ReadCase{"ClubsOnLine1ThenVersionFailure", Doc({"<CLUBS>", "<LENEX version=\"1.0\">"}),
-                 ClubsReading::VersionFailure, "<CLUBS>\r\n", {}},
+        ReadCase{"VersionOnLine3",
+                 Doc({kDeclaration, "<LENEX>", "<!-- 3.0 -->"}),
+                 ClubsReading::VersionFailure,
+                 "",
+                 {}},
+        ReadCase{"ClubsOnLine1ThenVersionFailure",
+                 Doc({"<CLUBS>", "<LENEX version=\"1.0\">"}),
+                 ClubsReading::VersionFailure,
+                 "<CLUBS>\r\n",
+                 {}},
         ReadCase{"SingleLineDocument",
                  "<LENEX version=\"1.0\"><CLUBS><CLUB><ATHLETES><ATHLETE athleteid=\"1\"/>",
-                 ClubsReading::Read, "", {}},
+                 ClubsReading::Read,
+                 "",
+                 {}},
         ReadCase{"EmptyDocument", "", ClubsReading::Read, "", {}},
         ReadCase{"EmptyClubsElement",
                  Doc({kDeclaration, kRoot3, "<CLUBS/>", "<CLUB name=\"A\">", "</CLUB>"}),
-                 ClubsReading::Read, "", {}},
+                 ClubsReading::Read,
+                 "",
+                 {}},
         ReadCase{"LowerCaseClubs",
                  Doc({kDeclaration, kRoot3, "<clubs>", "<CLUB name=\"A\">", "</clubs>"}),
-                 ClubsReading::Read, "", {}},
+                 ClubsReading::Read,
+                 "",
+                 {}},
         ReadCase{"TabIndentedClubs",
                  Doc({kDeclaration, kRoot3, "\t<CLUBS>", "\t<CLUB name=\"A\">", "\t</CLUBS>"}),
-                 ClubsReading::Read, "", {}},
+                 ClubsReading::Read,
+                 "",
+                 {}},
         ReadCase{"ClubsWithoutAthletes",
                  Doc({kDeclaration, kRoot3, "<CLUBS>", " <CLUB name=\"A, B\" code=\"X\">",
                       "  <CONTACT name=\"Kowalski\" />", " </CLUB>", "</CLUBS>"}),
@@ -106,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"AttributesOverSeveralLines",
                  Doc({kDeclaration, kRoot3, "<CLUBS>", "<ATHLETE athleteid=\"1\"",
                       "   lastname=\"Nowak\">", "</ATHLETE>", "</CLUBS>"}),
-                 ClubsReading::Read, "<CLUBS>\r\n<ATHLETE athleteid=\"1\"\r\n</ATHLETE>\r\n</CLUBS>\r\n",
+                 ClubsReading::Read,
+                 "<CLUBS>\r\n<ATHLETE athleteid=\"1\"\r\n</ATHLETE>\r\n</CLUBS>\r\n",
                  {"<ATHLETE athleteid=\"1\""}},
         ReadCase{"EntriesAreDropped",
                  Doc({kDeclaration, kRoot3, "<CLUBS>", kAthlete1, "  <ENTRIES>",
@@ -118,10 +141,14 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"StopsAtTheFirstClubsEnd",
                  Doc({kDeclaration, kRoot3, "<CLUBS>", "<CLUB name=\"A\">", "</CLUB>", "</CLUBS>",
                       "<CLUBS>", "<ATHLETE athleteid=\"2\">", "</CLUBS>"}),
-                 ClubsReading::Read, "<CLUBS>\r\n<CLUB name=\"A\">\r\n</CLUB>\r\n</CLUBS>\r\n", {}},
+                 ClubsReading::Read,
+                 "<CLUBS>\r\n<CLUB name=\"A\">\r\n</CLUB>\r\n</CLUBS>\r\n",
+                 {}},
         ReadCase{"ClubsEndBeforeClubsStartEndsTheReading",
                  Doc({kDeclaration, kRoot3, "</CLUBS>", "<CLUBS>", "<ATHLETE athleteid=\"2\">"}),
-                 ClubsReading::Read, "", {}},
+                 ClubsReading::Read,
+                 "",
+                 {}},
         ReadCase{"WithoutClubsEndReadsToTheEnd",
                  Doc({kDeclaration, kRoot3, "<CLUBS>", "<ATHLETE athleteid=\"1\">", "</LENEX>",
                       "<CONTACT email=\"x\" />"}),
@@ -132,21 +159,27 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"ShortAndOtherLinesDropped",
                  Doc({kDeclaration, kRoot3, "<CLUBS>  ", "", "   ", "<CLU", "</AT", "<CLUB>",
                       "<OFFICIALS>", "<RELAYS>", "</CLUBS>"}),
-                 ClubsReading::Read, "<CLUBS>  \r\n<CLUB>\r\n</CLUBS>\r\n", {}},
+                 ClubsReading::Read,
+                 "<CLUBS>  \r\n<CLUB>\r\n</CLUBS>\r\n",
+                 {}},
         ReadCase{"LoneLineFeeds",
                  Doc({kDeclaration, kRoot3, " <CLUBS>", "  <ATHLETE athleteid=\"1\">", " </CLUBS>"},
                      "\n"),
-                 ClubsReading::Read, " <CLUBS>\r\n  <ATHLETE athleteid=\"1\">\r\n </CLUBS>\r\n",
+                 ClubsReading::Read,
+                 " <CLUBS>\r\n  <ATHLETE athleteid=\"1\">\r\n </CLUBS>\r\n",
                  {"  <ATHLETE athleteid=\"1\">"}},
         // A lone CR does not end a line.
-        ReadCase{"LoneCarriageReturnStaysInTheLine",
-                 Doc({kDeclaration, kRoot3, "<CLUBS>", "<CLUB>\r<ATHLETE athleteid=\"1\">",
-                      "</CLUBS>"}),
-                 ClubsReading::Read, "<CLUBS>\r\n<CLUB>\r<ATHLETE athleteid=\"1\">\r\n</CLUBS>\r\n",
-                 {}},
+        ReadCase{
+            "LoneCarriageReturnStaysInTheLine",
+            Doc({kDeclaration, kRoot3, "<CLUBS>", "<CLUB>\r<ATHLETE athleteid=\"1\">", "</CLUBS>"}),
+            ClubsReading::Read,
+            "<CLUBS>\r\n<CLUB>\r<ATHLETE athleteid=\"1\">\r\n</CLUBS>\r\n",
+            {}},
         ReadCase{"LastLineWithoutTerminator",
-                 Doc({kDeclaration, kRoot3, "<CLUBS>"}) + "</CLUBS>", ClubsReading::Read,
-                 "<CLUBS>\r\n</CLUBS>\r\n", {}}),
+                 Doc({kDeclaration, kRoot3, "<CLUBS>"}) + "</CLUBS>",
+                 ClubsReading::Read,
+                 "<CLUBS>\r\n</CLUBS>\r\n",
+                 {}}),
     [](const ::testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
 
 TEST(ReadClubsText, ThreeAthletesInTwoClubs) {
@@ -228,11 +261,12 @@ TEST(ReadClubsText, RecordsTheDeclaredEncoding) {
   struct Case {
     std::string firstLine, encoding;
   };
-  for (const Case& c : {Case{kDeclaration, "Windows-1250"},
-                        Case{R"(<?xml version="1.0" encoding="UTF-8"?>)", "UTF-8"},
-                        Case{R"(<?xml version="1.0"?>)", "UTF-8"},
-                        Case{"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>", "UTF-8"},
-                        Case{R"(<?xml version="1.0" encoding='latin2'?>)", "ISO-8859-2"}}) {
+  for (const Case& c :
+       {Case{kDeclaration, "Windows-1250"},
+        Case{R"(<?xml version="1.0" encoding="UTF-8"?>)", "UTF-8"},
+        Case{R"(<?xml version="1.0"?>)", "UTF-8"},
+        Case{"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>", "UTF-8"},
+        Case{R"(<?xml version="1.0" encoding='latin2'?>)", "ISO-8859-2"}}) {
     FakePrompter prompter;
     EXPECT_EQ(ReadClubsText(prompter, Doc({c.firstLine, kRoot3})).encoding, c.encoding)
         << c.firstLine;
@@ -304,9 +338,9 @@ TEST_F(ReadClubsFileTest, ReadFailureIsReportedAndTheDocumentDeleted) {
   EXPECT_EQ(r.kind, ClubsReading::Failed);
   EXPECT_FALSE(fileops::Exists(path));
   ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text,
-            "Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" + path + "\r\nBłąd " +
-                std::to_string(EACCES) + ": read: " + std::generic_category().message(EACCES));
+  EXPECT_EQ(prompter.messages[0].text, "Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" +
+                                           path + "\r\nBłąd " + std::to_string(EACCES) +
+                                           ": read: " + std::generic_category().message(EACCES));
   EXPECT_EQ(prompter.messages[0].title, "Rostrel");
   EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
   EXPECT_EQ(prompter.messages[0].buttons, Buttons::Ok);
@@ -316,10 +350,10 @@ TEST_F(ReadClubsFileTest, MissingDocumentGivesOneMessage) {
   const ClubsReading r = ReadClubs(prompter, dir.file("brak.lef"));
   EXPECT_EQ(r.kind, ClubsReading::Failed);
   ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text,
-            "Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" + dir.file("brak.lef") +
-                "\r\nBłąd " + std::to_string(ENOENT) + ": " +
-                std::generic_category().message(ENOENT));
+  EXPECT_EQ(prompter.messages[0].text, "Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" +
+                                           dir.file("brak.lef") + "\r\nBłąd " +
+                                           std::to_string(ENOENT) + ": " +
+                                           std::generic_category().message(ENOENT));
 }
 
 TEST_F(ReadClubsFileTest, DeletionFailureEndsTheReading) {

@@ -40,8 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A name the program does not know is handed on as the document spells it.
         DeclarationCase{R"(<?xml version="1.0" encoding="KOI8-R"?>)", "KOI8-R"},
         // None declared, an empty name, or a broken one: UTF-8, as XML itself assumes.
-        DeclarationCase{R"(<?xml version="1.0"?>)", "UTF-8"},
-        DeclarationCase{"", "UTF-8"},
+        DeclarationCase{R"(<?xml version="1.0"?>)", "UTF-8"}, DeclarationCase{"", "UTF-8"},
         DeclarationCase{R"(<?xml version="1.0" encoding=""?>)", "UTF-8"},
         DeclarationCase{R"(<?xml version="1.0" encoding="windows-1250?>)", "UTF-8"},
         DeclarationCase{R"(<?xml version="1.0" encoding=windows-1250?>)", "UTF-8"},
@@ -81,7 +80,9 @@ constexpr std::array<uint32_t, 128> kWindows1250High = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,  // F8
 };
 
-uint32_t Windows1250CodePoint(int byte) { return byte < 0x80 ? byte : kWindows1250High[byte - 0x80]; }
+uint32_t Windows1250CodePoint(int byte) {
+  return byte < 0x80 ? byte : kWindows1250High[byte - 0x80];
+}
 
 TEST(ConvertText, Windows1250EveryByteToUtf8AndBack) {
   int defined = 0;
@@ -125,8 +126,9 @@ TEST(ConvertText, KnownPolishLetters) {
     char byte;
     const char* utf8;
   };
-  for (const Case c : {Case{'\xB9', "ą"}, Case{'\x9C', "ś"}, Case{'\xA3', "Ł"}, Case{'\x9F', "ź"},
-                       Case{'\xAF', "Ż"}, Case{'\xEA', "ę"}, Case{'\xF3', "ó"}, Case{'\x8C', "Ś"}}) {
+  for (const Case c :
+       {Case{'\xB9', "ą"}, Case{'\x9C', "ś"}, Case{'\xA3', "Ł"}, Case{'\x9F', "ź"},
+        Case{'\xAF', "Ż"}, Case{'\xEA', "ę"}, Case{'\xF3', "ó"}, Case{'\x8C', "Ś"}}) {
     std::string out, error;
     ASSERT_TRUE(ConvertText(std::string(1, c.byte), kWindows1250, kUtf8, out, error)) << error;
     EXPECT_EQ(out, c.utf8);
@@ -135,7 +137,10 @@ TEST(ConvertText, KnownPolishLetters) {
 
 TEST(ConvertText, UndefinedByteIsNamedByPosition) {
   std::string out = "stale", error;
-  EXPECT_FALSE(ConvertText("ab\x98" "c", kWindows1250, kUtf8, out, error));
+  EXPECT_FALSE(
+      ConvertText("ab\x98"
+                  "c",
+                  kWindows1250, kUtf8, out, error));
   EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu Windows-1250 (bajt 3).");
   EXPECT_EQ(out, "");
 }
@@ -162,7 +167,10 @@ TEST(ConvertText, BetweenTwoSingleByteEncodings) {
 
 TEST(ConvertText, InvalidUtf8SourceFails) {
   std::string out, error;
-  EXPECT_FALSE(ConvertText("a\xFF" "b", kUtf8, kWindows1250, out, error));
+  EXPECT_FALSE(
+      ConvertText("a\xFF"
+                  "b",
+                  kUtf8, kWindows1250, out, error));
   EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 2).");
   EXPECT_FALSE(ConvertText("ab\xC5", kUtf8, kUtf8, out, error));  // cut inside a character
   EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 3).");
@@ -202,15 +210,27 @@ TEST_P(DisplayDecoderTest, DecodesToUtf8) {
 INSTANTIATE_TEST_SUITE_P(
     Encodings, DisplayDecoderTest,
     ::testing::Values(
-        DecoderCase{"Windows-1250", "\xA3\xF3" "d\x9F \xB9\x9C\xEA\xBF", "Łódź ąśęż"},
-        DecoderCase{"cp1250", "Gr\xEA" "bowski", "Grębowski"},
-        DecoderCase{"ISO-8859-2", "\xA3\xF3" "d\xBC \xB1\xB6\xEA\xBF", "Łódź ąśęż"},
+        DecoderCase{"Windows-1250",
+                    "\xA3\xF3"
+                    "d\x9F \xB9\x9C\xEA\xBF",
+                    "Łódź ąśęż"},
+        DecoderCase{"cp1250",
+                    "Gr\xEA"
+                    "bowski",
+                    "Grębowski"},
+        DecoderCase{"ISO-8859-2",
+                    "\xA3\xF3"
+                    "d\xBC \xB1\xB6\xEA\xBF",
+                    "Łódź ąśęż"},
         DecoderCase{"Windows-1252", "caf\xE9 \x80 \x9C", "café € œ"},
         DecoderCase{"ISO-8859-1", "caf\xE9 \xA4 M\xFCller", "café ¤ Müller"},
-        DecoderCase{"UTF-8", "Łódź", "Łódź"},
-        DecoderCase{"US-ASCII", "Nowak", "Nowak"},
+        DecoderCase{"UTF-8", "Łódź", "Łódź"}, DecoderCase{"US-ASCII", "Nowak", "Nowak"},
         // Undefined bytes show as the replacement character; decoding goes on after them.
-        DecoderCase{"Windows-1250", "a\x81" "b\x98", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD"},
+        DecoderCase{"Windows-1250",
+                    "a\x81"
+                    "b\x98",
+                    "a\xEF\xBF\xBD"
+                    "b\xEF\xBF\xBD"},
         // A name nobody knows: the bytes are shown as they are.
         DecoderCase{"NO-SUCH-ENCODING", "abc\xC5\x82", "abcł"},
         DecoderCase{"Windows-1250", "", ""}));

@@ -130,7 +130,10 @@ bool PackFile(const std::string& file, const std::string& archive, std::string& 
   std::error_code ec;
   const fs::path filePath = fileops::FsPath(file);
   if (!fs::is_regular_file(filePath, ec)) {
-    failure = OsErrorText(fs::exists(filePath, ec) ? EISDIR : ENOENT) + ": " + file;
+    const int code = fs::is_directory(filePath, ec) ? EISDIR
+                     : fs::exists(filePath, ec)     ? EINVAL
+                                                    : ENOENT;
+    failure = OsErrorText(code) + ": " + file;
     return false;
   }
   ZipPtr za = OpenArchive(archive, 0, failure);
@@ -158,16 +161,18 @@ bool PackFolder(const std::string& folder, const std::string& archive, std::stri
   for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
     if (ec) break;
     const fs::path& path = it->path();
+    std::error_code entryError;
+    // Links to directories are not followed, so nothing is packed twice; an archive written
+    // into the folder itself is not packed into itself.
+    if (it->is_symlink(entryError) && it->is_directory(entryError)) continue;
+    if (fs::equivalent(path, fileops::FsPath(archive), entryError)) continue;
     const std::string name = fileops::Utf8(path.lexically_relative(root).generic_u8string());
-    if (it->is_symlink(ec) && it->is_directory(ec)) {
-      continue;  // links to directories are not followed, so nothing is packed twice
-    }
-    if (it->is_directory(ec)) {
+    if (it->is_directory(entryError)) {
       if (zip_dir_add(za.get(), name.c_str(), ZIP_FL_ENC_UTF_8) < 0) {
         failure = zip_strerror(za.get());
         return false;
       }
-    } else if (it->is_regular_file(ec)) {
+    } else if (it->is_regular_file(entryError)) {
       if (!AddFile(za.get(), fileops::Utf8(path), name, failure)) return false;
     } else {
       continue;
@@ -298,15 +303,14 @@ bool CheckMembers(zip_t* za, const fs::path& destination, std::vector<Member>& m
       return false;
     }
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
-      failure = "Zaszyfrowany element archiwum: " + name + " (" +
-                ZipErrorText(ZIP_ER_NOPASSWD) + ")";
+      failure =
+          "Zaszyfrowany element archiwum: " + name + " (" + ZipErrorText(ZIP_ER_NOPASSWD) + ")";
       return false;
     }
     if ((st.valid & ZIP_STAT_COMP_METHOD) &&
         !zip_compression_method_supported(static_cast<zip_int32_t>(st.comp_method), 0)) {
       failure = "Nieobsługiwana metoda kompresji (" + std::to_string(st.comp_method) +
-                ") elementu archiwum: " + name + " (" + ZipErrorText(ZIP_ER_COMPNOTSUPP) +
-                ")";
+                ") elementu archiwum: " + name + " (" + ZipErrorText(ZIP_ER_COMPNOTSUPP) + ")";
       return false;
     }
     if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxMemberSize) {
@@ -333,8 +337,7 @@ FilePtr CreateNewFile(const fs::path& path) {
 
 // Streams one member into a fresh file beside its target and renames it over the target, so
 // that a member that fails half-way leaves the old file of that name as it was.
-bool ExtractFile(zip_t* za, const Member& member, const fs::path& target,
-                 std::string& failure) {
+bool ExtractFile(zip_t* za, const Member& member, const fs::path& target, std::string& failure) {
   FileError err;
   if (!fileops::Fallible("write", err)) {
     failure = err.text;
@@ -350,8 +353,7 @@ bool ExtractFile(zip_t* za, const Member& member, const fs::path& target,
   FilePtr out;
   for (int attempt = 0; attempt < 100 && !out; ++attempt) {
     temp = target;
-    temp.replace_filename(fileops::FsPath("." + fileops::Utf8(target.filename()) + ".rostrel" +
-                                          std::to_string(attempt)));
+    temp.replace_filename(".rostrel-unzip-" + std::to_string(attempt));
     errno = 0;
     out = CreateNewFile(temp);
     if (!out && errno != EEXIST) break;

@@ -64,8 +64,11 @@ INSTANTIATE_TEST_SUITE_P(Names, HostileNameTest,
 // Names that merely look odd stay inside the folder and are unpacked.
 TEST(HostileNames, HarmlessLookalikesAreUnpacked) {
   Scene scene;
-  ASSERT_EQ(MakeArchive(scene.archive, {{"..x.lef", "1"}, {"x..lef", "2"}, {"./a.lef", "3"},
-                                        {"b/.../c.lef", "4"}, {"1:x.lef", "5"}}),
+  ASSERT_EQ(MakeArchive(scene.archive, {{"..x.lef", "1"},
+                                        {"x..lef", "2"},
+                                        {"./a.lef", "3"},
+                                        {"b/.../c.lef", "4"},
+                                        {"1:x.lef", "5"}}),
             "");
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "UNZIP", scene.archive, scene.dest));
@@ -93,8 +96,8 @@ class PatchedMemberTest : public ::testing::TestWithParam<Patch> {};
 
 TEST_P(PatchedMemberTest, IsRefusedAndNothingIsWritten) {
   Scene scene;
-  ASSERT_EQ(MakeArchive(scene.archive, {{"zawody.lef", "ok"}, {"big.lef", std::string(70000, 'A')}}),
-            "");
+  ASSERT_EQ(
+      MakeArchive(scene.archive, {{"zawody.lef", "ok"}, {"big.lef", std::string(70000, 'A')}}), "");
   std::string bytes = Slurp(scene.archive);
   const Patch& p = GetParam();
   ASSERT_TRUE(testing::PatchHeader(bytes, testing::kCentral, 1, p.centralOffset, p.value, p.width));
@@ -125,9 +128,10 @@ INSTANTIATE_TEST_SUITE_P(
 // passed, and the half-written member is removed. The harmless member before it was written.
 TEST(HostileSizes, MoreDataThanDeclaredIsRefused) {
   Scene scene;
-  ASSERT_EQ(MakeArchive(scene.archive, {{"zawody.lef", "ok"}, {"big.lef", std::string(200000, 'A')}},
-                        ZIP_CM_DEFLATE),
-            "");
+  ASSERT_EQ(
+      MakeArchive(scene.archive, {{"zawody.lef", "ok"}, {"big.lef", std::string(200000, 'A')}},
+                  ZIP_CM_DEFLATE),
+      "");
   std::string bytes = Slurp(scene.archive);
   ASSERT_TRUE(testing::PatchHeader(bytes, testing::kCentral, 1, 24, 10, 4));
   Spit(scene.archive, bytes);

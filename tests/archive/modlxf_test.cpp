@@ -128,17 +128,17 @@ TEST_P(ZipFileTest, PacksTheFileUnderItsOwnNameAtTheTop) {
   EXPECT_EQ(Slurp(source), document);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SuffixAndCase, ZipFileTest,
-    ::testing::Values(PackCase{"ZIPFILE", "plik.lxf", "plik.lxf.ZIP"},
-                      PackCase{"zipfile", "plik.lxf", "plik.lxf.ZIP"},
-                      PackCase{"ZipFile", "plik.lxf", "plik.lxf.ZIP"},
-                      PackCase{"ZIPFILE", "plik.zip", "plik.zip"},
-                      PackCase{"ZIPFILE", "PLIK.ZIP", "PLIK.ZIP"},
-                      PackCase{"ZIPFILE", "plik.Zip", "plik.Zip"},
-                      PackCase{"ZIPFILE", "plikzip", "plikzip.ZIP"},
-                      PackCase{"ZIPFILE", "zip", "zip.ZIP"},
-                      PackCase{"ZIPFILE", "Zawody 2024 Łódź.lxf", "Zawody 2024 Łódź.lxf.ZIP"}));
+INSTANTIATE_TEST_SUITE_P(SuffixAndCase, ZipFileTest,
+                         ::testing::Values(PackCase{"ZIPFILE", "plik.lxf", "plik.lxf.ZIP"},
+                                           PackCase{"zipfile", "plik.lxf", "plik.lxf.ZIP"},
+                                           PackCase{"ZipFile", "plik.lxf", "plik.lxf.ZIP"},
+                                           PackCase{"ZIPFILE", "plik.zip", "plik.zip"},
+                                           PackCase{"ZIPFILE", "PLIK.ZIP", "PLIK.ZIP"},
+                                           PackCase{"ZIPFILE", "plik.Zip", "plik.Zip"},
+                                           PackCase{"ZIPFILE", "plikzip", "plikzip.ZIP"},
+                                           PackCase{"ZIPFILE", "zip", "zip.ZIP"},
+                                           PackCase{"ZIPFILE", "Zawody 2024 Łódź.lxf",
+                                                    "Zawody 2024 Łódź.lxf.ZIP"}));
 
 TEST(ShellZip, ZipFileReplacesAnOldArchive) {
   TempDir dir;
@@ -173,14 +173,21 @@ TEST(ShellZip, ZipFolderPacksTheContentsNotTheFolder) {
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "ZipFolder", folder, dir.file("paczka.zip")));
   EXPECT_TRUE(prompter.messages.empty());
-  EXPECT_EQ(ReadArchive(dir.file("paczka.zip")),
-            (Members{{"a.lef", "A"},
-                     {"pusty/", ""},
-                     {"sub/", ""},
-                     {"sub/b.txt", "B"},
-                     {"sub/głęboko/", ""},
-                     {"sub/głęboko/c.txt", "C"}}));
+  EXPECT_EQ(ReadArchive(dir.file("paczka.zip")), (Members{{"a.lef", "A"},
+                                                          {"pusty/", ""},
+                                                          {"sub/", ""},
+                                                          {"sub/b.txt", "B"},
+                                                          {"sub/głęboko/", ""},
+                                                          {"sub/głęboko/c.txt", "C"}}));
   ExpectUnzipAccepts(dir.file("paczka.zip"));
+}
+
+TEST(ShellZip, ZipFolderIntoItselfLeavesTheArchiveOut) {
+  TempDir dir;
+  Spit(dir.file("a.lef"), "A");
+  FakePrompter prompter;
+  ASSERT_TRUE(ShellZip(prompter, "ZIPFOLDER", dir.path(), dir.file("paczka.lxf")));
+  EXPECT_EQ(ReadArchive(dir.file("paczka.lxf.ZIP")), (Members{{"a.lef", "A"}}));
 }
 
 // libzip removes an archive that ends up without members; an empty folder still gives one.
@@ -425,10 +432,9 @@ TEST(ShellZip, PauseIsTakenAfterSuccessOnly) {
   EXPECT_GE(timed([&] { EXPECT_TRUE(ShellZip(prompter, "ZIP", dir.file("a.zip"), dir.path())); }),
             pause);
   EXPECT_LT(timed([&] { EXPECT_FALSE(ShellZip(prompter, "UNZIP", "", dir.path())); }), pause);
-  EXPECT_LT(timed([&] {
-              EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("brak.zip"), dir.path()));
-            }),
-            pause);
+  EXPECT_LT(
+      timed([&] { EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("brak.zip"), dir.path())); }),
+      pause);
   SetShellZipPause(std::chrono::milliseconds(0));
 }
 

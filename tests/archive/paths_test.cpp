@@ -29,20 +29,20 @@ TEST_P(GetDirTest, KeepsEverythingUpToTheLastSeparator) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, GetDirTest,
-    ::testing::Values(DirCase{"/home/klub/baza.lxf", "/home/klub/"}, DirCase{"/baza.lxf", "/"},
-                      DirCase{"/a/b/c.lxf", "/a/b/"},
-                      DirCase{"//serwer/dane/baza.lxf", "//serwer/dane/"},
-                      DirCase{"/Zawody śląskie/baza 1.lxf", "/Zawody śląskie/"},
-                      DirCase{"/a/b/", "/a/b/"}, DirCase{"baza.lxf", ""}, DirCase{"", ""},
+    ::testing::Values(
+        DirCase{"/home/klub/baza.lxf", "/home/klub/"}, DirCase{"/baza.lxf", "/"},
+        DirCase{"/a/b/c.lxf", "/a/b/"}, DirCase{"//serwer/dane/baza.lxf", "//serwer/dane/"},
+        DirCase{"/Zawody śląskie/baza 1.lxf", "/Zawody śląskie/"}, DirCase{"/a/b/", "/a/b/"},
+        DirCase{"baza.lxf", ""}, DirCase{"", ""},
 #ifdef _WIN32
-                      DirCase{"C:\\baza.lxf", "C:\\"}, DirCase{"C:\\a\\b\\c.lxf", "C:\\a\\b\\"},
-                      DirCase{"\\\\serwer\\dane\\baza.lxf", "\\\\serwer\\dane\\"},
-                      DirCase{"C:\\a/b\\c.lxf", "C:\\a/b\\"}, DirCase{"C:/a\\b/c.lxf", "C:/a\\b/"}
+        DirCase{"C:\\baza.lxf", "C:\\"}, DirCase{"C:\\a\\b\\c.lxf", "C:\\a\\b\\"},
+        DirCase{"\\\\serwer\\dane\\baza.lxf", "\\\\serwer\\dane\\"},
+        DirCase{"C:\\a/b\\c.lxf", "C:\\a/b\\"}, DirCase { "C:/a\\b/c.lxf", "C:/a\\b/" }
 #else
-                      // A backslash is an ordinary character of a POSIX file name.
-                      DirCase{"/dane/C:\\a\\b.lxf", "/dane/"}, DirCase{"C:\\a\\b.lxf", ""}
+        // A backslash is an ordinary character of a POSIX file name.
+        DirCase{"/dane/C:\\a\\b.lxf", "/dane/"}, DirCase{"C:\\a\\b.lxf", ""}
 #endif
-                      ));
+        ));
 
 struct LefCase {
   const char* label;

@@ -66,8 +66,8 @@ inline std::string MakeArchive(const std::string& path, const std::vector<TestMe
 }
 
 // The members of an archive: name -> content ("" for directories). Empty on failure.
-inline std::map<std::string, std::string> ReadArchive(const std::string& path,
-                                                      std::vector<zip_uint16_t>* methods = nullptr) {
+inline std::map<std::string, std::string> ReadArchive(
+    const std::string& path, std::vector<zip_uint16_t>* methods = nullptr) {
   std::map<std::string, std::string> result;
   int code = 0;
   zip_t* za = zip_open(path.c_str(), ZIP_RDONLY, &code);
@@ -98,7 +98,8 @@ inline bool PatchHeader(std::string& bytes, const char* signature, int n, size_t
     if (at == std::string::npos) return false;
     from = static_cast<int>(at) + 4;
   }
-  for (int i = 0; i < width; ++i) bytes[at + offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  for (int i = 0; i < width; ++i)
+    bytes[at + offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
   return true;
 }
 inline const char kCentral[] = "PK\1\2";

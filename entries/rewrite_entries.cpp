@@ -99,7 +99,7 @@ Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
   // when both documents share it, converted otherwise.
   std::string converted;
   const std::string* clubs = &clubsText;
-  if (!SameEncoding(clubsEncoding, encoding)) {
+  if (!clubsText.empty() && !SameEncoding(clubsEncoding, encoding)) {
     std::string error;
     if (!ConvertText(clubsText, clubsEncoding, encoding, converted, error)) {
       return Refuse(prompter, "Nie można przenieść danych klubu z bazy zawodników (kodowanie " +
@@ -114,11 +114,12 @@ Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
   // Lone LF line ends grow by one byte each; the slack spares most reallocations.
   out.reserve(document.size() + document.size() / 32 + clubs->size() + 64);
 
-  int lineNumber = 0;
+  bool firstLineDone = false;
   bool copying = true;
   bool sessionsFound = false;
   ForEachLine(document, [&](std::string_view line) {
-    if (++lineNumber == 1) {
+    if (!firstLineDone) {
+      firstLineDone = true;
       out += "<?xml version=\"1.0\" encoding=\"";
       out += encoding;
       out += "\"?>";

@@ -299,6 +299,8 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"Latin2ClubsInto1250Document",
                      "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>", "\xA1\xB1\xA6\xB6\r\n",
                      "ISO-8859-2", kHeader1250, "\xA5\xB9\x8C\x9C\r\n"},
+        EncodingCase{"EmptyClubsNeedNoConversion",
+                     "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>", "", "", kHeader1250, ""},
         EncodingCase{"ByteOrderMarkMeansUtf8",
                      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"Windows-1250\"?>", "\xA3\r\n",
                      "Windows-1250", kHeaderUtf8, "\xC5\x81\r\n"}),

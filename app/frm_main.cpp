@@ -47,7 +47,9 @@ QListView* MakeDisplayList(QWidget* parent, const QString& name, QStringListMode
   list->setSelectionMode(QAbstractItemView::NoSelection);
   list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list->setFocusPolicy(Qt::NoFocus);
-  list->setStyleSheet(QStringLiteral("QListView { background-color: rgb(224, 224, 224); }"));
+  // Greyed like any disabled control, yet dark enough to read.
+  list->setStyleSheet(QStringLiteral(
+      "QListView { background-color: rgb(224, 224, 224); color: rgb(96, 96, 96); }"));
   list->setEnabled(false);
   return list;
 }
@@ -74,33 +76,30 @@ frmMain::frmMain(rostrel::Prompter& prompter, QWidget* parent)
   setPalette(grey);
   setAutoFillBackground(true);
 
+  // Made in the tab order: list, open, list, transfer, paste, "?". The lists never take the
+  // focus, so Tab goes between the enabled buttons only.
   const QColor green(0, 255, 0);
-  CmdOpenIN = MakeButton(this, QStringLiteral("CmdOpenIN"),
-                         QStringLiteral("Otwórz plik LXF (baza zawodników)"),
-                         QRect(240, 120, 4695, 615), rostrel::CourierFont(8.25), green);
   lstINLines = new QStringListModel(this);
   lstIN = MakeDisplayList(this, QStringLiteral("lstIN"), lstINLines);
   lstIN->setGeometry(Twips(240), Twips(840), Twips(4695), Twips(5685));
+  CmdOpenIN = MakeButton(this, QStringLiteral("CmdOpenIN"),
+                         QStringLiteral("Otwórz plik LXF (baza zawodników)"),
+                         QRect(240, 120, 4695, 615), rostrel::CourierFont(8.25), green);
+  lstOUTLines = new QStringListModel(this);
+  lstOUT = MakeDisplayList(this, QStringLiteral("lstOUT"), lstOUTLines);
+  lstOUT->setGeometry(Twips(5760), Twips(840), Twips(4695), Twips(5685));
   ComGetAll = MakeButton(this, QStringLiteral("ComGetAll"), QStringLiteral(">>"),
                          QRect(5040, 2760, 615, 855), rostrel::CourierFont(12, true), green);
-  test = MakeButton(this, QStringLiteral("test"), QStringLiteral("?"), QRect(5040, 5880, 615, 615),
-                    rostrel::CourierFont(9.75), QColor(128, 255, 128));
   CmdSaveOUT = MakeButton(this, QStringLiteral("CmdSaveOUT"),
                           QStringLiteral("Wklej zawodników do pliku zgłoszenia LXF"),
                           QRect(5760, 120, 4695, 615), rostrel::CourierFont(8.25),
                           QColor(255, 128, 128));
-  lstOUTLines = new QStringListModel(this);
-  lstOUT = MakeDisplayList(this, QStringLiteral("lstOUT"), lstOUTLines);
-  lstOUT->setGeometry(Twips(5760), Twips(840), Twips(4695), Twips(5685));
+  test = MakeButton(this, QStringLiteral("test"), QStringLiteral("?"), QRect(5040, 5880, 615, 615),
+                    rostrel::CourierFont(9.75), QColor(128, 255, 128));
 
   ComGetAll->setEnabled(false);
   CmdSaveOUT->setEnabled(false);
 
-  setTabOrder(lstIN, CmdOpenIN);
-  setTabOrder(CmdOpenIN, lstOUT);
-  setTabOrder(lstOUT, ComGetAll);
-  setTabOrder(ComGetAll, CmdSaveOUT);
-  setTabOrder(CmdSaveOUT, test);
   CmdOpenIN->setFocus();
 
   connect(CmdOpenIN, &QPushButton::clicked, this, &frmMain::CmdOpenIN_Click);

@@ -50,7 +50,6 @@ frmStart::frmStart(QWidget* parent)
   rostrel::PaintButton(cmdOK, QColor(0, 255, 0));
   connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 
-  setTabOrder(Text1, cmdOK);
   Text1->setFocus();
 }
 

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QApplication>
+#include <QImage>
+#include <QListView>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+
+namespace rostrel::testing {
+
+// Runs `handle` on the next modal window as soon as it is shown, from inside its event loop:
+// the way to look at (and close) a dialog that a click opens and waits on. The returned flag
+// turns true once `handle` has run.
+inline std::shared_ptr<bool> WhenModal(std::function<void(QWidget*)> handle) {
+  auto handled = std::make_shared<bool>(false);
+  auto* poll = new QTimer;
+  poll->setInterval(5);
+  auto waited = std::make_shared<int>(0);
+  QObject::connect(poll, &QTimer::timeout, [poll, handle, handled, waited] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if ((modal && modal->isVisible()) || ++*waited > 2000) {
+      poll->stop();
+      poll->deleteLater();
+      if (modal) {
+        *handled = true;
+        handle(modal);
+      }
+    }
+  });
+  poll->start();
+  return handled;
+}
+
+template <typename T = QWidget>
+T* Child(const QWidget& window, const char* name) {
+  return window.findChild<T*>(QString::fromLatin1(name));
+}
+
+// Clicks a button with the mouse, as a user would; a disabled button takes no click.
+inline void Click(const QWidget& window, const char* button) {
+  QPushButton* b = Child<QPushButton>(window, button);
+  ASSERT_NE(b, nullptr) << button;
+  QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// The lines a list of the main window shows.
+inline std::vector<std::string> Lines(const QWidget& window, const char* list) {
+  std::vector<std::string> lines;
+  const auto* view = Child<QListView>(window, list);
+  if (!view) return lines;
+  const auto* model = view->model();
+  for (int row = 0; row < model->rowCount(); ++row)
+    lines.push_back(model->index(row, 0).data().toString().toStdString());
+  return lines;
+}
+
+inline bool Enabled(const QWidget& window, const char* name) {
+  const QWidget* w = Child(window, name);
+  return w && w->isEnabled();
+}
+
+// The colour a widget is drawn with at one of its points.
+inline QColor ColourAt(QWidget* widget, QPoint at) {
+  const QPixmap picture = widget->grab();
+  return picture.toImage().pixelColor(at * picture.devicePixelRatio());
+}
+
+}  // namespace rostrel::testing

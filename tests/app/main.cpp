@@ -1,0 +1,17 @@
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "app/startup.h"
+#include "archive/modlxf.h"
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  // The windows under test start as the program does: Polish dialogs, the stand-in font.
+  rostrel::SetUpApplication(app);
+  rostrel::SetShellZipPause(std::chrono::milliseconds(0));
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

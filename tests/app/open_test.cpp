@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "common/prompter.h"
+#include "entries/lxf_files.h"
+
+#include "gui_helpers.h"
+#include "window_fixture.h"
+
+namespace rostrel::testing {
+namespace {
+
+// A database document in UTF-8 with the given LENEX version and clubs section lines.
+std::string Database(const std::string& version, const std::string& clubs) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+         "<LENEX version=\"" + version + "\">\r\n"
+         "  <MEETS>\r\n"
+         "    <MEET name=\"Baza\" city=\"Sopot\">\r\n"
+         "      <CLUBS>\r\n" + clubs +
+         "      </CLUBS>\r\n"
+         "    </MEET>\r\n"
+         "  </MEETS>\r\n"
+         "</LENEX>\r\n";
+}
+
+const std::string kFokaClub =
+    "        <CLUB name=\"KS Foka Sopot\" code=\"FOKA\" nation=\"POL\">\r\n"
+    "          <CONTACT name=\"Jan Żak\" email=\"foka@example.pl\" />\r\n";
+const std::string kFokaAthletes =
+    "          <ATHLETES>\r\n"
+    "            <ATHLETE athleteid=\"7\" lastname=\"Nowak\" firstname=\"Józef\" "
+    "birthdate=\"2010-01-01\" gender=\"M\" license=\"1\" />\r\n"
+    "            <ATHLETE athleteid=\"8\" lastname=\"Kowalska\" firstname=\"Anna\" "
+    "birthdate=\"2011-02-02\" gender=\"F\" license=\"2\" />\r\n"
+    "          </ATHLETES>\r\n";
+const std::string kClubEnd = "        </CLUB>\r\n";
+// Every line of these clubs sections is one that reading keeps.
+std::string KeptLines(const std::string& clubs) {
+  return "      <CLUBS>\r\n" + clubs + "      </CLUBS>\r\n";
+}
+
+struct Msg {
+  std::optional<std::string> text;  // nullopt: a description that is not ours to fix
+  std::string title;
+  Icon icon;
+};
+
+enum class Was { Unchanged, Cleared, Enabled, Disabled };
+
+struct OpenCase {
+  const char* name;
+  // Makes the files in `folder` and returns the path to pick ("" cancels the dialog).
+  std::function<std::string(WindowTest&, const std::string& folder)> prepare;
+  std::vector<Msg> messages;
+  bool dbFileIsPick;
+  std::optional<std::string> clubsText;  // nullopt: unchanged
+  std::optional<std::vector<std::string>> lstIN;  // nullopt: unchanged; empty: cleared
+  Was lstOUT, getAll, saveOut;
+  std::vector<std::string> folderAfter;  // what the picked file's folder holds afterwards
+};
+
+void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.name; }
+
+class OpenAction : public WindowTest, public ::testing::WithParamInterface<OpenCase> {};
+
+// Every outcome starts from a window that has a database open and its athletes copied over,
+// so that "unchanged" can be seen.
+TEST_P(OpenAction, LeavesTheWindowAsItsOutcomeSays) {
+  const OpenCase& c = GetParam();
+  const std::string before = Example("baza-cp1250.lxf", "przed");
+  Open(before);
+  Click(window, "ComGetAll");
+  ASSERT_EQ(Lines(window, "lstIN"), kBazaLines);
+  const std::string clubsBefore = window.ClubsText();
+  ASSERT_FALSE(clubsBefore.empty());
+  prompter.messages.clear();
+
+  const std::string folder = Folder("sprawdzany");
+  const std::string pick = c.prepare(*this, folder);
+  Open(pick);
+
+  ASSERT_EQ(prompter.dialogs.size(), 2u);
+  const FileDialogSettings& shown = prompter.dialogs.back();
+  EXPECT_EQ(shown.defaultExt, ".lxf");
+  EXPECT_EQ(shown.filter, "LXF (*.lxf)|*.lxf");
+  EXPECT_EQ(shown.filterIndex, 1);
+  EXPECT_EQ(shown.flags, 0x81000u);
+  EXPECT_EQ(shown.fileName, before);  // the dialog offers the name chosen last
+
+  ASSERT_EQ(prompter.messages.size(), c.messages.size());
+  for (size_t i = 0; i < c.messages.size(); ++i) {
+    SCOPED_TRACE(i);
+    if (c.messages[i].text) {
+      EXPECT_EQ(prompter.messages[i].text, *c.messages[i].text);
+    }
+    EXPECT_EQ(prompter.messages[i].title, c.messages[i].title);
+    EXPECT_EQ(prompter.messages[i].icon, c.messages[i].icon);
+    EXPECT_EQ(prompter.messages[i].buttons, Buttons::Ok);
+  }
+
+  EXPECT_EQ(window.DbFile(), c.dbFileIsPick ? pick : "");
+  EXPECT_EQ(window.ClubsText(), c.clubsText.value_or(clubsBefore));
+  EXPECT_EQ(Lines(window, "lstIN"), c.lstIN.value_or(kBazaLines));
+  EXPECT_EQ(Lines(window, "lstOUT"),
+            c.lstOUT == Was::Cleared ? std::vector<std::string>{} : kBazaLines);
+  EXPECT_EQ(Enabled(window, "ComGetAll"), c.getAll != Was::Disabled);
+  EXPECT_EQ(Enabled(window, "CmdSaveOUT"), c.saveOut != Was::Disabled);
+  EXPECT_EQ(Names(dir.fs() / "sprawdzany"), c.folderAfter);
+  EXPECT_EQ(Names(dir.fs() / "przed"), std::vector<std::string>{"baza-cp1250.lxf"});
+}
+
+const Msg kInvalid = {"Uwaga, nieprawidłowe archiwum LXF, skontaktuj się z autorem programu",
+                      "Rostrel", Icon::Stop};
+
+const OpenCase kOpenCases[] = {
+    {"NoPathChosen", [](WindowTest&, const std::string&) { return std::string(); }, {}, false,
+     std::nullopt, std::vector<std::string>{}, Was::Cleared, Was::Disabled, Was::Disabled, {}},
+    {"RefusedByThePreCheck",
+     [](WindowTest& t, const std::string& folder) {
+       WriteBytes(folder + "stary.lef", "<LENEX/>");
+       return t.Example("baza-utf8.lxf", "sprawdzany");
+     },
+     {{"Uwaga, w katalogu z którym wybrano plik LXF istnieją pliki LEF. Usuń pliki LEF z "
+       "wskazanego katalogu !!",
+       "Rostrel", Icon::Stop}},
+     true, std::nullopt, std::nullopt, Was::Unchanged, Was::Unchanged, Was::Unchanged,
+     {"baza-utf8.lxf", "stary.lef"}},
+    {"InvalidArchive",
+     [](WindowTest&, const std::string& folder) {
+       WriteBytes(folder + "zly.lxf", "to nie jest archiwum ZIP");
+       return folder + "zly.lxf";
+     },
+     {{std::nullopt, "error", Icon::Warning}, kInvalid}, true, std::nullopt, std::nullopt,
+     Was::Unchanged, Was::Unchanged, Was::Unchanged, {"zly.lxf"}},
+    {"NoDocumentInTheArchive",
+     [](WindowTest&, const std::string& folder) {
+       WriteZip(folder + "opis.lxf", {{"opis.txt", "bez dokumentu"}});
+       return folder + "opis.lxf";
+     },
+     {}, true, std::nullopt, std::nullopt, Was::Unchanged, Was::Unchanged, Was::Unchanged,
+     {"opis.lxf", "opis.txt"}},
+    {"TwoDocumentsInTheArchive",
+     [](WindowTest&, const std::string& folder) {
+       const std::string doc = Database("3.0", kFokaClub + kFokaAthletes + kClubEnd);
+       WriteZip(folder + "dwa.lxf", {{"a.lef", doc}, {"b.lef", doc}});
+       return folder + "dwa.lxf";
+     },
+     {}, true, std::nullopt, std::nullopt, Was::Unchanged, Was::Unchanged, Was::Unchanged,
+     {"a.lef", "b.lef", "dwa.lxf"}},
+    {"VersionFailure",
+     [](WindowTest&, const std::string& folder) {
+       WriteZip(folder + "stara.lxf",
+                {{"baza.lef", Database("1.0", kFokaClub + kFokaAthletes + kClubEnd)}});
+       return folder + "stara.lxf";
+     },
+     {{std::string("Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj "
+                   "do instrukcji ") +
+           kInstructionsUrl + " ",
+       "Rostrel", Icon::Stop}},
+     true, std::string(), std::nullopt, Was::Unchanged, Was::Unchanged, Was::Unchanged,
+     {"stara.lxf"}},
+    {"NoAthletes",
+     [](WindowTest&, const std::string& folder) {
+       WriteZip(folder + "kluby.lxf", {{"baza.lef", Database("2.0", kFokaClub + kClubEnd)}});
+       return folder + "kluby.lxf";
+     },
+     {{"We wskazanym pliku LXF nie ma bazy zawodników", "Rostrel", Icon::Stop}}, true,
+     KeptLines(kFokaClub + kClubEnd), std::nullopt, Was::Unchanged, Was::Unchanged,
+     Was::Unchanged, {"kluby.lxf"}},
+    {"AthletesFound",
+     [](WindowTest&, const std::string& folder) {
+       WriteZip(folder + "foka.lxf",
+                {{"foka.lef", Database("3.0", kFokaClub + kFokaAthletes + kClubEnd)}});
+       return folder + "foka.lxf";
+     },
+     {}, true, KeptLines(kFokaClub + kFokaAthletes + kClubEnd),
+     std::vector<std::string>{"7 Nowak Józef 2010-01-01", "8 Kowalska Anna 2011-02-02"},
+     Was::Unchanged, Was::Enabled, Was::Unchanged, {"foka.lxf"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, OpenAction, ::testing::ValuesIn(kOpenCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The enabled states of the two action buttons and the two lists, event by event over a run.
+struct Row {
+  const char* event;
+  std::function<void(WindowTest&)> act;
+  bool saveOut, getAll;
+  std::vector<std::string> in, out;
+};
+
+TEST_F(WindowTest, ButtonsAndListsFollowTheirTableOverARun) {
+  const std::string baza = Example("baza-cp1250.lxf", "baza");
+  const std::string foka = Folder("foka") + "foka.lxf";
+  WriteZip(foka, {{"foka.lef", Database("3.0", kFokaClub + kFokaAthletes + kClubEnd)}});
+  const std::vector<std::string> fokaLines = {"7 Nowak Józef 2010-01-01",
+                                              "8 Kowalska Anna 2011-02-02"};
+  const std::string zly = Folder("zly") + "zly.lxf";
+  WriteBytes(zly, "PK nie całkiem");
+  const std::string entries = Example("zgloszenie-cp1250.lxf", "zawody");
+  const std::vector<std::string> none;
+
+  const std::vector<Row> rows = {
+      {"program start", [](WindowTest&) {}, false, false, none, none},
+      {"click on >> while disabled", [](WindowTest& t) { Click(t.window, "ComGetAll"); }, false,
+       false, none, none},
+      {"open: athletes found", [&](WindowTest& t) { t.Open(baza); }, false, true, kBazaLines,
+       none},
+      {"click on >>", [](WindowTest& t) { Click(t.window, "ComGetAll"); }, true, true, kBazaLines,
+       kBazaLines},
+      {"click on >> again", [](WindowTest& t) { Click(t.window, "ComGetAll"); }, true, true,
+       kBazaLines, kBazaLines},
+      {"open: ended with a message", [&](WindowTest& t) { t.Open(zly); }, true, true, kBazaLines,
+       kBazaLines},
+      {"open: another database", [&](WindowTest& t) { t.Open(foka); }, true, true, fokaLines,
+       kBazaLines},
+      {"paste: dialog cancelled", [](WindowTest& t) { t.Paste(""); }, true, true, fokaLines,
+       kBazaLines},
+      {"paste: confirmation cancelled",
+       [&](WindowTest& t) { t.Paste(entries, Answer::Cancel); }, true, true, fokaLines,
+       kBazaLines},
+      {"paste: done", [&](WindowTest& t) { t.Paste(entries); }, true, true, fokaLines,
+       kBazaLines},
+      {"click on >>", [](WindowTest& t) { Click(t.window, "ComGetAll"); }, true, true, fokaLines,
+       fokaLines},
+      {"open: dialog cancelled", [](WindowTest& t) { t.Open(""); }, false, false, none, none},
+      {"click on >> while disabled again", [](WindowTest& t) { Click(t.window, "ComGetAll"); },
+       false, false, none, none},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.event);
+    row.act(*this);
+    EXPECT_EQ(Enabled(window, "CmdSaveOUT"), row.saveOut);
+    EXPECT_EQ(Enabled(window, "ComGetAll"), row.getAll);
+    EXPECT_EQ(Lines(window, "lstIN"), row.in);
+    EXPECT_EQ(Lines(window, "lstOUT"), row.out);
+    EXPECT_TRUE(Enabled(window, "CmdOpenIN"));
+    EXPECT_TRUE(Enabled(window, "test"));
+    EXPECT_FALSE(Enabled(window, "lstIN"));
+    EXPECT_FALSE(Enabled(window, "lstOUT"));
+  }
+  // The paste in the middle really happened, with its success message.
+  EXPECT_EQ(prompter.messages.back().text,
+            "Operacja wykonana poprawnie, nadpisano plik: " + entries);
+}
+
+}  // namespace
+}  // namespace rostrel::testing

@@ -1,0 +1,380 @@
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontInfo>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStringListModel>
+#include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "app/frm_start.h"
+#include "app/startup.h"
+#include "support/fake_prompter.h"
+
+#include "gui_helpers.h"
+#include "window_fixture.h"
+
+namespace rostrel::testing {
+namespace {
+
+// Twips to pixels at 96 dots per inch.
+int Px(int twips) { return qRound(twips / 15.0); }
+
+std::string Notice() {
+  const char* const lines[] = {
+      "Autor programu dołożył NAJWIĘKSZYCH starań, aby program ",
+      "działał prawidłowo w zakresie technicznym i merytorycznym. ",
+      "Ponieważ program jest tworem myśli ludzkiej, nie można ",
+      "wykluczyć, że nie jest wolny od błędów. Z tego powodu autor ",
+      "nie ponosi żadnej odpowiedzialności za jakiekolwiek szkody ",
+      "materialne i niematerialne. ",
+  };
+  std::string text;
+  for (const char* line : lines) text += std::string(line) + "\r\n";
+  return text;
+}
+
+// What the notice box holds, with its line ends as the program carries them.
+std::string NoticeShown(const QWidget& start) {
+  const auto* text = Child<QPlainTextEdit>(start, "Text1");
+  return text ? text->toPlainText().replace("\n", "\r\n").toStdString() : "<no Text1>";
+}
+
+TEST(StartWindow, HoldsTheSixLinesOfTheNoticeByteForByte) {
+  EXPECT_EQ(std::string(frmStart::kNotice), Notice());
+  frmStart start;
+  EXPECT_EQ(NoticeShown(start), Notice());
+  const auto* text = Child<QPlainTextEdit>(start, "Text1");
+  EXPECT_TRUE(text->isReadOnly());
+  EXPECT_TRUE(text->textInteractionFlags() & Qt::TextSelectableByMouse);
+  EXPECT_EQ(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  EXPECT_EQ(text->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+TEST(StartWindow, EnterAndEscapeDoNotCloseItButOkAndTheCloseBoxDo) {
+  frmStart start;
+  start.show();
+  for (const char* target : {"Text1", "cmdOK"}) {
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+      QTest::keyClick(Child(start, target), key);
+      EXPECT_TRUE(start.isVisible()) << target << " key " << key;
+    }
+  }
+  QTest::keyClick(&start, Qt::Key_Escape);
+  EXPECT_TRUE(start.isVisible());
+  QTest::mouseClick(Child(start, "cmdOK"), Qt::LeftButton);
+  EXPECT_FALSE(start.isVisible());
+
+  frmStart again;
+  again.show();
+  EXPECT_TRUE(again.close());  // the close box
+  EXPECT_FALSE(again.isVisible());
+}
+
+struct WindowCase {
+  const char* name;
+  std::string caption;
+  int clientWidth, clientHeight;  // twips
+  QColor background;
+  bool tool;
+};
+
+TEST(Windows, CaptionFrameSizeColourAndIcon) {
+  FakePrompter prompter;
+  frmMain main(prompter);
+  frmStart start;
+  main.show();
+  start.show();
+  const std::vector<std::pair<QWidget*, WindowCase>> cases = {
+      {&main, {"frmMain", "..::Kestova::.. Rostrel", 10665, 6630, QColor(224, 224, 224), false}},
+      {&start, {"frmStart", "..::Kestova::.. - Rostrel", 6825, 6360, QColor(255, 255, 0), true}},
+  };
+  for (const auto& [window, c] : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(window->objectName().toStdString(), c.name);
+    EXPECT_EQ(window->windowTitle().toStdString(), c.caption);
+    EXPECT_EQ(window->size(), QSize(Px(c.clientWidth), Px(c.clientHeight)));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());  // not resizable
+    const Qt::WindowFlags flags = window->windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, c.tool ? Qt::Tool : Qt::Window);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(ColourAt(window, QPoint(3, 3)), c.background);
+    EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(32, 32)));
+  }
+  EXPECT_EQ(QApplication::applicationName(), "Rostrel");
+  EXPECT_EQ(QApplication::applicationVersion(), "3.01");
+}
+
+struct ControlCase {
+  const char* window;
+  const char* name;
+  const char* caption;  // nullptr for the lists and the notice
+  int left, top, width, height;  // twips
+  double points;                 // 0: the window's default font
+  bool bold;
+  QColor background;
+  bool enabledAtStart;
+};
+
+const ControlCase kControls[] = {
+    {"frmMain", "CmdOpenIN", "Otwórz plik LXF (baza zawodników)", 240, 120, 4695, 615, 8.25,
+     false, QColor(0, 255, 0), true},
+    {"frmMain", "lstIN", nullptr, 240, 840, 4695, 5685, 0, false, QColor(224, 224, 224), false},
+    {"frmMain", "ComGetAll", ">>", 5040, 2760, 615, 855, 12, true, QColor(0, 255, 0), false},
+    {"frmMain", "test", "?", 5040, 5880, 615, 615, 9.75, false, QColor(128, 255, 128), true},
+    {"frmMain", "CmdSaveOUT", "Wklej zawodników do pliku zgłoszenia LXF", 5760, 120, 4695, 615,
+     8.25, false, QColor(255, 128, 128), false},
+    {"frmMain", "lstOUT", nullptr, 5760, 840, 4695, 5685, 0, false, QColor(224, 224, 224), false},
+    {"frmStart", "Text1", nullptr, 165, 113, 6495, 5415, 8.25, false, QColor(255, 255, 128), true},
+    {"frmStart", "cmdOK", "OK", 3000, 5760, 840, 495, 0, false, QColor(0, 255, 0), true},
+};
+
+void PrintTo(const ControlCase& c, std::ostream* os) { *os << c.name; }
+
+class Control : public ::testing::TestWithParam<ControlCase> {};
+
+TEST_P(Control, SitsWhereDesignedWithItsCaptionFontColourAndState) {
+  const ControlCase& c = GetParam();
+  FakePrompter prompter;
+  frmMain main(prompter);
+  frmStart start;
+  QWidget& window = std::string(c.window) == "frmMain" ? static_cast<QWidget&>(main) : start;
+  window.show();
+  QWidget* w = Child(window, c.name);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->geometry(), QRect(Px(c.left), Px(c.top), Px(c.width), Px(c.height)));
+  if (c.caption) {
+    EXPECT_EQ(static_cast<QPushButton*>(w)->text().toStdString(), c.caption);
+  }
+  if (c.points > 0) {
+    EXPECT_EQ(w->font().family().toStdString(), "Courier New");
+    EXPECT_DOUBLE_EQ(w->font().pointSizeF(), c.points);
+    EXPECT_EQ(w->font().bold(), c.bold);
+  } else {
+    EXPECT_EQ(w->font(), QApplication::font(w));
+  }
+  EXPECT_EQ(w->isEnabled(), c.enabledAtStart);
+  // Inside the border, away from the caption, the control shows its background.
+  EXPECT_EQ(ColourAt(w, QPoint(4, w->height() - 5)), c.background);
+  if (auto* button = qobject_cast<QPushButton*>(w)) {
+    EXPECT_FALSE(button->isDefault());
+    EXPECT_FALSE(button->autoDefault());
+    button->setEnabled(!c.enabledAtStart);  // the colour stays either way
+    EXPECT_EQ(ColourAt(w, QPoint(4, w->height() - 5)), c.background);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllControls, Control, ::testing::ValuesIn(kControls),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Windows, CourierNewFallsBackToLiberationMono) {
+  EXPECT_TRUE(QFont::substitutes("Courier New").contains("Liberation Mono", Qt::CaseInsensitive));
+  QFont courier("Courier New");
+  const std::string shown = QFontInfo(courier).family().toStdString();
+  EXPECT_TRUE(shown == "Courier New" || shown == "Liberation Mono") << shown;
+}
+
+TEST(MainWindow, TabGoesOverTheEnabledButtonsInDesignOrder) {
+  FakePrompter prompter;
+  frmMain main(prompter);
+  main.show();
+  QApplication::setActiveWindow(&main);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+
+  const std::vector<std::string> design = {"lstIN",     "CmdOpenIN",  "lstOUT",
+                                           "ComGetAll", "CmdSaveOUT", "test"};
+  std::vector<std::string> chain;
+  QWidget* first = Child(main, "lstIN");
+  for (QWidget* w = first; chain.size() < design.size(); w = w->nextInFocusChain()) {
+    const std::string name = w->objectName().toStdString();
+    if (std::find(design.begin(), design.end(), name) != design.end()) chain.push_back(name);
+    if (w->nextInFocusChain() == first) break;
+  }
+  EXPECT_EQ(chain, design);
+
+  const auto focused = [] {
+    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
+                                       : std::string("<none>");
+  };
+  EXPECT_EQ(focused(), "CmdOpenIN");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(focused(), "test");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(focused(), "CmdOpenIN");
+}
+
+// How the start window is closed: with "OK", or with its close box.
+struct Closer {
+  const char* name;
+  std::function<void(QWidget*)> close;
+};
+
+void PrintTo(const Closer& c, std::ostream* os) { *os << c.name; }
+
+class StartUp : public ::testing::TestWithParam<Closer> {};
+
+TEST_P(StartUp, ShowsTheStartWindowAloneAndModallyThenTheMainWindow) {
+  FakePrompter prompter;
+  frmMain main(prompter);
+  struct Seen {
+    std::string window, focus, notice;
+    bool mainVisible = true, appModal = false, hasOwner = true;
+    QPoint centre;
+  } seen;
+  const auto handled = WhenModal([&](QWidget* modal) {
+    seen.window = modal->objectName().toStdString();
+    seen.mainVisible = main.isVisible();
+    seen.appModal = modal->windowModality() == Qt::ApplicationModal;
+    seen.hasOwner = modal->parentWidget() != nullptr;
+    seen.focus = modal->focusWidget() ? modal->focusWidget()->objectName().toStdString() : "";
+    seen.notice = NoticeShown(*modal);
+    seen.centre = modal->geometry().center();
+    GetParam().close(modal);
+  });
+  RunStartUp(main);
+
+  ASSERT_TRUE(*handled);
+  EXPECT_EQ(seen.window, "frmStart");
+  EXPECT_FALSE(seen.mainVisible);
+  EXPECT_TRUE(seen.appModal);
+  EXPECT_FALSE(seen.hasOwner);
+  EXPECT_EQ(seen.focus, "Text1");
+  EXPECT_EQ(seen.notice, Notice());
+  EXPECT_TRUE(main.isVisible());
+
+  const QPoint screenCentre = main.screen()->availableGeometry().center();
+  EXPECT_LE((seen.centre - screenCentre).manhattanLength(), 3);
+  EXPECT_LE((main.geometry().center() - screenCentre).manhattanLength(), 3);
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_TRUE(prompter.dialogs.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Closers, StartUp,
+    ::testing::Values(
+        Closer{"ByOk", [](QWidget* w) { QTest::mouseClick(Child(*w, "cmdOK"), Qt::LeftButton); }},
+        Closer{"ByCloseBox", [](QWidget* w) { w->close(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The state of the main window that no notice may change.
+struct MainState {
+  std::vector<std::string> in, out;
+  bool getAll, saveOut, openIn, test;
+  std::string dbFile, clubsText;
+  bool operator==(const MainState&) const = default;
+};
+
+MainState StateOf(const frmMain& w) {
+  return {Lines(w, "lstIN"),          Lines(w, "lstOUT"),   Enabled(w, "ComGetAll"),
+          Enabled(w, "CmdSaveOUT"),   Enabled(w, "CmdOpenIN"), Enabled(w, "test"),
+          w.DbFile(),                 w.ClubsText()};
+}
+
+using NoticeAgain = WindowTest;
+
+TEST_F(NoticeAgain, QuestionMarkShowsAFreshFullNoticeAndChangesNothing) {
+  Open(Example("baza-cp1250.lxf", "baza"));
+  Click(window, "ComGetAll");
+  const MainState before = StateOf(window);
+  ASSERT_EQ(before.in, kBazaLines);
+
+  for (int time = 1; time <= 2; ++time) {
+    SCOPED_TRACE(time);
+    std::string notice;
+    bool selected = true;
+    const auto handled = WhenModal([&](QWidget* modal) {
+      auto* text = Child<QPlainTextEdit>(*modal, "Text1");
+      notice = NoticeShown(*modal);
+      selected = text->textCursor().hasSelection();
+      text->selectAll();  // what a user may leave behind; the next notice starts afresh
+      text->setPlainText("zmieniony");  // even a changed box must not carry over
+      QTest::mouseClick(Child(*modal, "cmdOK"), Qt::LeftButton);
+    });
+    Click(window, "test");
+    ASSERT_TRUE(*handled);
+    EXPECT_EQ(notice, Notice());
+    EXPECT_FALSE(selected);
+    EXPECT_EQ(StateOf(window), before);
+  }
+  EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST_F(WindowTest, ClosingTheMainWindowEndsTheProgramAndTouchesNoFile) {
+  const std::string db = Example("baza-utf8.lxf", "baza");
+  Open(db);
+  Click(window, "ComGetAll");
+  const auto before = Snapshot(dir.fs() / "baza");
+  const size_t messages = prompter.messages.size();
+
+  fileops::FailAtCall(1000000, 5);  // counts the file operations from here on
+  QTimer::singleShot(0, &window, [this] { window.close(); });
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  guard.start(5000);
+  EXPECT_EQ(QApplication::exec(), 0);  // the event loop ended because the last window closed
+  EXPECT_EQ(fileops::CallCount(), 0);
+  EXPECT_EQ(Snapshot(dir.fs() / "baza"), before);
+  EXPECT_EQ(prompter.messages.size(), messages);
+}
+
+TEST_F(WindowTest, ListsTakeNoClickNoFocusNoSelectionAndNoScrolling) {
+  Open(Example("baza-cp1250.lxf", "baza"));
+  Click(window, "ComGetAll");
+  for (const char* name : {"lstIN", "lstOUT"}) {
+    SCOPED_TRACE(name);
+    auto* list = Child<QListView>(window, name);
+    ASSERT_EQ(list->model()->rowCount(), 8);
+    const QPoint line = list->visualRect(list->model()->index(1, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line);
+    EXPECT_FALSE(list->isEnabled());
+    EXPECT_FALSE(list->hasFocus());
+    EXPECT_TRUE(list->selectionModel()->selectedIndexes().isEmpty());
+    EXPECT_FALSE(list->currentIndex().isValid());
+  }
+}
+
+TEST(Lists, HoldAHundredThousandLinesFilledQuicklyAndScrollNot) {
+  QWidget window;
+  window.resize(400, 300);
+  auto* lines = new QStringListModel(&window);
+  QListView* list = MakeDisplayList(&window, "lstIN", lines);
+  list->setGeometry(0, 0, 313, 379);
+  window.show();
+  std::vector<std::string> many;
+  for (int i = 0; i < 100000; ++i)
+    many.push_back(std::to_string(i) + " Łęcki Ścibor 2007-12-24");
+
+  QElapsedTimer clock;
+  clock.start();
+  SetListLines(lines, many);
+  list->repaint();
+  const qint64 ms = clock.elapsed();
+  std::printf("100000 lines shown in %lld ms\n", static_cast<long long>(ms));
+  EXPECT_LT(ms, 1000);
+  ASSERT_EQ(lines->rowCount(), 100000);
+  EXPECT_EQ(lines->index(99999, 0).data().toString().toStdString(), many.back());
+
+  const int top = list->verticalScrollBar()->value();
+  QWheelEvent wheel(QPointF(50, 50), list->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(list->viewport(), &wheel);
+  EXPECT_EQ(list->verticalScrollBar()->value(), top);
+}
+
+}  // namespace
+}  // namespace rostrel::testing

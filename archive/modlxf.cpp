@@ -275,8 +275,17 @@ struct Member {
   bool directory;
 };
 
-bool CheckMembers(zip_t* za, const fs::path& destination, std::vector<Member>& members,
-                  std::string& failure) {
+// True when `target` is one of the files that unpacking must leave alone.
+bool WouldReplace(const fs::path& target, const std::vector<fs::path>& keep) {
+  for (const fs::path& kept : keep) {
+    std::error_code ec;
+    if (fs::equivalent(target, kept, ec)) return true;
+  }
+  return false;
+}
+
+bool CheckMembers(zip_t* za, const fs::path& destination, const std::vector<fs::path>& keep,
+                  std::vector<Member>& members, std::string& failure) {
   const zip_int64_t count = zip_get_num_entries(za, 0);
   std::set<std::string> seen;
   for (zip_int64_t i = 0; i < count; ++i) {
@@ -322,6 +331,12 @@ bool CheckMembers(zip_t* za, const fs::path& destination, std::vector<Member>& m
       failure = "Element archiwum prowadzi przez dowiązanie symboliczne: " + name;
       return false;
     }
+    fs::path target = destination;
+    for (const std::string& part : parts) target /= fileops::FsPath(part);
+    if (!directory && WouldReplace(target, keep)) {
+      failure = "Element archiwum zastąpiłby rozpakowywany plik: " + name;
+      return false;
+    }
     members.push_back({static_cast<zip_uint64_t>(i), name, st.size, directory});
   }
   return true;
@@ -363,10 +378,13 @@ bool ExtractFile(zip_t* za, const Member& member, const fs::path& target, std::s
     return false;
   }
 
+  const auto removeTemp = [&] {
+    FileError ignored;
+    fileops::RemoveFile(fileops::Utf8(temp), ignored);
+  };
   const auto discard = [&] {
     out.reset();
-    std::error_code ec;
-    fs::remove(temp, ec);
+    removeTemp();
     return false;
   };
   const zip_uint64_t limit = std::min<zip_uint64_t>(member.size, kMaxMemberSize);
@@ -397,20 +415,19 @@ bool ExtractFile(zip_t* za, const Member& member, const fs::path& target, std::s
   errno = 0;
   if (std::fclose(out.release()) != 0) {
     failure = OsErrorText(errno ? errno : EIO) + ": " + fileops::Utf8(target);
-    std::error_code ec;
-    fs::remove(temp, ec);
+    removeTemp();
     return false;
   }
   if (!fileops::ReplaceFile(fileops::Utf8(temp), fileops::Utf8(target), err)) {
     failure = err.text + ": " + fileops::Utf8(target);
-    std::error_code ec;
-    fs::remove(temp, ec);
+    removeTemp();
     return false;
   }
   return true;
 }
 
-bool Unpack(const std::string& archive, const std::string& destination, std::string& failure) {
+bool Unpack(const std::string& archive, const std::string& destination, std::vector<fs::path> keep,
+            std::string& failure) {
   std::error_code ec;
   const fs::path dest = fileops::FsPath(destination);
   if (!fs::is_directory(dest, ec)) {
@@ -426,8 +443,9 @@ bool Unpack(const std::string& archive, const std::string& destination, std::str
   ZipPtr za = OpenArchive(archive, ZIP_RDONLY, failure);
   if (!za) return false;
 
+  keep.push_back(archivePath);
   std::vector<Member> members;
-  if (!CheckMembers(za.get(), dest, members, failure)) return false;
+  if (!CheckMembers(za.get(), dest, keep, members, failure)) return false;
 
   for (const Member& member : members) {
     fs::path target = dest;
@@ -483,12 +501,27 @@ bool ShellZip(Prompter& prompter, const std::string& action, const std::string& 
   std::string failure;
   if (verb == "ZIPFILE" || verb == "ZIPFOLDER") {
     const std::string archive = WithZipSuffix(destination);
+    // The empty archive would overwrite the very file that is to be packed.
+    std::error_code ec;
+    if (fs::equivalent(fileops::FsPath(source), fileops::FsPath(archive), ec)) {
+      return Fail(prompter, "Nie można spakować pliku do niego samego: " + source);
+    }
     if (!CreateEmptyZip(prompter, archive)) return false;
     const bool packed = verb == "ZIPFILE" ? PackFile(source, archive, failure)
                                           : PackFolder(source, archive, failure);
     if (!packed) return Fail(prompter, failure);
   } else if (verb == "UNZIP") {
-    if (!Unpack(WithZipSuffix(source), destination, failure)) return Fail(prompter, failure);
+    if (!Unpack(WithZipSuffix(source), destination, {}, failure)) return Fail(prompter, failure);
+  }
+  return Succeed();
+}
+
+bool UnzipKeeping(Prompter& prompter, const std::string& source, const std::string& destination,
+                  const std::string& keep) {
+  if (source.empty() || destination.empty()) return false;
+  std::string failure;
+  if (!Unpack(WithZipSuffix(source), destination, {fileops::FsPath(keep)}, failure)) {
+    return Fail(prompter, failure);
   }
   return Succeed();
 }

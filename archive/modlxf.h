@@ -16,6 +16,11 @@ class Prompter;
 bool ShellZip(Prompter& prompter, const std::string& action, const std::string& source,
               const std::string& destination);
 
+// ShellZip's "UNZIP", which also refuses, before writing anything, an archive holding a member
+// that would replace `keep`: an LXF file unpacked beside itself must stay as it is.
+bool UnzipKeeping(Prompter& prompter, const std::string& source, const std::string& destination,
+                  const std::string& keep);
+
 // Writes the 22-byte empty ZIP archive to `path`, replacing what was there. On failure shows the
 // description with the warning icon under the title "Error" and returns false.
 bool CreateEmptyZip(Prompter& prompter, const std::string& path);

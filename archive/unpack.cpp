@@ -39,12 +39,13 @@ UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath) {
     std::error_code ec;
     if (std::filesystem::is_regular_file(
             std::filesystem::symlink_status(fileops::FsPath(copyPath), ec))) {
-      std::filesystem::remove(fileops::FsPath(copyPath), ec);
+      FileError ignored;
+      fileops::RemoveFile(copyPath, ignored);
     }
     return {UnpackResult::FileFailed, ""};
   }
 
-  if (!ShellZip(prompter, "UNZIP", copyPath, getDir(lxfPath))) {
+  if (!UnzipKeeping(prompter, copyPath, getDir(lxfPath), lxfPath)) {
     ShowStop(prompter, kInvalidArchiveMessage);
     if (!RemoveCopy(prompter, copyPath)) return {UnpackResult::FileFailed, ""};
     return {UnpackResult::ArchiveFailed, ""};

@@ -214,6 +214,15 @@ TEST(ShellZip, PackingSomethingMissingShowsTheReason) {
   ExpectErrorBox(prompter, "No such file or directory: " + dir.file("brak"));
 }
 
+TEST(ShellZip, AFileIsNotPackedOverItself) {
+  TempDir dir;
+  Spit(dir.file("dane.zip"), "cenne dane");
+  FakePrompter prompter;
+  EXPECT_FALSE(ShellZip(prompter, "ZIPFILE", dir.file("dane.zip"), dir.file("dane.zip")));
+  ExpectErrorBox(prompter, "Nie można spakować pliku do niego samego: " + dir.file("dane.zip"));
+  EXPECT_EQ(Slurp(dir.file("dane.zip")), "cenne dane");
+}
+
 TEST(ShellZip, UnwritableArchiveShowsOnlyTheEmptyArchiveMessage) {
   TempDir dir;
   Spit(dir.file("a.lef"), "x");

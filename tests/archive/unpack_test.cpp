@@ -156,6 +156,9 @@ TEST_P(UnpackFailedTest, TellsTheUserTheArchiveIsInvalid) {
   fs::create_directory(fileops::FsPath(dir));
   if (GetParam().lxf == "hostile") {
     ASSERT_EQ(MakeArchive(dir + "baza.lxf", {{"zawody.lef", "ok"}, {"../x.lef", "zły"}}), "");
+  } else if (GetParam().lxf.starts_with("member ")) {
+    const std::string member = GetParam().lxf.substr(7);
+    ASSERT_EQ(MakeArchive(dir + "baza.lxf", {{"zawody.lef", "ok"}, {member, "podmiana"}}), "");
   } else {
     Spit(dir + "baza.lxf", GetParam().lxf);
   }
@@ -176,7 +179,12 @@ INSTANTIATE_TEST_SUITE_P(
     Files, UnpackFailedTest,
     ::testing::Values(FailedCase{"Text", "<?xml version=\"1.0\"?>\r\n", "Not a zip archive"},
                       FailedCase{"ZeroBytes", "", "Not a zip archive"},
-                      FailedCase{"Hostile", "hostile", "Niedozwolona nazwa w archiwum: ../x.lef"}),
+                      FailedCase{"Hostile", "hostile", "Niedozwolona nazwa w archiwum: ../x.lef"},
+                      // A member may replace neither the LXF file nor the copy being read.
+                      FailedCase{"MemberNamedLikeTheFile", "member baza.lxf",
+                                 "Element archiwum zastąpiłby rozpakowywany plik: baza.lxf"},
+                      FailedCase{"MemberNamedLikeTheCopy", "member baza.lxf.zip",
+                                 "Element archiwum zastąpiłby rozpakowywany plik: baza.lxf.zip"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(DirectoryPreCheck, RefusesAFolderHoldingAnyDocument) {

@@ -90,10 +90,10 @@ frmMain::frmMain(rostrel::Prompter& prompter, QWidget* parent)
   lstOUT->setGeometry(Twips(5760), Twips(840), Twips(4695), Twips(5685));
   ComGetAll = MakeButton(this, QStringLiteral("ComGetAll"), QStringLiteral(">>"),
                          QRect(5040, 2760, 615, 855), rostrel::CourierFont(12, true), green);
-  CmdSaveOUT = MakeButton(this, QStringLiteral("CmdSaveOUT"),
-                          QStringLiteral("Wklej zawodników do pliku zgłoszenia LXF"),
-                          QRect(5760, 120, 4695, 615), rostrel::CourierFont(8.25),
-                          QColor(255, 128, 128));
+  CmdSaveOUT =
+      MakeButton(this, QStringLiteral("CmdSaveOUT"),
+                 QStringLiteral("Wklej zawodników do pliku zgłoszenia LXF"),
+                 QRect(5760, 120, 4695, 615), rostrel::CourierFont(8.25), QColor(255, 128, 128));
   test = MakeButton(this, QStringLiteral("test"), QStringLiteral("?"), QRect(5040, 5880, 615, 615),
                     rostrel::CourierFont(9.75), QColor(128, 255, 128));
 

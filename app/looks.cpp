@@ -16,12 +16,13 @@ QFont CourierFont(qreal pointSize, bool bold) {
 
 void PaintButton(QPushButton* button, const QColor& background) {
   const QString fill = background.name();
-  button->setStyleSheet(QStringLiteral(
-      "QPushButton { background-color: %1; color: black; border: 1px solid #808080; }"
-      "QPushButton:focus { border: 2px solid black; }"
-      "QPushButton:pressed { border: 2px inset #606060; }"
-      "QPushButton:disabled { background-color: %1; color: #808080; }")
-                            .arg(fill));
+  button->setStyleSheet(
+      QStringLiteral(
+          "QPushButton { background-color: %1; color: black; border: 1px solid #808080; }"
+          "QPushButton:focus { border: 2px solid black; }"
+          "QPushButton:pressed { border: 2px inset #606060; }"
+          "QPushButton:disabled { background-color: %1; color: #808080; }")
+          .arg(fill));
 }
 
 void CentreOnScreen(QWidget* window) {

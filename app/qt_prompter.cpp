@@ -69,8 +69,8 @@ QStringList NameFilters(const std::string& filter) {
     QString pattern = parts[i + 1].trimmed();
     pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
     const QString inParentheses = QStringLiteral("(%1)").arg(pattern);
-    filters.append(label.endsWith(inParentheses) ? label
-                                                 : QStringLiteral("%1 %2").arg(label, inParentheses));
+    filters.append(
+        label.endsWith(inParentheses) ? label : QStringLiteral("%1 %2").arg(label, inParentheses));
   }
   if (parts.size() % 2 == 1 && !parts.back().trimmed().isEmpty())
     filters.append(parts.back().trimmed());  // a lone pattern with no label

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QImage>
 #include <QListView>
-#include <QTest>
-#include <gtest/gtest.h>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>

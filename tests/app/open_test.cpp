@@ -8,7 +8,6 @@
 #include "app/frm_main.h"
 #include "common/prompter.h"
 #include "entries/lxf_files.h"
-
 #include "gui_helpers.h"
 #include "window_fixture.h"
 
@@ -18,10 +17,13 @@ namespace {
 // A database document in UTF-8 with the given LENEX version and clubs section lines.
 std::string Database(const std::string& version, const std::string& clubs) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-         "<LENEX version=\"" + version + "\">\r\n"
+         "<LENEX version=\"" +
+         version +
+         "\">\r\n"
          "  <MEETS>\r\n"
          "    <MEET name=\"Baza\" city=\"Sopot\">\r\n"
-         "      <CLUBS>\r\n" + clubs +
+         "      <CLUBS>\r\n" +
+         clubs +
          "      </CLUBS>\r\n"
          "    </MEET>\r\n"
          "  </MEETS>\r\n"
@@ -58,7 +60,7 @@ struct OpenCase {
   std::function<std::string(WindowTest&, const std::string& folder)> prepare;
   std::vector<Msg> messages;
   bool dbFileIsPick;
-  std::optional<std::string> clubsText;  // nullopt: unchanged
+  std::optional<std::string> clubsText;           // nullopt: unchanged
   std::optional<std::vector<std::string>> lstIN;  // nullopt: unchanged; empty: cleared
   Was lstOUT, getAll, saveOut;
   std::vector<std::string> folderAfter;  // what the picked file's folder holds afterwards
@@ -118,8 +120,16 @@ const Msg kInvalid = {"Uwaga, nieprawidłowe archiwum LXF, skontaktuj się z aut
                       "Rostrel", Icon::Stop};
 
 const OpenCase kOpenCases[] = {
-    {"NoPathChosen", [](WindowTest&, const std::string&) { return std::string(); }, {}, false,
-     std::nullopt, std::vector<std::string>{}, Was::Cleared, Was::Disabled, Was::Disabled, {}},
+    {"NoPathChosen",
+     [](WindowTest&, const std::string&) { return std::string(); },
+     {},
+     false,
+     std::nullopt,
+     std::vector<std::string>{},
+     Was::Cleared,
+     Was::Disabled,
+     Was::Disabled,
+     {}},
     {"RefusedByThePreCheck",
      [](WindowTest& t, const std::string& folder) {
        WriteBytes(folder + "stary.lef", "<LENEX/>");
@@ -128,21 +138,38 @@ const OpenCase kOpenCases[] = {
      {{"Uwaga, w katalogu z którym wybrano plik LXF istnieją pliki LEF. Usuń pliki LEF z "
        "wskazanego katalogu !!",
        "Rostrel", Icon::Stop}},
-     true, std::nullopt, std::nullopt, Was::Unchanged, Was::Unchanged, Was::Unchanged,
+     true,
+     std::nullopt,
+     std::nullopt,
+     Was::Unchanged,
+     Was::Unchanged,
+     Was::Unchanged,
      {"baza-utf8.lxf", "stary.lef"}},
     {"InvalidArchive",
      [](WindowTest&, const std::string& folder) {
        WriteBytes(folder + "zly.lxf", "to nie jest archiwum ZIP");
        return folder + "zly.lxf";
      },
-     {{std::nullopt, "error", Icon::Warning}, kInvalid}, true, std::nullopt, std::nullopt,
-     Was::Unchanged, Was::Unchanged, Was::Unchanged, {"zly.lxf"}},
+     {{std::nullopt, "error", Icon::Warning}, kInvalid},
+     true,
+     std::nullopt,
+     std::nullopt,
+     Was::Unchanged,
+     Was::Unchanged,
+     Was::Unchanged,
+     {"zly.lxf"}},
     {"NoDocumentInTheArchive",
      [](WindowTest&, const std::string& folder) {
        WriteZip(folder + "opis.lxf", {{"opis.txt", "bez dokumentu"}});
        return folder + "opis.lxf";
      },
-     {}, true, std::nullopt, std::nullopt, Was::Unchanged, Was::Unchanged, Was::Unchanged,
+     {},
+     true,
+     std::nullopt,
+     std::nullopt,
+     Was::Unchanged,
+     Was::Unchanged,
+     Was::Unchanged,
      {"opis.lxf", "opis.txt"}},
     {"TwoDocumentsInTheArchive",
      [](WindowTest&, const std::string& folder) {
@@ -150,7 +177,13 @@ const OpenCase kOpenCases[] = {
        WriteZip(folder + "dwa.lxf", {{"a.lef", doc}, {"b.lef", doc}});
        return folder + "dwa.lxf";
      },
-     {}, true, std::nullopt, std::nullopt, Was::Unchanged, Was::Unchanged, Was::Unchanged,
+     {},
+     true,
+     std::nullopt,
+     std::nullopt,
+     Was::Unchanged,
+     Was::Unchanged,
+     Was::Unchanged,
      {"a.lef", "b.lef", "dwa.lxf"}},
     {"VersionFailure",
      [](WindowTest&, const std::string& folder) {
@@ -162,25 +195,40 @@ const OpenCase kOpenCases[] = {
                    "do instrukcji ") +
            kInstructionsUrl + " ",
        "Rostrel", Icon::Stop}},
-     true, std::string(), std::nullopt, Was::Unchanged, Was::Unchanged, Was::Unchanged,
+     true,
+     std::string(),
+     std::nullopt,
+     Was::Unchanged,
+     Was::Unchanged,
+     Was::Unchanged,
      {"stara.lxf"}},
     {"NoAthletes",
      [](WindowTest&, const std::string& folder) {
        WriteZip(folder + "kluby.lxf", {{"baza.lef", Database("2.0", kFokaClub + kClubEnd)}});
        return folder + "kluby.lxf";
      },
-     {{"We wskazanym pliku LXF nie ma bazy zawodników", "Rostrel", Icon::Stop}}, true,
-     KeptLines(kFokaClub + kClubEnd), std::nullopt, Was::Unchanged, Was::Unchanged,
-     Was::Unchanged, {"kluby.lxf"}},
+     {{"We wskazanym pliku LXF nie ma bazy zawodników", "Rostrel", Icon::Stop}},
+     true,
+     KeptLines(kFokaClub + kClubEnd),
+     std::nullopt,
+     Was::Unchanged,
+     Was::Unchanged,
+     Was::Unchanged,
+     {"kluby.lxf"}},
     {"AthletesFound",
      [](WindowTest&, const std::string& folder) {
        WriteZip(folder + "foka.lxf",
                 {{"foka.lef", Database("3.0", kFokaClub + kFokaAthletes + kClubEnd)}});
        return folder + "foka.lxf";
      },
-     {}, true, KeptLines(kFokaClub + kFokaAthletes + kClubEnd),
+     {},
+     true,
+     KeptLines(kFokaClub + kFokaAthletes + kClubEnd),
      std::vector<std::string>{"7 Nowak Józef 2010-01-01", "8 Kowalska Anna 2011-02-02"},
-     Was::Unchanged, Was::Enabled, Was::Unchanged, {"foka.lxf"}},
+     Was::Unchanged,
+     Was::Enabled,
+     Was::Unchanged,
+     {"foka.lxf"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Outcomes, OpenAction, ::testing::ValuesIn(kOpenCases),
@@ -209,8 +257,7 @@ TEST_F(WindowTest, ButtonsAndListsFollowTheirTableOverARun) {
       {"program start", [](WindowTest&) {}, false, false, none, none},
       {"click on >> while disabled", [](WindowTest& t) { Click(t.window, "ComGetAll"); }, false,
        false, none, none},
-      {"open: athletes found", [&](WindowTest& t) { t.Open(baza); }, false, true, kBazaLines,
-       none},
+      {"open: athletes found", [&](WindowTest& t) { t.Open(baza); }, false, true, kBazaLines, none},
       {"click on >>", [](WindowTest& t) { Click(t.window, "ComGetAll"); }, true, true, kBazaLines,
        kBazaLines},
       {"click on >> again", [](WindowTest& t) { Click(t.window, "ComGetAll"); }, true, true,
@@ -221,11 +268,9 @@ TEST_F(WindowTest, ButtonsAndListsFollowTheirTableOverARun) {
        kBazaLines},
       {"paste: dialog cancelled", [](WindowTest& t) { t.Paste(""); }, true, true, fokaLines,
        kBazaLines},
-      {"paste: confirmation cancelled",
-       [&](WindowTest& t) { t.Paste(entries, Answer::Cancel); }, true, true, fokaLines,
-       kBazaLines},
-      {"paste: done", [&](WindowTest& t) { t.Paste(entries); }, true, true, fokaLines,
-       kBazaLines},
+      {"paste: confirmation cancelled", [&](WindowTest& t) { t.Paste(entries, Answer::Cancel); },
+       true, true, fokaLines, kBazaLines},
+      {"paste: done", [&](WindowTest& t) { t.Paste(entries); }, true, true, fokaLines, kBazaLines},
       {"click on >>", [](WindowTest& t) { Click(t.window, "ComGetAll"); }, true, true, fokaLines,
        fokaLines},
       {"open: dialog cancelled", [](WindowTest& t) { t.Open(""); }, false, false, none, none},

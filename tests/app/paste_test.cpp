@@ -11,9 +11,8 @@
 #include "common/prompter.h"
 #include "entries/lxf_files.h"
 #include "entries/rewrite_entries.h"
-#include "support/fake_prompter.h"
-
 #include "gui_helpers.h"
+#include "support/fake_prompter.h"
 #include "window_fixture.h"
 
 namespace rostrel::testing {
@@ -160,9 +159,12 @@ const Refusal kRefusals[] = {
     {"DialogCancelled", [](PasteTest&) { return std::string(); }, Answer::Ok, {}},
     {"TheDatabaseItself", [](PasteTest& t) { return t.db; }, Answer::Ok, {kSameFiles}},
     {"TheDatabaseThroughDotSlash",
-     [](PasteTest& t) { return t.Folder("baza") + "./" + PasteTest::Name(t.db); }, Answer::Ok, {kSameFiles}},
+     [](PasteTest& t) { return t.Folder("baza") + "./" + PasteTest::Name(t.db); },
+     Answer::Ok,
+     {kSameFiles}},
     {"TheDatabaseThroughAnotherFolder",
-     [](PasteTest& t) { return t.Folder("zawody") + "../baza/" + PasteTest::Name(t.db); }, Answer::Ok,
+     [](PasteTest& t) { return t.Folder("zawody") + "../baza/" + PasteTest::Name(t.db); },
+     Answer::Ok,
      {kSameFiles}},
     {"TheDatabaseThroughALink",
      [](PasteTest& t) {
@@ -170,11 +172,15 @@ const Refusal kRefusals[] = {
        std::filesystem::create_symlink(fileops::FsPath(t.db), fileops::FsPath(link));
        return link;
      },
-     Answer::Ok, {kSameFiles}},
-    {"ConfirmationCancelled", [](PasteTest& t) { return t.entries; }, Answer::Cancel,
+     Answer::Ok,
+     {kSameFiles}},
+    {"ConfirmationCancelled",
+     [](PasteTest& t) { return t.entries; },
+     Answer::Cancel,
      {kConfirmation}},
     {"ACopyOfTheDatabaseIsNotRefused",
-     [](PasteTest& t) { return t.Example("baza-cp1250.lxf", "kopia"); }, Answer::Cancel,
+     [](PasteTest& t) { return t.Example("baza-cp1250.lxf", "kopia"); },
+     Answer::Cancel,
      {kConfirmation}},
 };
 
@@ -212,8 +218,8 @@ TEST_F(PasteTest, AFailingFileOperationNeverLosesTheEntriesFile) {
     fileops::ResetFaults();
     ASSERT_TRUE(std::filesystem::exists(fileops::FsPath(entries)));
     const std::string now = ReadBytes(entries);
-    const bool success = prompter.messages.back().text ==
-                         "Operacja wykonana poprawnie, nadpisano plik: " + entries;
+    const bool success =
+        prompter.messages.back().text == "Operacja wykonana poprawnie, nadpisano plik: " + entries;
     if (!injected) {
       EXPECT_TRUE(success);
       EXPECT_GT(k, 3);

@@ -1,5 +1,7 @@
 #include "app/qt_prompter.h"
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QDir>
 #include <QFileDialog>
@@ -7,14 +9,11 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
-
 #include <string>
 
 #include "entries/lxf_files.h"
-#include "support/temp_dir.h"
-
 #include "gui_helpers.h"
+#include "support/temp_dir.h"
 
 namespace rostrel::testing {
 namespace {
@@ -87,18 +86,18 @@ TEST_P(MessageBox, ShowsIconButtonsTitleAndText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, MessageBox,
-    ::testing::Values(
-        BoxCase{"Stop", Icon::Stop, Buttons::Ok, "Rostrel", QMessageBox::Ok,
-                QMessageBox::Critical, "Rostrel", Answer::Ok},
-        BoxCase{"Warning", Icon::Warning, Buttons::Ok, "error", QMessageBox::Ok,
-                QMessageBox::Warning, "error", Answer::Ok},
-        BoxCase{"Information", Icon::Information, Buttons::Ok, "", QMessageBox::Ok,
-                QMessageBox::Information, "Rostrel", Answer::Ok},
-        BoxCase{"ConfirmOk", Icon::None, Buttons::OkCancel, "Potwierdź nadpisanie pliku",
-                QMessageBox::Ok, QMessageBox::NoIcon, "Potwierdź nadpisanie pliku", Answer::Ok},
-        BoxCase{"ConfirmCancel", Icon::None, Buttons::OkCancel, "Potwierdź nadpisanie pliku",
-                QMessageBox::Cancel, QMessageBox::NoIcon, "Potwierdź nadpisanie pliku",
-                Answer::Cancel}),
+    ::testing::Values(BoxCase{"Stop", Icon::Stop, Buttons::Ok, "Rostrel", QMessageBox::Ok,
+                              QMessageBox::Critical, "Rostrel", Answer::Ok},
+                      BoxCase{"Warning", Icon::Warning, Buttons::Ok, "error", QMessageBox::Ok,
+                              QMessageBox::Warning, "error", Answer::Ok},
+                      BoxCase{"Information", Icon::Information, Buttons::Ok, "", QMessageBox::Ok,
+                              QMessageBox::Information, "Rostrel", Answer::Ok},
+                      BoxCase{"ConfirmOk", Icon::None, Buttons::OkCancel,
+                              "Potwierdź nadpisanie pliku", QMessageBox::Ok, QMessageBox::NoIcon,
+                              "Potwierdź nadpisanie pliku", Answer::Ok},
+                      BoxCase{"ConfirmCancel", Icon::None, Buttons::OkCancel,
+                              "Potwierdź nadpisanie pliku", QMessageBox::Cancel,
+                              QMessageBox::NoIcon, "Potwierdź nadpisanie pliku", Answer::Cancel}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // What the file dialog looked like, and what the test typed into it.
@@ -130,7 +129,7 @@ DialogSeen Show(FileDialogSettings& settings, const QString& typed) {
     QTest::qWait(200);  // the folder's listing arrives from another thread
     name->selectAll();
     QTest::keyClicks(name, typed);
-    static_cast<QDialog*>(dialog)->accept();  // as the "Otwórz" button does
+    static_cast<QDialog*>(dialog)->accept();    // as the "Otwórz" button does
     if (dialog->isVisible()) dialog->reject();  // it refused what was typed
   });
   // The dialog's own warning about a missing file is answered, and its text kept.

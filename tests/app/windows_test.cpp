@@ -1,3 +1,5 @@
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontInfo>
@@ -10,8 +12,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <map>
 #include <string>
@@ -20,9 +20,8 @@
 #include "app/frm_main.h"
 #include "app/frm_start.h"
 #include "app/startup.h"
-#include "support/fake_prompter.h"
-
 #include "gui_helpers.h"
+#include "support/fake_prompter.h"
 #include "window_fixture.h"
 
 namespace rostrel::testing {
@@ -121,7 +120,7 @@ TEST(Windows, CaptionFrameSizeColourAndIcon) {
 struct ControlCase {
   const char* window;
   const char* name;
-  const char* caption;  // nullptr for the lists and the notice
+  const char* caption;           // nullptr for the lists and the notice
   int left, top, width, height;  // twips
   double points;                 // 0: the window's default font
   bool bold;
@@ -130,8 +129,8 @@ struct ControlCase {
 };
 
 const ControlCase kControls[] = {
-    {"frmMain", "CmdOpenIN", "Otwórz plik LXF (baza zawodników)", 240, 120, 4695, 615, 8.25,
-     false, QColor(0, 255, 0), true},
+    {"frmMain", "CmdOpenIN", "Otwórz plik LXF (baza zawodników)", 240, 120, 4695, 615, 8.25, false,
+     QColor(0, 255, 0), true},
     {"frmMain", "lstIN", nullptr, 240, 840, 4695, 5685, 0, false, QColor(224, 224, 224), false},
     {"frmMain", "ComGetAll", ">>", 5040, 2760, 615, 855, 12, true, QColor(0, 255, 0), false},
     {"frmMain", "test", "?", 5040, 5880, 615, 615, 9.75, false, QColor(128, 255, 128), true},
@@ -262,12 +261,14 @@ TEST_P(StartUp, ShowsTheStartWindowAloneAndModallyThenTheMainWindow) {
   EXPECT_TRUE(prompter.dialogs.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Closers, StartUp,
-    ::testing::Values(
-        Closer{"ByOk", [](QWidget* w) { QTest::mouseClick(Child(*w, "cmdOK"), Qt::LeftButton); }},
-        Closer{"ByCloseBox", [](QWidget* w) { w->close(); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Closers, StartUp,
+                         ::testing::Values(Closer{"ByOk",
+                                                  [](QWidget* w) {
+                                                    QTest::mouseClick(Child(*w, "cmdOK"),
+                                                                      Qt::LeftButton);
+                                                  }},
+                                           Closer{"ByCloseBox", [](QWidget* w) { w->close(); }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The state of the main window that no notice may change.
 struct MainState {
@@ -278,9 +279,14 @@ struct MainState {
 };
 
 MainState StateOf(const frmMain& w) {
-  return {Lines(w, "lstIN"),          Lines(w, "lstOUT"),   Enabled(w, "ComGetAll"),
-          Enabled(w, "CmdSaveOUT"),   Enabled(w, "CmdOpenIN"), Enabled(w, "test"),
-          w.DbFile(),                 w.ClubsText()};
+  return {Lines(w, "lstIN"),
+          Lines(w, "lstOUT"),
+          Enabled(w, "ComGetAll"),
+          Enabled(w, "CmdSaveOUT"),
+          Enabled(w, "CmdOpenIN"),
+          Enabled(w, "test"),
+          w.DbFile(),
+          w.ClubsText()};
 }
 
 using NoticeAgain = WindowTest;
@@ -356,8 +362,7 @@ TEST(Lists, HoldAHundredThousandLinesFilledQuicklyAndScrollNot) {
   list->setGeometry(0, 0, 313, 379);
   window.show();
   std::vector<std::string> many;
-  for (int i = 0; i < 100000; ++i)
-    many.push_back(std::to_string(i) + " Łęcki Ścibor 2007-12-24");
+  for (int i = 0; i < 100000; ++i) many.push_back(std::to_string(i) + " Łęcki Ścibor 2007-12-24");
 
   QElapsedTimer clock;
   clock.start();

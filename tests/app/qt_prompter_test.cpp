@@ -189,3 +189,28 @@ TEST(FileDialog, WithoutTheMustExistFlagAnyNameIsTaken) {
 
 }  // namespace
 }  // namespace rostrel::testing
+
+namespace rostrel::testing {
+namespace {
+
+// A button's work shows the wait cursor; a message asked in the middle of it shows the normal
+// one, and the wait cursor comes back afterwards.
+TEST(Prompts, ShowTheNormalCursorOverTheWaitCursor) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  Qt::CursorShape during = Qt::WaitCursor;
+  const auto handled = WhenModal([&](QWidget* modal) {
+    if (QApplication::overrideCursor()) during = QApplication::overrideCursor()->shape();
+    modal->close();
+  });
+  QtPrompter prompter;
+  prompter.message("Czekaj", "Rostrel", Icon::Information, Buttons::Ok);
+  ASSERT_TRUE(*handled);
+  EXPECT_EQ(during, Qt::ArrowCursor);
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  QApplication::restoreOverrideCursor();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace rostrel::testing

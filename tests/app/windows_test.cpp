@@ -383,3 +383,31 @@ TEST(Lists, HoldAHundredThousandLinesFilledQuicklyAndScrollNot) {
 
 }  // namespace
 }  // namespace rostrel::testing
+
+namespace rostrel::testing {
+namespace {
+
+// Notes the cursor at every prompt: the window's work runs under the wait cursor.
+class CursorWatcher : public FakePrompter {
+ public:
+  void showOpen(FileDialogSettings& dialog) override {
+    shapes.push_back(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                    : Qt::ArrowCursor);
+    FakePrompter::showOpen(dialog);
+  }
+  std::vector<Qt::CursorShape> shapes;
+};
+
+TEST(MainWindow, ButtonsWorkUnderTheWaitCursor) {
+  CursorWatcher prompter;
+  frmMain main(prompter);
+  main.show();
+  Click(main, "CmdOpenIN");
+  Child<QPushButton>(main, "CmdSaveOUT")->setEnabled(true);
+  Click(main, "CmdSaveOUT");
+  EXPECT_EQ(prompter.shapes, (std::vector<Qt::CursorShape>{Qt::WaitCursor, Qt::WaitCursor}));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace rostrel::testing

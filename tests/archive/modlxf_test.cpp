@@ -258,15 +258,6 @@ INSTANTIATE_TEST_SUITE_P(Calls, PackFaultTest,
                                            PackFault{2, "zip: Input/output error", "error"},
                                            PackFault{3, "sync: Input/output error", "error"}));
 
-TEST_F(FaultTest, PackingMakesExactlyThreeFallibleCalls) {
-  TempDir dir;
-  Spit(dir.file("a.lef"), "x");
-  FakePrompter prompter;
-  fileops::FailAtCall(0, 0);
-  ASSERT_TRUE(ShellZip(prompter, "ZIPFILE", dir.file("a.lef"), dir.file("a.lxf")));
-  EXPECT_EQ(fileops::CallCount(), 3);
-}
-
 class UnzipCaseTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(UnzipCaseTest, UnpacksEveryMemberReplacingFilesOfTheSameName) {

@@ -1,0 +1,230 @@
+#pragma once
+
+// The bodies of the fuzz targets. The libFuzzer programs call them with generated inputs; the
+// regression test in tests/hostile calls them with every input kept in tests/fuzz/regressions,
+// so that a fixed crash stays fixed in the ordinary test run.
+//
+// Each body feeds its input through the core and checks what must hold for any input at all;
+// a broken rule aborts, which both libFuzzer and the test runner report with the input.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "archive/modlxf.h"
+#include "athletes/parse_athletes.h"
+#include "athletes/read_clubs.h"
+#include "common/fileops.h"
+#include "common/prompter.h"
+#include "common/text.h"
+#include "entries/rewrite_entries.h"
+
+namespace rostrel::fuzz {
+
+// Answers OK to everything and asks the user nothing; counts what it was shown.
+class SilentPrompter : public Prompter {
+ public:
+  Answer message(const std::string&, const std::string&, Icon, Buttons) override {
+    ++messages;
+    return Answer::Ok;
+  }
+  void showOpen(FileDialogSettings& dialog) override { dialog.fileName.clear(); }
+  int messages = 0;
+};
+
+inline void Require(bool holds, const char* rule) {
+  if (holds) return;
+  std::fprintf(stderr, "rule broken: %s\n", rule);
+  std::abort();
+}
+
+inline bool IsValidUtf8(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    size_t len;
+    uint32_t cp;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      len = 2;
+      cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3;
+      cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4;
+      cp = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + len > s.size()) return false;
+    for (size_t k = 1; k < len; ++k) {
+      const auto cc = static_cast<unsigned char>(s[i + k]);
+      if ((cc & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+        (cp >= 0xD800 && cp <= 0xDFFF)) {
+      return false;
+    }
+    i += len;
+  }
+  return true;
+}
+
+// Every line the program writes ends with CR LF: no LF may stand without its CR.
+inline bool EveryLfAfterCr(std::string_view s) {
+  for (size_t i = 0; i < s.size(); ++i)
+    if (s[i] == '\n' && (i == 0 || s[i - 1] != '\r')) return false;
+  return true;
+}
+
+// The encodings a fuzz input can pick with its first byte: the ones the program meets, and
+// names that the converter knows but the program does not expect.
+inline const std::vector<std::string>& Encodings() {
+  static const std::vector<std::string> names = {
+      "UTF-8",      "Windows-1250", "ISO-8859-2", "Windows-1252", "ISO-8859-1",
+      "US-ASCII",   "UTF-16",       "UTF-7",      "no-such-encoding", ""};
+  return names;
+}
+
+inline void ReadClubsOne(const uint8_t* data, size_t size) {
+  const std::string_view document(reinterpret_cast<const char*>(data), size);
+  SilentPrompter prompter;
+  const ClubsReading reading = ReadClubsText(prompter, document);
+  Require(reading.kind != ClubsReading::Failed, "reading text in memory cannot fail");
+  Require(reading.clubsText.empty() || reading.clubsText.ends_with("\r\n"),
+          "clubsText ends with CR LF");
+  Require(!reading.encoding.empty(), "an encoding is always recorded");
+  if (reading.kind == ClubsReading::VersionFailure) {
+    Require(reading.athleteLines.empty(), "no athletes after a version failure");
+    Require(prompter.messages == 1, "a version failure shows one message");
+  } else {
+    Require(prompter.messages == 0, "a good reading shows nothing");
+  }
+  size_t at = 0;
+  for (const std::string& line : reading.athleteLines) {
+    const size_t found = reading.clubsText.find(line + "\r\n", at);
+    Require(found != std::string::npos, "athlete lines are kept lines, in order");
+    at = found + line.size();
+  }
+  const std::vector<std::string> shown = ParseAthletes(reading.athleteLines, reading.encoding);
+  Require(shown.size() == reading.athleteLines.size(), "one display line per athlete");
+}
+
+// The first byte picks the encoding; the rest is split into lines at LF.
+inline void ParseAthletesOne(const uint8_t* data, size_t size) {
+  if (size == 0) return;
+  const std::string& encoding = Encodings()[data[0] % Encodings().size()];
+  const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || text[i] == '\n') {
+      lines.emplace_back(text.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  const std::vector<std::string> shown = ParseAthletes(lines, encoding);
+  Require(shown.size() == lines.size(), "one display line per athlete line");
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const AthleteRecord r = ParseAthlete(lines[i], encoding);
+    Require(shown[i] == r.athleteid + " " + r.lastname + " " + r.firstname + " " + r.birthdate,
+            "the display line is athleteid, lastname, firstname, birthdate");
+    for (const std::string* value : {&r.lastname, &r.firstname, &r.birthdate, &r.license,
+                                     &r.gender, &r.athleteid}) {
+      Require(IsValidUtf8(*value), "every parsed value is UTF-8");
+    }
+  }
+}
+
+// A database's clubs section, in UTF-8 and in Windows-1250, with letters that only some
+// encodings can hold.
+inline const std::string& ClubsUtf8() {
+  static const std::string text =
+      "    <CLUB name=\"UKS Delfin \xC5\x81\xC3\xB3\x64\xC5\xBA\" code=\"DELFIN\">\r\n"
+      "      <ATHLETES>\r\n"
+      "        <ATHLETE athleteid=\"1\" lastname=\"\xC5\xBB\xC3\xB3\xC5\x82w\" "
+      "firstname=\"Zofia\" birthdate=\"2009-03-14\" gender=\"F\">\r\n"
+      "        </ATHLETE>\r\n"
+      "      </ATHLETES>\r\n"
+      "    </CLUB>\r\n";
+  return text;
+}
+inline const std::string& ClubsCp1250() {
+  static const std::string text =
+      "    <CLUB name=\"UKS Delfin \xA3\xF3\x64\x9F\" code=\"DELFIN\">\r\n"
+      "      <ATHLETES>\r\n"
+      "        <ATHLETE athleteid=\"1\" lastname=\"\xAF\xF3\xB3w\" "
+      "firstname=\"Zofia\" birthdate=\"2009-03-14\" gender=\"F\">\r\n"
+      "        </ATHLETE>\r\n"
+      "      </ATHLETES>\r\n"
+      "    </CLUB>\r\n";
+  return text;
+}
+
+// The first byte picks the database's encoding (and so whether the clubs section must be
+// converted); the rest is the entries document.
+inline void RewriteEntriesOne(const uint8_t* data, size_t size) {
+  if (size == 0) return;
+  const bool cp1250 = data[0] & 1;
+  const std::string& clubs = cp1250 ? ClubsCp1250() : ClubsUtf8();
+  const std::string encoding = cp1250 ? "Windows-1250" : "UTF-8";
+  const std::string_view document(reinterpret_cast<const char*>(data + 1), size - 1);
+  SilentPrompter prompter;
+  const Rewrite rewrite = RewriteEntriesText(prompter, document, clubs, encoding);
+  Require(rewrite.kind != Rewrite::Failed, "rewriting text in memory cannot fail to read");
+  if (rewrite.kind != Rewrite::Rewritten) {
+    Require(prompter.messages == 1, "a refusal shows exactly one message");
+    Require(rewrite.text.empty(), "a refusal yields no document");
+    return;
+  }
+  Require(prompter.messages == 0, "a rewrite shows nothing");
+  Require(rewrite.text.starts_with("<?xml version=\"1.0\" encoding=\""),
+          "the new document starts with the declaration");
+  Require(rewrite.text.ends_with("\r\n"), "the new document ends with CR LF");
+  Require(EveryLfAfterCr(rewrite.text), "every line written ends with CR LF");
+  Require(rewrite.text.find("</SESSIONS>") != std::string::npos, "a rewrite keeps </SESSIONS>");
+  Require(rewrite.text.find("</MEET>") != std::string::npos, "a rewrite keeps </MEET>");
+}
+
+// Writes the bytes as an archive into `work`, unpacks it into work/out/ and checks that
+// nothing was written anywhere else, that the archive itself is unchanged and that no link was
+// made. `work` must be an empty folder of the caller's.
+inline void UnpackOne(const uint8_t* data, size_t size, const std::filesystem::path& work) {
+  namespace fs = std::filesystem;
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const fs::path archive = work / "in.zip";
+  const fs::path out = work / "out";
+  std::error_code ec;
+  fs::remove_all(out, ec);
+  fs::create_directories(out);
+  FileError err;
+  Require(fileops::WriteFile(fileops::Utf8(archive), bytes, err), "the input can be written");
+
+  SilentPrompter prompter;
+  const bool unpacked = ShellZip(prompter, "UNZIP", fileops::Utf8(archive), fileops::Utf8(out) + "/");
+  Require(unpacked || prompter.messages == 1, "a failed unpacking says why, once");
+  Require(!unpacked || prompter.messages == 0, "a good unpacking shows nothing");
+
+  for (fs::recursive_directory_iterator it(work), end; it != end; ++it) {
+    const fs::path relative = it->path().lexically_relative(work);
+    const std::string first = fileops::Utf8(*relative.begin());
+    Require(first == "out" || relative == "in.zip", "nothing is written outside the folder");
+    Require(!it->is_symlink(), "unpacking makes no links");
+  }
+  std::string after;
+  Require(fileops::ReadFile(fileops::Utf8(archive), after, err) && after == bytes,
+          "the archive itself is unchanged");
+  fs::remove_all(out, ec);
+  fs::remove(archive, ec);
+}
+
+}  // namespace rostrel::fuzz

@@ -1,0 +1,145 @@
+// Unusual paths through both actions: a folder that does not exist, a read-only folder, Polish
+// letters and blanks in folder and file names, and long paths.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <system_error>
+
+#include "hostile/scenario.h"
+
+namespace rostrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Puts the sample database and entries file at the given paths, creating their folders.
+void PlaceSamples(const std::string& database, const std::string& entries) {
+  fs::create_directories(fileops::FsPath(database).parent_path());
+  fs::create_directories(fileops::FsPath(entries).parent_path());
+  WriteBytes(database, ReadBytes(Example("baza-cp1250.lxf")));
+  WriteBytes(entries, ReadBytes(Example("zgloszenie-utf8.lxf")));
+}
+
+// Opens the database and pastes its clubs into the entries file, as the user does; checks that
+// both went through and that only the two files remain.
+void OpenAndPaste(const TempDir& root, const std::string& database, const std::string& entries) {
+  const OpenRun opened = OpenThrough(database);
+  ASSERT_EQ(opened.outcome.kind, OpenOutcome::AthletesFound)
+      << ::testing::PrintToString(opened.shown);
+  EXPECT_EQ(opened.outcome.dbFile, database);
+  EXPECT_EQ(opened.outcome.clubsEncoding, "Windows-1250");
+
+  const Clubs clubs{opened.outcome.clubsText, opened.outcome.clubsEncoding};
+  const PasteRun pasted = PasteThrough(entries, clubs, database);
+  EXPECT_TRUE(pasted.replaced);
+  EXPECT_EQ(pasted.shown, (std::vector<Shown>{Confirmation(), PasteDone(entries)}));
+  const ArchiveContents now = ReadArchive(entries);
+  ASSERT_TRUE(now.whole) << now.error;
+  EXPECT_EQ(now.members.at("zawody.lef"), PastedDocument(EntriesDocument(), clubs));
+
+  std::vector<std::string> files;
+  for (const auto& [name, content] : Snapshot(root.fs()))
+    if (content != "<folder>") files.push_back(root.path() + name);
+  EXPECT_EQ(files, (std::vector<std::string>{std::min(database, entries),
+                                             std::max(database, entries)}));
+}
+
+class BadPaths : public NoPause {};
+
+TEST_F(BadPaths, FolderThatDoesNotExist) {
+  TempDir root;
+  const std::string missing = root.path() + "nie ma/baza.lxf";
+
+  const OpenRun opened = OpenThrough(missing);
+  EXPECT_EQ(opened.outcome.kind, OpenOutcome::Ended);
+  ASSERT_EQ(opened.shown.size(), 1u);
+  EXPECT_EQ(opened.shown[0].icon, Icon::Stop);
+  EXPECT_TRUE(opened.shown[0].text.starts_with("Nie można skopiować pliku " + missing))
+      << opened.shown[0];
+
+  const PasteRun pasted = PasteThrough(missing, ClubsOf(DatabaseDocument()));
+  EXPECT_FALSE(pasted.replaced);
+  ASSERT_EQ(pasted.shown.size(), 2u);
+  EXPECT_EQ(pasted.shown[1], opened.shown[0]);
+  EXPECT_TRUE(Snapshot(root.fs()).empty());
+}
+
+TEST_F(BadPaths, ReadOnlyFolder) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  TempDir root;
+  const std::string database = root.file("baza.lxf");
+  WriteBytes(database, ReadBytes(Example("baza-utf8.lxf")));
+  const Tree before = Snapshot(root.fs());
+  fs::permissions(root.fs(), fs::perms::owner_read | fs::perms::owner_exec);
+
+  const OpenRun opened = OpenThrough(database);
+  const PasteRun pasted = PasteThrough(database, ClubsOf(DatabaseDocument()));
+  fs::permissions(root.fs(), fs::perms::owner_all);
+
+  EXPECT_EQ(opened.outcome.kind, OpenOutcome::Ended);
+  ASSERT_EQ(opened.shown.size(), 1u);
+  EXPECT_EQ(opened.shown[0].icon, Icon::Stop);
+  EXPECT_NE(opened.shown[0].text.find(std::generic_category().message(EACCES)),
+            std::string::npos);
+  EXPECT_FALSE(pasted.replaced);
+  EXPECT_EQ(Snapshot(root.fs()), before);
+}
+
+TEST_F(BadPaths, PolishLettersAndBlanks) {
+  TempDir root("rostrel Łódź");
+  const std::string database = root.path() + "Baza zawodników/Żółć ąę śń.lxf";
+  const std::string entries = root.path() + "Zawody Łódź 2027/zgłoszenie na ŚLĄSK.lxf";
+  PlaceSamples(database, entries);
+  OpenAndPaste(root, database, entries);
+}
+
+// The whole path is 250 characters long, in folders of ordinary length.
+TEST_F(BadPaths, PathOf250Characters) {
+  TempDir root;
+  std::string folder = root.path();
+  const std::string file = "zgloszenie.lxf";
+  // Leave room for one more folder of at least one character before the file.
+  while (folder.size() + 41 + 2 + file.size() <= 250) folder += std::string(40, 'k') + "/";
+  folder += std::string(250 - folder.size() - file.size() - 1, 'z') + "/";
+  const std::string entries = folder + file;
+  ASSERT_EQ(entries.size(), 250u);
+  const std::string database = root.path() + "baza/baza.lxf";
+  PlaceSamples(database, entries);
+  OpenAndPaste(root, database, entries);
+
+  // The database deep down, too.
+  const std::string deepDatabase = folder + "baza.lxf";
+  WriteBytes(deepDatabase, ReadBytes(Example("baza-utf8.lxf")));
+  EXPECT_EQ(OpenThrough(deepDatabase).outcome.kind, OpenOutcome::AthletesFound);
+}
+
+// A file name close to the system's limit of 255 bytes: the temporary names made from it are
+// longer still. The paste either goes through or ends with a message and the file unchanged.
+TEST_F(BadPaths, FileNameNearTheSystemLimit) {
+  for (const size_t length : {200u, 240u, 250u, 255u}) {
+    SCOPED_TRACE("file name of " + std::to_string(length));
+    TempDir root;
+    const std::string entries = root.path() + std::string(length - 4, 'z') + ".lxf";
+    const std::string old = ReadBytes(Example("zgloszenie-utf8.lxf"));
+    WriteBytes(entries, old);
+
+    const PasteRun pasted = PasteThrough(entries, ClubsOf(DatabaseDocument()));
+
+    const Tree after = Snapshot(root.fs());
+    EXPECT_EQ(after.size(), 1u) << ::testing::PrintToString(Names(after));
+    if (pasted.replaced) {
+      EXPECT_EQ(pasted.shown.back(), PasteDone(entries));
+    } else {
+      EXPECT_EQ(ReadBytes(entries), old);
+      ASSERT_GE(pasted.shown.size(), 2u);
+      EXPECT_NE(pasted.shown.back().icon, Icon::Information);
+      EXPECT_NE(pasted.shown.back().text.find(std::generic_category().message(ENAMETOOLONG)),
+                std::string::npos)
+          << pasted.shown.back();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace rostrel::testing

@@ -1,0 +1,386 @@
+// Hostile LXF archives, chosen by the user in both actions: each must end in the outcome the
+// user is meant to see, write nothing outside the chosen file's folder and leave the chosen
+// file as it was.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdio>
+#include <functional>
+
+#include "hostile/scenario.h"
+
+namespace rostrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Where the chosen file lies, relative to the test's root folder.
+constexpr const char* kRoom = "klub";
+constexpr const char* kFile = "plik.lxf";
+
+struct ArchiveCase {
+  std::string name;
+  // Builds the archive around the document it should carry (the database's or the entries
+  // file's, under the member name `member`); `root` is the test's root folder, which lies
+  // outside the chosen file's folder.
+  std::function<std::string(const std::string& document, const std::string& member,
+                            const std::string& root)>
+      build;
+  enum Outcome {
+    Refused,  // the archive routine's description, then the invalid-archive message
+    Silent,   // no single document after unpacking: the action ends without a word
+    Works,    // the action goes through as with a good archive
+  } outcome;
+  // For Refused: the description the user sees; `exact` tells whether it must match whole or
+  // only contain this text.
+  std::string detail = {};
+  bool exact = true;
+  // What the action may leave in the folder, besides the chosen file (paths under kRoom).
+  std::vector<std::string> leftovers = {};
+};
+
+std::ostream& operator<<(std::ostream& os, const ArchiveCase& c) { return os << c.name; }
+
+std::string Good(const std::string& document, const std::string& member) {
+  return BuildZip(member, document);
+}
+
+std::string Cut(const std::string& bytes, double fraction) {
+  return bytes.substr(0, static_cast<size_t>(bytes.size() * fraction));
+}
+
+constexpr const char* kNotZip = "Not a zip archive";
+const std::string kBadName = "Niedozwolona nazwa w archiwum: ";
+const std::string kTooBig = "Element archiwum jest za duży (ponad 1 GiB): ";
+
+std::vector<std::string> ManyLeftovers() {
+  std::vector<std::string> names;
+  for (int i = 1; i < 10000; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s/m%05d.txt", kRoom, i);
+    names.push_back(name);
+  }
+  return names;
+}
+
+std::vector<ArchiveCase> Cases() {
+  using C = ArchiveCase;
+  const auto cut = [](double fraction) {
+    return [fraction](const std::string& d, const std::string& m, const std::string&) {
+      return Cut(Good(d, m), fraction);
+    };
+  };
+  const auto named = [](std::string name) {
+    return [name](const std::string& d, const std::string&, const std::string&) {
+      return BuildZip(name, d);
+    };
+  };
+  return {
+      {"NotAZipFile",
+       [](auto&, auto&, auto&) { return std::string("<LENEX version=\"3.0\">\r\nto nie ZIP\r\n"); },
+       C::Refused, kNotZip},
+      {"ZeroBytes", [](auto&, auto&, auto&) { return std::string(); }, C::Refused, kNotZip},
+      {"TruncatedToTenPercent", cut(0.1), C::Refused, kNotZip},
+      {"TruncatedToHalf", cut(0.5), C::Refused, kNotZip},
+      {"LastByteMissing", cut(0.999), C::Refused, kNotZip},
+      {"DeflateStreamCutShort",
+       [](const std::string& d, const std::string& m, auto&) {
+         RawMember member = Member(m, d);
+         member.stored = Deflate(d).substr(0, 200);
+         return BuildZip({member});
+       },
+       C::Refused, "", false},
+      {"ParentInName", named("../uciekinier.lef"), C::Refused, kBadName + "../uciekinier.lef"},
+      {"ParentDeeperInName", named("a/b/../../../uciekinier.lef"), C::Refused,
+       kBadName + "a/b/../../../uciekinier.lef"},
+      {"ParentWithBackslashes", named("..\\uciekinier.lef"), C::Refused,
+       kBadName + "..\\uciekinier.lef"},
+      {"AbsoluteName",
+       [](const std::string& d, auto&, const std::string& root) {
+         return BuildZip(root + "uciekinier.lef", d);
+       },
+       C::Refused, kBadName, false},
+      {"AbsoluteNameWithBackslash", named("\\uciekinier.lef"), C::Refused,
+       kBadName + "\\uciekinier.lef"},
+      {"DriveWithBackslash", named("C:\\uciekinier.lef"), C::Refused,
+       kBadName + "C:\\uciekinier.lef"},
+      {"DriveRelative", named("c:uciekinier.lef"), C::Refused, kBadName + "c:uciekinier.lef"},
+      {"DriveWithSlash", named("D:/zawody/uciekinier.lef"), C::Refused,
+       kBadName + "D:/zawody/uciekinier.lef"},
+      // On POSIX a backslash is an ordinary character of a file name: the member lands in the
+      // folder under that odd name, and nowhere else.
+      {"BackslashInsideName",
+       [](const std::string& d, const std::string& m, auto&) {
+         return BuildZip("stare\\" + m, d);
+       },
+       C::Works},
+      {"EncryptedMember",
+       [](const std::string& d, const std::string& m, auto&) {
+         RawMember member = Member(m, d);
+         member.flags |= 1;
+         return BuildZip({member});
+       },
+       C::Refused, "Zaszyfrowany element archiwum: ", false},
+      {"UnsupportedMethod",
+       [](const std::string& d, const std::string& m, auto&) {
+         RawMember member = Member(m, d);
+         member.method = 6;  // imploded, a method of the 1990s
+         member.stored = d;
+         return BuildZip({member});
+       },
+       C::Refused, "Nieobsługiwana metoda kompresji (6) elementu archiwum: ", false},
+      {"Zip64Archive",
+       [](const std::string& d, const std::string& m, auto&) {
+         RawMember member = Member(m, d);
+         member.zip64 = true;
+         return BuildZip({member});
+       },
+       C::Works},
+      {"Zip64MemberOfFiveGiB",
+       [](const std::string& d, const std::string& m, auto&) {
+         RawMember member = Member(m, d);
+         member.zip64 = true;
+         member.uncompressedSize = 5ll << 30;
+         return BuildZip({member});
+       },
+       C::Refused, kTooBig, false},
+      {"MemberLargerThanDeclared",
+       [](const std::string& d, const std::string& m, auto&) {
+         RawMember member = Member(m, d + std::string(4 << 20, ' '));
+         member.uncompressedSize = static_cast<int64_t>(d.size());
+         return BuildZip({member});
+       },
+       C::Refused, "", false},
+      {"DeflateBombDeclaredHonestly",
+       [](auto&, const std::string& m, auto&) {
+         RawMember member = Member(m, "");
+         member.stored = ZeroBomb(1100);
+         member.crc = 0;
+         member.uncompressedSize = 1100ll << 20;
+         return BuildZip({member});
+       },
+       C::Refused, kTooBig, false},
+      {"DeflateBombDeclaredSmall",
+       [](auto&, const std::string& m, auto&) {
+         RawMember member = Member(m, "");
+         member.stored = ZeroBomb(1100);
+         member.crc = 0;
+         member.uncompressedSize = 1 << 20;
+         return BuildZip({member});
+       },
+       C::Refused, "", false},
+      {"TenThousandMembers",
+       [](const std::string& d, const std::string& m, auto&) {
+         std::vector<RawMember> members;
+         for (int i = 1; i < 10000; ++i) {
+           char name[32];
+           std::snprintf(name, sizeof name, "m%05d.txt", i);
+           members.push_back(Member(name, "x", 0));
+         }
+         members.push_back(Member(m, d));
+         return BuildZip(members);
+       },
+       C::Works, "", true, ManyLeftovers()},
+      {"SameNameTwice",
+       [](const std::string& d, const std::string& m, auto&) {
+         return BuildZip({Member(m, d), Member(m, "<inny dokument/>\r\n")});
+       },
+       C::Refused, "Powtórzona nazwa w archiwum: ", false},
+      {"SameNameThroughDot",
+       [](const std::string& d, const std::string& m, auto&) {
+         return BuildZip({Member(m, d), Member("./" + m, "<inny dokument/>\r\n")});
+       },
+       C::Refused, "Powtórzona nazwa w archiwum: ", false},
+      {"DirectoryNamedLef",
+       [](auto&, auto&, auto&) { return BuildZip({Member("x.lef/", "")}); }, C::Silent, "",
+       true, {std::string(kRoom) + "/x.lef"}},
+      {"DirectoryNamedLefBesideDocument",
+       [](const std::string& d, const std::string& m, auto&) {
+         return BuildZip({Member("x.lef/", ""), Member(m, d)});
+       },
+       C::Works, "", true, {std::string(kRoom) + "/x.lef"}},
+      {"DocumentInSubfolder", named("sub/dokument.lef"), C::Silent, "", true,
+       {std::string(kRoom) + "/sub", std::string(kRoom) + "/sub/dokument.lef"}},
+      {"NoDocumentAtAll", [](auto&, auto&, auto&) { return BuildZip("opis.txt", "opis\r\n"); },
+       C::Silent, "", true, {std::string(kRoom) + "/opis.txt"}},
+  };
+}
+
+enum class Action { Open, Paste };
+
+class HostileArchive : public NoPause,
+                       public ::testing::WithParamInterface<std::tuple<ArchiveCase, Action>> {
+ protected:
+  void SetUp() override {
+    NoPause::SetUp();
+    // No archive here may make the program write much: a file-size limit turns any attempt to
+    // unpack a bomb into a failed write instead of a full disk.
+    getrlimit(RLIMIT_FSIZE, &savedLimit_);
+    rlimit limit = savedLimit_;
+    limit.rlim_cur = 64 << 20;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+  }
+  void TearDown() override {
+    setrlimit(RLIMIT_FSIZE, &savedLimit_);
+    std::signal(SIGXFSZ, savedHandler_);
+    NoPause::TearDown();
+  }
+
+ private:
+  rlimit savedLimit_{};
+  void (*savedHandler_)(int) = SIG_DFL;
+};
+
+TEST_P(HostileArchive, EndsAsTheUserMustSeeAndWritesOnlyInItsFolder) {
+  const auto& [c, action] = GetParam();
+  TempDir root;
+  const std::string room = root.path() + kRoom + "/";
+  const std::string chosen = room + kFile;
+  fs::create_directories(fileops::FsPath(room));
+
+  const bool open = action == Action::Open;
+  const std::string document = open ? DatabaseDocument() : EntriesDocument();
+  const std::string member = open ? "baza.lef" : "zawody.lef";
+  const std::string bytes = c.build(document, member, root.path());
+  WriteBytes(chosen, bytes);
+  const Tree before = Snapshot(root.fs());
+
+  const Clubs clubs = ClubsOf(DatabaseDocument());
+  OpenRun opened;
+  PasteRun pasted;
+  if (open) {
+    opened = OpenThrough(chosen);
+  } else {
+    pasted = PasteThrough(chosen, clubs);
+  }
+  const std::vector<Shown>& shown = open ? opened.shown : pasted.shown;
+  const Tree after = Snapshot(root.fs());
+
+  // Nothing outside the folder, nothing but the expected leftovers inside it, no link anywhere,
+  // and none of the program's temporary files.
+  Tree expected = before;
+  for (const std::string& name : c.leftovers) expected[name];
+  EXPECT_EQ(Names(after), Names(expected));
+  for (const auto& [name, content] : after) EXPECT_NE(content, "<link>") << name;
+
+  std::vector<Shown> expectedShown;
+  if (!open) expectedShown.push_back(Confirmation());
+  switch (c.outcome) {
+    case ArchiveCase::Refused: {
+      ASSERT_EQ(shown.size(), expectedShown.size() + 2) << ::testing::PrintToString(shown);
+      const Shown& description = shown[shown.size() - 2];
+      if (c.exact) {
+        EXPECT_EQ(description, ArchiveError(c.detail));
+      } else {
+        EXPECT_EQ(description.title, "error");
+        EXPECT_EQ(description.icon, Icon::Warning);
+        EXPECT_NE(description.text.find(c.detail), std::string::npos) << description.text;
+      }
+      expectedShown.push_back(description);
+      expectedShown.push_back(InvalidArchive());
+      EXPECT_EQ(shown, expectedShown);
+      EXPECT_EQ(after, before);
+      if (open) {
+        EXPECT_EQ(opened.outcome.kind, OpenOutcome::Ended);
+      } else {
+        EXPECT_FALSE(pasted.replaced);
+      }
+      break;
+    }
+    case ArchiveCase::Silent:
+      EXPECT_EQ(shown, expectedShown);
+      EXPECT_EQ(after.at(std::string(kRoom) + "/" + kFile), bytes);
+      if (open) {
+        EXPECT_EQ(opened.outcome.kind, OpenOutcome::Ended);
+      } else {
+        EXPECT_FALSE(pasted.replaced);
+      }
+      break;
+    case ArchiveCase::Works:
+      if (open) {
+        EXPECT_EQ(shown, expectedShown);
+        EXPECT_EQ(opened.outcome.kind, OpenOutcome::AthletesFound);
+        EXPECT_EQ(opened.outcome.clubsText, clubs.text);
+        EXPECT_EQ(after.at(std::string(kRoom) + "/" + kFile), bytes);
+      } else {
+        expectedShown.push_back(PasteDone(chosen));
+        EXPECT_EQ(shown, expectedShown);
+        EXPECT_TRUE(pasted.replaced);
+        const ArchiveContents now = ReadArchive(chosen);
+        ASSERT_TRUE(now.whole) << now.error;
+        ASSERT_EQ(now.order.size(), 1u);
+        EXPECT_EQ(now.members.begin()->second, PastedDocument(document, clubs));
+      }
+      break;
+  }
+  // The user may try again at once: nothing the action left blocks a good archive now.
+  if (open && c.outcome != ArchiveCase::Works) {
+    WriteBytes(chosen, Good(document, member));
+    const OpenRun again = OpenThrough(chosen);
+    EXPECT_EQ(again.outcome.kind, OpenOutcome::AthletesFound) << ::testing::PrintToString(again.shown);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, HostileArchive,
+                         ::testing::Combine(::testing::ValuesIn(Cases()),
+                                            ::testing::Values(Action::Open, Action::Paste)),
+                         [](const auto& info) {
+                           return std::get<0>(info.param).name +
+                                  (std::get<1>(info.param) == Action::Open ? "_Open" : "_Paste");
+                         });
+
+// A member that the archive marks as a symbolic link is unpacked as an ordinary file holding the
+// link's target as text: no link is ever made, so nothing can be reached through it.
+TEST_F(NoPause, LinkMemberBecomesAnOrdinaryFile) {
+  TempDir root;
+  const std::string chosen = root.file("baza.lxf");
+  RawMember link = Member("baza.lef", "/etc/passwd", 0);
+  link.externalAttributes = 0120777u << 16;
+  WriteBytes(chosen, BuildZip({link}));
+
+  const OpenRun run = OpenThrough(chosen);
+  EXPECT_EQ(run.outcome.kind, OpenOutcome::NoAthletes);
+  EXPECT_EQ(run.shown, std::vector<Shown>{Stop(kNoAthletesMessage)});
+  EXPECT_EQ(Names(Snapshot(root.fs())), std::vector<std::string>{"baza.lxf"});
+}
+
+// A link already lying in the folder cannot lead a member out of it.
+TEST_F(NoPause, MemberThroughALinkInTheFolderIsRefused) {
+  TempDir root, elsewhere;
+  fs::create_directory_symlink(elsewhere.fs(), root.fs() / "sub");
+  const std::string chosen = root.file("baza.lxf");
+  WriteBytes(chosen, BuildZip("sub/baza.lef", DatabaseDocument()));
+
+  const OpenRun run = OpenThrough(chosen);
+  ASSERT_EQ(run.shown.size(), 2u);
+  EXPECT_EQ(run.shown[0].title, "error");
+  EXPECT_NE(run.shown[0].text.find("sub/baza.lef"), std::string::npos) << run.shown[0].text;
+  EXPECT_EQ(run.shown[1], InvalidArchive());
+  EXPECT_TRUE(Snapshot(elsewhere.fs()).empty());
+}
+
+// Every prefix of a good archive: each ends in a message or a good reading, never a crash, and
+// never a write outside the folder.
+TEST_F(NoPause, EveryTruncationOfAnArchiveIsHandled) {
+  TempDir root;
+  const std::string room = root.path() + "klub/";
+  fs::create_directories(fileops::FsPath(room));
+  const std::string good = Good(DatabaseDocument(), "baza.lef");
+  int refused = 0;
+  for (size_t length = 0; length < good.size(); length += 7) {
+    WriteBytes(room + "baza.lxf", good.substr(0, length));
+    const OpenRun run = OpenThrough(room + "baza.lxf");
+    ASSERT_FALSE(run.shown.empty()) << "length " << length;
+    EXPECT_EQ(run.shown.back(), InvalidArchive()) << "length " << length;
+    refused += run.outcome.kind == OpenOutcome::Ended;
+    EXPECT_EQ(Names(Snapshot(root.fs())), (std::vector<std::string>{"klub", "klub/baza.lxf"}))
+        << "length " << length;
+  }
+  EXPECT_EQ(refused, static_cast<int>((good.size() + 6) / 7));
+}
+
+}  // namespace
+}  // namespace rostrel::testing

@@ -1,0 +1,175 @@
+// Hostile LEF documents inside good archives, opened as the database and pasted into as the
+// entries file: each ends in the outcome the user is meant to see, and a refused paste leaves
+// the entries file byte for byte as it was.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+
+#include "hostile/scenario.h"
+
+namespace rostrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReplaceAll(std::string s, const std::string& from, const std::string& to) {
+  for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+    s.replace(at, from.size(), to);
+  return s;
+}
+
+// Indentation by tabs instead of blanks, one tab for every two blanks.
+std::string TabIndented(const std::string& document) {
+  std::string out;
+  bool lineStart = true;
+  for (size_t i = 0; i < document.size(); ++i) {
+    if (lineStart && document[i] == ' ' && i + 1 < document.size() && document[i + 1] == ' ') {
+      out += '\t';
+      ++i;
+      continue;
+    }
+    lineStart = document[i] == '\n' || (lineStart && document[i] == '\t');
+    out += document[i];
+  }
+  return out;
+}
+
+const std::string kTenMegabytes(10 << 20, 'x');
+
+constexpr const char* kRefusalEnd = " Operacja anulowana, plik zgłoszenia nie został zmieniony.";
+const std::string kNoSessions =
+    std::string("W dokumencie LEF pliku zgłoszenia nie ma wiersza </SESSIONS>, więc nie ma "
+                "miejsca, w które można wkleić zawodników.") +
+    kRefusalEnd;
+const std::string kFirstLineHoldsMore =
+    std::string("Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż "
+                "deklarację XML, a zastąpienie go usunęłoby tę treść z dokumentu. Program "
+                "obsługuje dokumenty zapisane po jednym elemencie w wierszu.") +
+    kRefusalEnd;
+const std::string kEmptyDocument =
+    std::string("Dokument LEF w pliku zgłoszenia jest pusty.") + kRefusalEnd;
+
+struct DocumentCase {
+  std::string name;
+  std::function<std::string(const std::string&)> transform;  // of a sample document
+  // As the database: what the open action ends in, and the message it shows ("" for none).
+  OpenOutcome::Kind openKind;
+  std::string openMessage;
+  // As the entries file: the refusal shown, or "" when the paste goes through.
+  std::string pasteRefusal;
+};
+
+std::ostream& operator<<(std::ostream& os, const DocumentCase& c) { return os << c.name; }
+
+std::vector<DocumentCase> Cases() {
+  return {
+      {"NulBytes",
+       [](const std::string& d) {
+         std::string out = ReplaceAll(d, "Zofia\"", std::string("Zo\0fia\"", 7));
+         return ReplaceAll(out, "<SESSIONS>", std::string("<SESSIONS>\0\0", 12));
+       },
+       OpenOutcome::AthletesFound, "", ""},
+      {"OneLineOfTenMegabytes", [](const std::string&) { return kTenMegabytes; },
+       OpenOutcome::NoAthletes, kNoAthletesMessage, kFirstLineHoldsMore},
+      {"TenMegabyteLineInside",
+       [](const std::string& d) {
+         return ReplaceAll(d, "<CONSTRUCTOR ", "<CONSTRUCTOR x=\"" + kTenMegabytes + "\" ");
+       },
+       OpenOutcome::AthletesFound, "", ""},
+      {"LinesEndedByLoneCr", [](const std::string& d) { return ReplaceAll(d, "\r\n", "\r"); },
+       OpenOutcome::NoAthletes, kNoAthletesMessage, kFirstLineHoldsMore},
+      {"LinesEndedByLoneLf", [](const std::string& d) { return ReplaceAll(d, "\r\n", "\n"); },
+       OpenOutcome::AthletesFound, "", ""},
+      // Only blanks count as indentation, so a tab-indented document has no clubs section and
+      // no "</SESSIONS>" line that the program can recognise.
+      {"TabIndented", TabIndented, OpenOutcome::NoAthletes, kNoAthletesMessage, kNoSessions},
+      {"Empty", [](const std::string&) { return std::string(); }, OpenOutcome::NoAthletes,
+       kNoAthletesMessage, kEmptyDocument},
+      {"ByteOrderMark", [](const std::string& d) { return "\xEF\xBB\xBF" + d; },
+       OpenOutcome::AthletesFound, "", ""},
+  };
+}
+
+class HostileDocument : public NoPause, public ::testing::WithParamInterface<DocumentCase> {};
+
+TEST_P(HostileDocument, OpenedAsTheDatabase) {
+  const DocumentCase& c = GetParam();
+  TempDir root;
+  const std::string chosen = root.file("baza.lxf");
+  const std::string document = c.transform(DatabaseDocument());
+  const std::string archive = BuildZip("baza.lef", document);
+  WriteBytes(chosen, archive);
+
+  const auto start = std::chrono::steady_clock::now();
+  const OpenRun run = OpenThrough(chosen);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+
+  EXPECT_EQ(run.outcome.kind, c.openKind);
+  EXPECT_EQ(run.shown, c.openMessage.empty() ? std::vector<Shown>{}
+                                             : std::vector<Shown>{Stop(c.openMessage)});
+  // The clubs section is kept exactly as the document has it, whatever bytes it holds.
+  EXPECT_EQ(run.outcome.clubsText, ClubsOf(document).text);
+  if (c.openKind == OpenOutcome::AthletesFound) {
+    EXPECT_EQ(run.outcome.displayLines.size(), 8u);
+    EXPECT_EQ(run.outcome.clubsEncoding, "UTF-8");
+  }
+  // The unpacked document is gone and the database is untouched.
+  EXPECT_EQ(Snapshot(root.fs()), (Tree{{"baza.lxf", archive}}));
+}
+
+TEST_P(HostileDocument, PastedIntoAsTheEntriesFile) {
+  const DocumentCase& c = GetParam();
+  TempDir root;
+  const std::string chosen = root.file("zgloszenie.lxf");
+  const std::string document = c.transform(EntriesDocument());
+  const std::string archive = BuildZip("zawody.lef", document);
+  WriteBytes(chosen, archive);
+  const Clubs clubs = ClubsOf(DatabaseDocument());
+
+  const PasteRun run = PasteThrough(chosen, clubs);
+
+  const Tree after = Snapshot(root.fs());
+  EXPECT_EQ(Names(after), std::vector<std::string>{"zgloszenie.lxf"});
+  if (!c.pasteRefusal.empty()) {
+    EXPECT_FALSE(run.replaced);
+    EXPECT_EQ(run.shown, (std::vector<Shown>{Confirmation(), Stop(c.pasteRefusal)}));
+    EXPECT_EQ(after.at("zgloszenie.lxf"), archive);
+    return;
+  }
+  EXPECT_TRUE(run.replaced);
+  EXPECT_EQ(run.shown, (std::vector<Shown>{Confirmation(), PasteDone(chosen)}));
+  const ArchiveContents now = ReadArchive(chosen);
+  ASSERT_TRUE(now.whole) << now.error;
+  ASSERT_EQ(now.order, std::vector<std::string>{"zawody.lef"});
+  const std::string& pasted = now.members.at("zawody.lef");
+  EXPECT_EQ(pasted, PastedDocument(document, clubs));
+  // What the program wrote: its declaration, the clubs section once, no old club, CR LF only.
+  EXPECT_TRUE(pasted.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
+  EXPECT_NE(pasted.find(clubs.text), std::string::npos);
+  EXPECT_EQ(ReplaceAll(pasted, "\r\n", "").find('\n'), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, HostileDocument, ::testing::ValuesIn(Cases()),
+                         [](const auto& info) { return info.param.name; });
+
+// NUL bytes in the database reach the entries file exactly as they stand.
+TEST_F(NoPause, NulBytesInTheClubsSectionArePastedAsTheyAre) {
+  TempDir root;
+  const std::string database =
+      ReplaceAll(DatabaseDocument(), "Zofia\"", std::string("Zo\0fia\"", 7));
+  const Clubs clubs = ClubsOf(database);
+  ASSERT_NE(clubs.text.find(std::string("Zo\0fia", 6)), std::string::npos);
+  WriteBytes(root.file("zgloszenie.lxf"), BuildZip("zawody.lef", EntriesDocument()));
+
+  const PasteRun run = PasteThrough(root.file("zgloszenie.lxf"), clubs);
+
+  ASSERT_TRUE(run.replaced);
+  const ArchiveContents now = ReadArchive(root.file("zgloszenie.lxf"));
+  ASSERT_TRUE(now.whole);
+  EXPECT_NE(now.members.at("zawody.lef").find(clubs.text), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rostrel::testing

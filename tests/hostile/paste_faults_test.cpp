@@ -1,0 +1,239 @@
+// Every file operation of a paste made to fail in turn, and real conditions that make them fail:
+// the entries file must afterwards be either byte for byte the old one or the whole new archive,
+// never missing, partial or damaged; the user must be told why; and nothing left behind may
+// block the next paste.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <system_error>
+
+#include "hostile/scenario.h"
+
+namespace rostrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// An entries folder holding a copy of the sample entries file.
+struct EntriesFolder {
+  TempDir root;
+  std::string entries = root.file("zgloszenie.lxf");
+  std::string old = ReadBytes(Example("zgloszenie-utf8.lxf"));
+  EntriesFolder() { WriteBytes(entries, old); }
+};
+
+// The program-error message of a failed file operation, as the user must see it.
+bool IsProgramError(const Shown& m, int code) {
+  if (m.title != kAppTitle || m.icon != Icon::None || m.buttons != Buttons::Ok) return false;
+  const std::string head = std::string(kProgramErrorMessage) + "\r\n" + std::to_string(code) + " ";
+  const std::string reason = ": " + std::generic_category().message(code);
+  return m.text.starts_with(head) && m.text.ends_with(reason);
+}
+
+class PasteFaults : public NoPause {
+ protected:
+  const Clubs clubs_ = ClubsOf(DatabaseDocument());
+  const std::string newDocument_ = PastedDocument(EntriesDocument(), clubs_);
+
+  bool HoldsNewDocument(const std::string& path) {
+    const ArchiveContents now = ReadArchive(path);
+    return now.whole && now.order == std::vector<std::string>{"zawody.lef"} &&
+           now.members.at("zawody.lef") == newDocument_;
+  }
+};
+
+TEST_F(PasteFaults, EachFailingOperationLeavesTheOldOrTheNewEntriesFile) {
+  int operations = 0;
+  {
+    EntriesFolder folder;
+    fileops::ResetFaults();
+    ASSERT_TRUE(PasteThrough(folder.entries, clubs_).replaced);
+    operations = fileops::CallCount();
+  }
+  ASSERT_GE(operations, 10);
+
+  int oldKept = 0, newWritten = 0;
+  for (const int code : {EACCES, ENOSPC}) {
+    const std::string reason = std::generic_category().message(code);
+    for (int k = 1; k <= operations; ++k) {
+      SCOPED_TRACE("operation " + std::to_string(k) + " fails with " + reason);
+      EntriesFolder folder;
+      fileops::FailAtCall(k, code);
+      const PasteRun run = PasteThrough(folder.entries, clubs_);
+      fileops::ResetFaults();
+
+      ASSERT_GE(run.shown.size(), 2u);
+      EXPECT_EQ(run.shown.front(), Confirmation());
+      const Shown& last = run.shown.back();
+      if (ReadBytes(folder.entries) == folder.old) {
+        ++oldKept;
+        EXPECT_FALSE(run.replaced);
+        for (const Shown& m : run.shown) EXPECT_NE(m.icon, Icon::Information) << m;
+        // The user learns the system's own reason, from our message or the archive routine's.
+        bool told = false;
+        for (const Shown& m : run.shown) told = told || Contains(m.text, reason);
+        EXPECT_TRUE(told) << ::testing::PrintToString(run.shown);
+        const bool ours = last.icon == Icon::Stop && last.title == kAppTitle;
+        const bool archiveRoutine = last.icon == Icon::Warning &&
+                                    (last.title == "error" || last.title == "Error");
+        EXPECT_TRUE(ours || archiveRoutine || IsProgramError(last, code)) << last;
+      } else {
+        ++newWritten;
+        EXPECT_TRUE(HoldsNewDocument(folder.entries)) << "the entries file is damaged";
+        EXPECT_TRUE(run.replaced);
+        EXPECT_TRUE(last == PasteDone(folder.entries) || IsProgramError(last, code)) << last;
+      }
+
+      // Whatever was left behind, the next paste goes through and cleans up after itself.
+      const PasteRun again = PasteThrough(folder.entries, clubs_);
+      EXPECT_TRUE(again.replaced) << ::testing::PrintToString(again.shown);
+      EXPECT_TRUE(HoldsNewDocument(folder.entries));
+      EXPECT_EQ(Names(Snapshot(folder.root.fs())), std::vector<std::string>{"zgloszenie.lxf"});
+    }
+  }
+  EXPECT_EQ(oldKept + newWritten, 2 * operations);
+  std::printf("[ summary  ] %d fallible operations x 2 error codes: %d runs kept the old entries "
+              "file, %d left the whole new one, 0 damaged\n",
+              operations, oldKept, newWritten);
+}
+
+TEST_F(PasteFaults, EachFailingOperationOfAnOpeningLeavesTheDatabaseAndAllowsAnotherTry) {
+  const std::string bytes = ReadBytes(Example("baza-utf8.lxf"));
+  int operations = 0;
+  {
+    TempDir root;
+    WriteBytes(root.file("baza.lxf"), bytes);
+    fileops::ResetFaults();
+    ASSERT_EQ(OpenThrough(root.file("baza.lxf")).outcome.kind, OpenOutcome::AthletesFound);
+    operations = fileops::CallCount();
+  }
+  ASSERT_GE(operations, 5);
+
+  for (int k = 1; k <= operations; ++k) {
+    SCOPED_TRACE("operation " + std::to_string(k));
+    TempDir root;
+    const std::string database = root.file("baza.lxf");
+    WriteBytes(database, bytes);
+    fileops::FailAtCall(k, EIO);
+    const OpenRun run = OpenThrough(database);
+    fileops::ResetFaults();
+    EXPECT_NE(run.outcome.kind, OpenOutcome::AthletesFound);
+    ASSERT_FALSE(run.shown.empty());
+    EXPECT_EQ(ReadBytes(database), bytes);
+
+    // Another try goes through, or is refused by the check for LEF files left in the folder;
+    // then the user removes them, as that message asks, and the try after that goes through.
+    OpenRun again = OpenThrough(database);
+    if (again.outcome.kind == OpenOutcome::Ended &&
+        again.shown == std::vector<Shown>{Stop(kLefFilesPresentMessage)}) {
+      std::printf("[ note     ] after \"%s\" the next opening asks to remove the LEF files\n",
+                  run.shown.back().text.c_str());
+      for (const auto& [name, content] : Snapshot(root.fs()))
+        if (name.ends_with(".lef")) fs::remove(root.fs() / name);
+      again = OpenThrough(database);
+    }
+    EXPECT_EQ(again.outcome.kind, OpenOutcome::AthletesFound) << ::testing::PrintToString(again.shown);
+  }
+}
+
+// A folder stands where the new archive must be written.
+TEST_F(PasteFaults, FolderInPlaceOfTheNewArchive) {
+  EntriesFolder folder;
+  fs::create_directory(fileops::FsPath(folder.entries + ".ZIP"));
+
+  const PasteRun run = PasteThrough(folder.entries, clubs_);
+
+  EXPECT_FALSE(run.replaced);
+  EXPECT_EQ(run.shown, (std::vector<Shown>{
+                           Confirmation(),
+                           {std::generic_category().message(EISDIR), "Error", Icon::Warning,
+                            Buttons::Ok}}));
+  EXPECT_EQ(Snapshot(folder.root.fs()),
+            (Tree{{"zgloszenie.lxf", folder.old}, {"zgloszenie.lxf.ZIP", "<folder>"}}));
+}
+
+// A folder stands where the copy of the entries file must go before unpacking.
+TEST_F(PasteFaults, FolderInPlaceOfTheArchiveCopy) {
+  EntriesFolder folder;
+  fs::create_directory(fileops::FsPath(folder.entries + ".zip"));
+
+  const PasteRun run = PasteThrough(folder.entries, clubs_);
+
+  EXPECT_FALSE(run.replaced);
+  ASSERT_EQ(run.shown.size(), 2u);
+  EXPECT_EQ(run.shown[1].icon, Icon::Stop);
+  EXPECT_TRUE(run.shown[1].text.starts_with("Nie można skopiować pliku " + folder.entries +
+                                            " do " + folder.entries + ".zip: "))
+      << run.shown[1];
+  EXPECT_EQ(Snapshot(folder.root.fs()),
+            (Tree{{"zgloszenie.lxf", folder.old}, {"zgloszenie.lxf.zip", "<folder>"}}));
+}
+
+// A folder stands where the unpacked document must go: the archive routine cannot unpack.
+TEST_F(PasteFaults, FolderInPlaceOfTheDocument) {
+  EntriesFolder folder;
+  fs::create_directory(folder.root.fs() / "zawody.lef");
+
+  const PasteRun run = PasteThrough(folder.entries, clubs_);
+
+  EXPECT_FALSE(run.replaced);
+  ASSERT_EQ(run.shown.size(), 3u);
+  EXPECT_EQ(run.shown[1].title, "error");
+  EXPECT_TRUE(Contains(run.shown[1].text, folder.root.file("zawody.lef"))) << run.shown[1];
+  EXPECT_EQ(run.shown[2], InvalidArchive());
+  EXPECT_EQ(Snapshot(folder.root.fs()),
+            (Tree{{"zgloszenie.lxf", folder.old}, {"zawody.lef", "<folder>"}}));
+}
+
+// A file-size limit makes the writing of the new document fail for real, half-way.
+TEST_F(PasteFaults, WriteThatBreaksOffHalfWay) {
+  EntriesFolder folder;
+  ASSERT_GT(newDocument_.size(), 3000u);
+  ASSERT_LT(EntriesDocument().size(), 3000u);
+  rlimit saved;
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit limit = saved;
+  limit.rlim_cur = 3000;
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  const PasteRun run = PasteThrough(folder.entries, clubs_);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, handler);
+
+  EXPECT_FALSE(run.replaced);
+  EXPECT_EQ(run.shown,
+            (std::vector<Shown>{Confirmation(),
+                                {std::string(kProgramErrorMessage) + "\r\n" +
+                                     std::to_string(EFBIG) + " " +
+                                     std::generic_category().message(EFBIG),
+                                 kAppTitle, Icon::None, Buttons::Ok}}));
+  EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));
+}
+
+TEST_F(PasteFaults, ReadOnlyFolder) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  EntriesFolder folder;
+  fs::permissions(folder.root.fs(), fs::perms::owner_read | fs::perms::owner_exec);
+
+  const PasteRun run = PasteThrough(folder.entries, clubs_);
+  fs::permissions(folder.root.fs(), fs::perms::owner_all);
+
+  EXPECT_FALSE(run.replaced);
+  ASSERT_EQ(run.shown.size(), 2u);
+  EXPECT_EQ(run.shown[1].icon, Icon::Stop);
+  EXPECT_TRUE(Contains(run.shown[1].text, std::generic_category().message(EACCES)))
+      << run.shown[1];
+  EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));
+}
+
+}  // namespace
+}  // namespace rostrel::testing

@@ -1,0 +1,148 @@
+// Kills a paste with SIGKILL at random moments, 200 times, in one folder, as a power cut or a
+// crash would: after every kill the entries file must open as a whole archive holding either the
+// old document or the new one, byte for byte.
+
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <random>
+#include <thread>
+
+#include "hostile/scenario.h"
+
+extern char** environ;
+
+namespace rostrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// One run of the victim: started, given `delay` after it announced the paste, then killed
+// (unless it finished first). Returns true when the kill signal ended it.
+struct Victim {
+  pid_t pid = -1;
+  int output = -1;
+
+  Victim(const std::string& entries, const std::string& clubsFile, const std::string& encoding) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    const std::string program = ROSTREL_PASTE_VICTIM;
+    std::vector<char*> argv = {const_cast<char*>(program.c_str()),
+                               const_cast<char*>(entries.c_str()),
+                               const_cast<char*>(clubsFile.c_str()),
+                               const_cast<char*>(encoding.c_str()), nullptr};
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    output = fds[0];
+  }
+  ~Victim() {
+    if (output >= 0) close(output);
+  }
+
+  bool WaitUntilReady() {
+    char c = 0;
+    return pid > 0 && read(output, &c, 1) == 1 && c == 'R';
+  }
+
+  // Kills the process (a no-op when it has already ended) and reaps it.
+  bool KillAndReap() {
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+  }
+
+  int Reap() {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+};
+
+TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
+  TempDir folder("rostrel-kill"), side("rostrel-kill-side");
+  const std::string entries = folder.file("zgloszenie.lxf");
+  const std::string clubsFile = side.file("clubs.txt");
+  const std::string old = ReadBytes(Example("zgloszenie-utf8.lxf"));
+  const Clubs clubs = ClubsOf(DatabaseDocument());
+  const std::string newDocument = PastedDocument(EntriesDocument(), clubs);
+  WriteBytes(clubsFile, clubs.text);
+
+  // How long a paste takes here, from its announcement to its end: the kills are spread over
+  // that span.
+  std::vector<Clock::duration> spans;
+  for (int i = 0; i < 5; ++i) {
+    WriteBytes(entries, old);
+    Victim victim(entries, clubsFile, clubs.encoding);
+    ASSERT_TRUE(victim.WaitUntilReady());
+    const auto start = Clock::now();
+    ASSERT_EQ(victim.Reap(), 0);
+    spans.push_back(Clock::now() - start);
+  }
+  std::sort(spans.begin(), spans.end());
+  const auto span = std::chrono::duration_cast<std::chrono::microseconds>(spans[2]);
+  ASSERT_GT(span.count(), 0);
+
+  std::mt19937 random(20261207);
+  std::uniform_int_distribution<long> delay(0, span.count() * 5 / 4);
+  int kills = 0, attempts = 0, oldKept = 0, newWritten = 0, damaged = 0;
+  while (kills < 200 && attempts < 2000) {
+    ++attempts;
+    WriteBytes(entries, old);
+    Victim victim(entries, clubsFile, clubs.encoding);
+    ASSERT_TRUE(victim.WaitUntilReady());
+    std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+    if (!victim.KillAndReap()) continue;  // it finished before the signal came
+    ++kills;
+
+    if (ReadBytes(entries) == old) {
+      ++oldKept;
+      continue;
+    }
+    const ArchiveContents now = ReadArchive(entries);
+    if (now.whole && now.order == std::vector<std::string>{"zawody.lef"} &&
+        now.members.at("zawody.lef") == newDocument) {
+      ++newWritten;
+    } else {
+      ++damaged;
+      ADD_FAILURE() << "kill " << kills << ": the entries file is damaged: " << now.error;
+    }
+  }
+  std::printf("[ summary  ] %d of %d kills (%d runs, paste takes %lld us): %d left the old "
+              "entries file, %d the new one, %d damaged\n",
+              kills, 200, attempts, static_cast<long long>(span.count()), oldKept, newWritten,
+              damaged);
+  EXPECT_EQ(kills, 200);
+  EXPECT_EQ(damaged, 0);
+  EXPECT_EQ(oldKept + newWritten, kills);
+
+  // Whatever 200 kills left in the folder, the next paste goes through.
+  WriteBytes(entries, old);
+  SetShellZipPause(std::chrono::milliseconds(0));
+  const PasteRun after = PasteThrough(entries, clubs);
+  EXPECT_TRUE(after.replaced) << ::testing::PrintToString(after.shown);
+  const ArchiveContents now = ReadArchive(entries);
+  ASSERT_TRUE(now.whole);
+  EXPECT_EQ(now.members.at("zawody.lef"), newDocument);
+  std::string left;
+  for (const auto& [name, content] : Snapshot(folder.fs()))
+    if (name != "zgloszenie.lxf") left += " " + name;
+  std::printf("[ summary  ] left in the folder by the kills:%s\n", left.c_str());
+}
+
+}  // namespace
+}  // namespace rostrel::testing

@@ -7,7 +7,9 @@
 
 #include "common/text.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
 #endif
 
@@ -251,6 +253,127 @@ void DisplayDecoder::AppendUtf8(std::string_view in, std::string& out) {
     if (!error) return;
     out += kReplacement;
     in.remove_prefix(at + 1);
+  }
+}
+
+#else  // Windows: the system's code-page functions.
+
+namespace {
+
+// The code page behind a canonical name, or 0 when Windows has none for it.
+UINT CodePage(const std::string& canonical) {
+  struct Page {
+    const char* name;
+    UINT page;
+  };
+  static constexpr Page kPages[] = {
+      {"UTF-8", CP_UTF8},       {"Windows-1250", 1250}, {"ISO-8859-2", 28592},
+      {"Windows-1252", 1252},   {"ISO-8859-1", 28591},  {"US-ASCII", 20127},
+  };
+  for (const Page& p : kPages)
+    if (SameEncoding(canonical, p.name)) return p.page;
+  return 0;
+}
+
+bool ToWide(std::string_view in, UINT page, std::wstring& out) {
+  out.clear();
+  if (in.empty()) return true;
+  const int n = MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, in.data(),
+                                    static_cast<int>(in.size()), nullptr, 0);
+  if (n <= 0) return false;
+  out.resize(static_cast<size_t>(n));
+  return MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, in.data(), static_cast<int>(in.size()),
+                             out.data(), n) == n;
+}
+
+// Encodes wide text; false when a character has no form in the code page.
+bool FromWide(std::wstring_view in, UINT page, std::string& out) {
+  out.clear();
+  if (in.empty()) return true;
+  BOOL usedDefault = FALSE;
+  BOOL* usedDefaultPtr = page == CP_UTF8 ? nullptr : &usedDefault;
+  const DWORD flags = page == CP_UTF8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  const int n = WideCharToMultiByte(page, flags, in.data(), static_cast<int>(in.size()), nullptr,
+                                    0, nullptr, usedDefaultPtr);
+  if (n <= 0 || usedDefault) return false;
+  out.resize(static_cast<size_t>(n));
+  WideCharToMultiByte(page, flags, in.data(), static_cast<int>(in.size()), out.data(), n, nullptr,
+                      usedDefaultPtr);
+  return !usedDefault;
+}
+
+}  // namespace
+
+bool ConvertText(std::string_view in, const std::string& from, const std::string& to,
+                 std::string& out, std::string& error) {
+  out.clear();
+  const std::string source = Canonical(from), target = Canonical(to);
+  const UINT sourcePage = CodePage(source), targetPage = CodePage(target);
+  if (!sourcePage || !targetPage) {
+    error = "Nieznane kodowanie znaków: " + (sourcePage ? target : source) + ".";
+    return false;
+  }
+  std::wstring wide;
+  if (!ToWide(in, sourcePage, wide)) {
+    error = "Tekst nie jest poprawnie zapisany w kodowaniu " + source + ".";
+    return false;
+  }
+  if (FromWide(wide, targetPage, out)) return true;
+  // Find the first character the target cannot hold, to name it.
+  for (size_t i = 0; i < wide.size(); ++i) {
+    const size_t len = (IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size()) ? 2 : 1;
+    std::string one;
+    if (!FromWide(std::wstring_view(wide).substr(i, len), targetPage, one)) {
+      std::string utf8;
+      FromWide(std::wstring_view(wide).substr(i, len), CP_UTF8, utf8);
+      error = "Znaku „" + utf8 + "” nie da się zapisać w kodowaniu " + target + ".";
+      out.clear();
+      return false;
+    }
+    i += len - 1;
+  }
+  error = "Tekstu nie da się zapisać w kodowaniu " + target + ".";
+  out.clear();
+  return false;
+}
+
+struct DisplayDecoder::Impl {
+  bool utf8 = false;
+  UINT page = 0;
+  std::array<std::string, 256> table;  // UTF-8 form of each byte, for single-byte code pages
+};
+
+DisplayDecoder::DisplayDecoder(const std::string& from) : impl_(std::make_unique<Impl>()) {
+  const UINT page = CodePage(Canonical(from));
+  if (page == 0 || page == CP_UTF8) {
+    impl_->utf8 = true;
+    return;
+  }
+  impl_->page = page;
+  for (int b = 0; b < 256; ++b) {
+    const char byte = static_cast<char>(b);
+    std::wstring wide;
+    std::string decoded;
+    if (ToWide(std::string_view(&byte, 1), page, wide) && FromWide(wide, CP_UTF8, decoded))
+      impl_->table[static_cast<size_t>(b)] = decoded;
+    else
+      impl_->table[static_cast<size_t>(b)] = kReplacement;
+  }
+}
+
+DisplayDecoder::~DisplayDecoder() = default;
+
+void DisplayDecoder::AppendUtf8(std::string_view in, std::string& out) {
+  if (impl_->utf8) {
+    out.append(in);
+    return;
+  }
+  for (const char c : in) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80)
+      out += c;
+    else
+      out += impl_->table[b];
   }
 }
 

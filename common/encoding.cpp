@@ -81,6 +81,41 @@ std::string CharacterAt(std::string_view utf8, size_t at) {
   return std::string(utf8.substr(at, len));
 }
 
+// Appends UTF-8 text as it is when it is valid, with each invalid byte replaced by U+FFFD.
+void AppendValidUtf8(std::string_view in, std::string& out) {
+  size_t i = 0;
+  const size_t n = in.size();
+  while (i < n) {
+    const auto b = static_cast<unsigned char>(in[i]);
+    if (b < 0x80) {
+      size_t j = i + 1;  // copy a run of ASCII at once
+      while (j < n && static_cast<unsigned char>(in[j]) < 0x80) ++j;
+      out.append(in.data() + i, j - i);
+      i = j;
+      continue;
+    }
+    size_t len = 0;
+    uint32_t cp = 0, min = 0;
+    if (b >= 0xC2 && b <= 0xDF) len = 2, cp = b & 0x1F, min = 0x80;
+    else if (b >= 0xE0 && b <= 0xEF) len = 3, cp = b & 0x0F, min = 0x800;
+    else if (b >= 0xF0 && b <= 0xF4) len = 4, cp = b & 0x07, min = 0x10000;
+    bool valid = len != 0 && i + len <= n;
+    for (size_t k = 1; valid && k < len; ++k) {
+      const auto c = static_cast<unsigned char>(in[i + k]);
+      valid = (c & 0xC0) == 0x80;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    valid = valid && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+    if (valid) {
+      out.append(in.data() + i, len);
+      i += len;
+    } else {
+      out += kReplacement;
+      ++i;
+    }
+  }
+}
+
 #ifndef _WIN32
 
 // One iconv conversion handle, closed when it goes.
@@ -144,6 +179,14 @@ std::string DeclaredEncoding(std::string_view firstLine) {
 
 bool SameEncoding(std::string_view a, std::string_view b) {
   return Lower(Canonical(a)) == Lower(Canonical(b));
+}
+
+bool IsAsciiCompatible(const std::string& encoding) {
+  // Every printable ASCII character, the blank and the line ends must come out unchanged.
+  std::string ascii = "\t\r\n";
+  for (char c = ' '; c < 0x7F; ++c) ascii += c;
+  std::string encoded, error;
+  return ConvertText(ascii, kUtf8, encoding, encoded, error) && encoded == ascii;
 }
 
 #ifndef _WIN32
@@ -234,7 +277,7 @@ DisplayDecoder::~DisplayDecoder() = default;
 
 void DisplayDecoder::AppendUtf8(std::string_view in, std::string& out) {
   if (impl_->utf8) {
-    out.append(in);
+    AppendValidUtf8(in, out);
     return;
   }
   if (impl_->singleByte) {
@@ -365,7 +408,7 @@ DisplayDecoder::~DisplayDecoder() = default;
 
 void DisplayDecoder::AppendUtf8(std::string_view in, std::string& out) {
   if (impl_->utf8) {
-    out.append(in);
+    AppendValidUtf8(in, out);
     return;
   }
   for (const char c : in) {

@@ -20,6 +20,10 @@ std::string DeclaredEncoding(std::string_view firstLine);
 // True when the two names denote the same encoding (compared after canonicalisation).
 bool SameEncoding(std::string_view a, std::string_view b);
 
+// True when the encoding writes the ASCII characters (markup, CR LF) as the same single bytes,
+// so that a document in it can be handled line by line as bytes. UTF-16 and UTF-32 are not.
+bool IsAsciiCompatible(const std::string& encoding);
+
 // Converts text between two encodings. Fails, with a Polish description in `error`, when a
 // character cannot be held by the target encoding, when the input is not valid in the source
 // encoding, or when the converter does not know one of the names. `out` is replaced.
@@ -30,7 +34,8 @@ bool ConvertText(std::string_view in, const std::string& from, const std::string
 void AppendUtf8CodePoint(uint32_t codePoint, std::string& out);
 
 // Decodes many short strings from one encoding into UTF-8 for display, with the converter
-// opened once. Bytes that cannot be decoded become U+FFFD; decoding never fails.
+// opened once. Bytes that cannot be decoded (also invalid UTF-8) become U+FFFD; decoding never
+// fails, and what it appends is always valid UTF-8.
 class DisplayDecoder {
  public:
   explicit DisplayDecoder(const std::string& from);

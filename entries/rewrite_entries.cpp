@@ -94,6 +94,17 @@ Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
         prompter,
         "Dokument LEF w pliku zgłoszenia deklaruje nieprawidłową nazwę kodowania znaków.");
   }
+  // Lines are handled as bytes, so only encodings that keep ASCII as single bytes can be
+  // rewritten; UTF-16 text, for one, would be cut apart at the wrong bytes.
+  if (!IsAsciiCompatible(encoding)) {
+    return Refuse(prompter, "Dokument LEF w pliku zgłoszenia jest w kodowaniu znaków " +
+                                encoding + ", którego program nie obsługuje.");
+  }
+  if (!clubsText.empty() && !SameEncoding(clubsEncoding, encoding) &&
+      !IsAsciiCompatible(clubsEncoding)) {
+    return Refuse(prompter, "Baza zawodników jest w kodowaniu znaków " + clubsEncoding +
+                                ", którego program nie obsługuje.");
+  }
 
   // The clubs section is written in the entries document's own encoding: copied byte for byte
   // when both documents share it, converted otherwise.

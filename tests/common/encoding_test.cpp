@@ -253,3 +253,36 @@ TEST(AppendUtf8CodePoint, EncodesEveryLength) {
 
 }  // namespace
 }  // namespace rostrel
+
+namespace rostrel {
+namespace {
+
+TEST(DisplayDecoderUtf8, ReplacesEachInvalidByteAndKeepsValidText) {
+  struct Case {
+    std::string in, out;
+  };
+  const Case cases[] = {
+      {"Łódź", "Łódź"},
+      {"a\xFF" "b", "a\xEF\xBF\xBD" "b"},                      // a byte that never starts UTF-8
+      {"\xC5", "\xEF\xBF\xBD"},                                // cut off after the lead byte
+      {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                // overlong '/'
+      {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // a UTF-16 surrogate
+      {"\xF0\x9F\x8F\x8A", "\xF0\x9F\x8F\x8A"},                // a swimmer, four bytes
+  };
+  DisplayDecoder decoder("UTF-8");
+  for (const Case& c : cases) {
+    std::string out;
+    decoder.AppendUtf8(c.in, out);
+    EXPECT_EQ(out, c.out) << c.in;
+  }
+}
+
+TEST(IsAsciiCompatible, SeparatesByteOrientedEncodingsFromWideOnes) {
+  for (const char* name : {"UTF-8", "Windows-1250", "ISO-8859-2", "Windows-1252", "ISO-8859-1"})
+    EXPECT_TRUE(IsAsciiCompatible(name)) << name;
+  for (const char* name : {"UTF-16", "UTF-16LE", "UTF-32", "no-such-encoding"})
+    EXPECT_FALSE(IsAsciiCompatible(name)) << name;
+}
+
+}  // namespace
+}  // namespace rostrel

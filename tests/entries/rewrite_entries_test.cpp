@@ -391,3 +391,24 @@ TEST(RewriteEntries, ReportsADocumentThatCannotBeRead) {
 
 }  // namespace
 }  // namespace rostrel
+
+namespace rostrel {
+namespace {
+
+TEST(RewriteEntriesEncodings, RefusesEncodingsThatAreNotHandledAsBytes) {
+  const std::string entries =
+      "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<LENEX version=\"3.0\">\r\n"
+      "<SESSIONS>\r\n</SESSIONS>\r\n</MEET>\r\n";
+  testing::FakePrompter prompter;
+  const Rewrite r = RewriteEntriesText(prompter, entries, "<CLUBS>\r\n</CLUBS>\r\n", "UTF-8");
+  EXPECT_EQ(r.kind, Rewrite::Refused);
+  EXPECT_TRUE(r.text.empty());
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  EXPECT_EQ(prompter.messages[0].text.rfind("Dokument LEF w pliku zgłoszenia jest w kodowaniu "
+                                            "znaków UTF-16, którego program nie obsługuje.", 0),
+            0u);
+  EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
+}
+
+}  // namespace
+}  // namespace rostrel

@@ -110,6 +110,24 @@ bool FreadFile(const std::string& path, size_t size) {
   return got == size;
 }
 
+bool FreadStream(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  static char buffer[1 << 16];
+  while (std::fread(buffer, 1, sizeof buffer, f) > 0) {
+  }
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
+bool TouchFreshMemory(size_t size) {
+  std::unique_ptr<char[]> memory(new char[size]);
+  volatile char* p = memory.get();
+  for (size_t i = 0; i < size; i += 4096) p[i] = 1;
+  return p[0] == 1;
+}
+
 bool FwriteSyncFile(const std::string& path, const std::string& bytes) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;

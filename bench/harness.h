@@ -49,6 +49,10 @@ long long FileSize(const std::string& path);
 // Reads `size` bytes into fresh memory with one fread, as any reader of a new file must (the
 // memory's first touch is part of the cost).
 bool FreadFile(const std::string& path, size_t size);
+// Reads the file through one reused 64 KB buffer, keeping nothing.
+bool FreadStream(const std::string& path);
+// Allocates `size` bytes and writes each page once: what the first touch of new memory costs.
+bool TouchFreshMemory(size_t size);
 bool FwriteSyncFile(const std::string& path, const std::string& bytes);  // fwrite, fsync
 
 // Peak and current resident memory of this process in bytes (VmHWM, VmRSS), and a reset of

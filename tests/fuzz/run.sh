@@ -17,7 +17,7 @@ if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DROSTREL_BUILD_FUZZ=ON \
     -DROSTREL_BUILD_APP=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$build" --target "fuzz_$target"
+cmake --build "$build" -j2 --target "fuzz_$target"
 [ -d "$build/fuzz-corpus/$target" ] || bash "$here/make_seeds.sh" "$build/fuzz-corpus"
 mkdir -p "$build/fuzz-crashes/$target"
 

@@ -33,8 +33,8 @@ struct ArchiveCase {
     Silent,   // no single document after unpacking: the action ends without a word
     Works,    // the action goes through as with a good archive
   } outcome;
-  // For Refused: the description the user sees; `exact` tells whether it must match whole or
-  // only contain this text.
+  // For Refused: the description the user sees, with '@' standing for the member's name;
+  // `exact` tells whether it must match whole or only contain this text.
   std::string detail = {};
   bool exact = true;
   // What the action may leave in the folder, besides the chosen file (paths under kRoom).
@@ -54,6 +54,7 @@ std::string Cut(const std::string& bytes, double fraction) {
 constexpr const char* kNotZip = "Not a zip archive";
 const std::string kBadName = "Niedozwolona nazwa w archiwum: ";
 const std::string kTooBig = "Element archiwum jest za duży (ponad 1 GiB): ";
+const std::string kLargerThanDeclared = "Element archiwum jest większy, niż podaje archiwum: ";
 
 std::vector<std::string> ManyLeftovers() {
   std::vector<std::string> names;
@@ -91,7 +92,7 @@ std::vector<ArchiveCase> Cases() {
          member.stored = Deflate(d).substr(0, 200);
          return BuildZip({member});
        },
-       C::Refused, "", false},
+       C::Refused, "CRC error: @"},
       {"ParentInName", named("../uciekinier.lef"), C::Refused, kBadName + "../uciekinier.lef"},
       {"ParentDeeperInName", named("a/b/../../../uciekinier.lef"), C::Refused,
        kBadName + "a/b/../../../uciekinier.lef"},
@@ -122,7 +123,7 @@ std::vector<ArchiveCase> Cases() {
          member.flags |= 1;
          return BuildZip({member});
        },
-       C::Refused, "Zaszyfrowany element archiwum: ", false},
+       C::Refused, "Zaszyfrowany element archiwum: @ (No password provided)"},
       {"UnsupportedMethod",
        [](const std::string& d, const std::string& m, auto&) {
          RawMember member = Member(m, d);
@@ -130,7 +131,9 @@ std::vector<ArchiveCase> Cases() {
          member.stored = d;
          return BuildZip({member});
        },
-       C::Refused, "Nieobsługiwana metoda kompresji (6) elementu archiwum: ", false},
+       C::Refused,
+       "Nieobsługiwana metoda kompresji (6) elementu archiwum: @ (Compression method not "
+       "supported)"},
       {"Zip64Archive",
        [](const std::string& d, const std::string& m, auto&) {
          RawMember member = Member(m, d);
@@ -145,14 +148,14 @@ std::vector<ArchiveCase> Cases() {
          member.uncompressedSize = 5ll << 30;
          return BuildZip({member});
        },
-       C::Refused, kTooBig, false},
+       C::Refused, kTooBig + "@"},
       {"MemberLargerThanDeclared",
        [](const std::string& d, const std::string& m, auto&) {
          RawMember member = Member(m, d + std::string(4 << 20, ' '));
          member.uncompressedSize = static_cast<int64_t>(d.size());
          return BuildZip({member});
        },
-       C::Refused, "", false},
+       C::Refused, kLargerThanDeclared + "@"},
       {"DeflateBombDeclaredHonestly",
        [](auto&, const std::string& m, auto&) {
          RawMember member = Member(m, "");
@@ -161,7 +164,7 @@ std::vector<ArchiveCase> Cases() {
          member.uncompressedSize = 1100ll << 20;
          return BuildZip({member});
        },
-       C::Refused, kTooBig, false},
+       C::Refused, kTooBig + "@"},
       {"DeflateBombDeclaredSmall",
        [](auto&, const std::string& m, auto&) {
          RawMember member = Member(m, "");
@@ -170,7 +173,7 @@ std::vector<ArchiveCase> Cases() {
          member.uncompressedSize = 1 << 20;
          return BuildZip({member});
        },
-       C::Refused, "", false},
+       C::Refused, kLargerThanDeclared + "@"},
       {"TenThousandMembers",
        [](const std::string& d, const std::string& m, auto&) {
          std::vector<RawMember> members;
@@ -187,12 +190,12 @@ std::vector<ArchiveCase> Cases() {
        [](const std::string& d, const std::string& m, auto&) {
          return BuildZip({Member(m, d), Member(m, "<inny dokument/>\r\n")});
        },
-       C::Refused, "Powtórzona nazwa w archiwum: ", false},
+       C::Refused, "Powtórzona nazwa w archiwum: @"},
       {"SameNameThroughDot",
        [](const std::string& d, const std::string& m, auto&) {
          return BuildZip({Member(m, d), Member("./" + m, "<inny dokument/>\r\n")});
        },
-       C::Refused, "Powtórzona nazwa w archiwum: ", false},
+       C::Refused, "Powtórzona nazwa w archiwum: ./@"},
       {"DirectoryNamedLef",
        [](auto&, auto&, auto&) { return BuildZip({Member("x.lef/", "")}); }, C::Silent, "",
        true, {std::string(kRoom) + "/x.lef"}},
@@ -272,12 +275,14 @@ TEST_P(HostileArchive, EndsAsTheUserMustSeeAndWritesOnlyInItsFolder) {
     case ArchiveCase::Refused: {
       ASSERT_EQ(shown.size(), expectedShown.size() + 2) << ::testing::PrintToString(shown);
       const Shown& description = shown[shown.size() - 2];
+      std::string detail = c.detail;
+      if (const size_t at = detail.find('@'); at != std::string::npos) detail.replace(at, 1, member);
       if (c.exact) {
-        EXPECT_EQ(description, ArchiveError(c.detail));
+        EXPECT_EQ(description, ArchiveError(detail));
       } else {
         EXPECT_EQ(description.title, "error");
         EXPECT_EQ(description.icon, Icon::Warning);
-        EXPECT_NE(description.text.find(c.detail), std::string::npos) << description.text;
+        EXPECT_NE(description.text.find(detail), std::string::npos) << description.text;
       }
       expectedShown.push_back(description);
       expectedShown.push_back(InvalidArchive());

@@ -216,6 +216,10 @@ Results Measure(const Options& opt, const DataSet& set) {
     return display.size() == reading.athleteLines.size();
   });
   r.rows.push_back({"ParseAthletes with display decoding", parse, "", -1, 0, 0.050});
+  // The generated names are all decodable: a replacement character means a decoding fault.
+  for (const std::string& line : display)
+    if (line.find("\xEF\xBF\xBD") != std::string::npos || line.find("&apos;") != std::string::npos)
+      Fail("a display line was decoded wrongly: " + line, prompter);
 
   const std::string openLxf = work + "/open/baza.lxf";
   CopyOver(set.dbLxf(), openLxf);

@@ -6,6 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${ROSTREL_BENCH_BUILD:-build-bench}
+for tool in cmake ninja python3 unzip zip; do
+  command -v "$tool" >/dev/null || { echo "bench/run.sh needs $tool (bash scripts/setup.sh installs it)" >&2; exit 1; }
+done
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(100 10000 100000)
 

@@ -44,7 +44,7 @@ std::vector<Input> Inputs(const std::string& target) {
 // a rule (an abort) is reported by name and the other inputs run all the same.
 template <class Body>
 void RunAll(const std::string& target, Body body) {
-  ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+  ::testing::FLAGS_gtest_death_test_style = "fast";
   for (const Input& input : Inputs(target)) {
     SCOPED_TRACE(target + "/" + input.name);
     const auto* data = reinterpret_cast<const uint8_t*>(input.bytes.data());

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <ostream>
@@ -152,6 +155,26 @@ inline PasteRun PasteThrough(const std::string& path, const Clubs& clubs,
 inline std::string PastedDocument(const std::string& entriesDocument, const Clubs& clubs) {
   FakePrompter quiet;
   return RewriteEntriesText(quiet, entriesDocument, clubs.text, clubs.encoding).text;
+}
+
+// Runs `check` with the permissions of an ordinary user; it returns "" when all held, or what
+// went wrong. As root (CI runs the tests as root, and root may write anywhere) it runs in a child
+// process that has become the user "nobody".
+template <class Check>
+void AsOrdinaryUser(Check check) {
+  if (geteuid() != 0) {
+    EXPECT_EQ(check(), "");
+    return;
+  }
+  ::testing::FLAGS_gtest_death_test_style = "fast";
+  EXPECT_EXIT(
+      {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        const std::string failure = check();
+        std::fprintf(stderr, "%s\n", failure.c_str());
+        _exit(failure.empty() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 // Every test here runs the archive routines without their one-second pause.

@@ -54,6 +54,7 @@ std::string Cut(const std::string& bytes, double fraction) {
 constexpr const char* kNotZip = "Not a zip archive";
 const std::string kBadName = "Niedozwolona nazwa w archiwum: ";
 const std::string kTooBig = "Element archiwum jest za duży (ponad 1 GiB): ";
+const std::string kWouldReplace = "Element archiwum zastąpiłby rozpakowywany plik: ";
 const std::string kLargerThanDeclared = "Element archiwum jest większy, niż podaje archiwum: ";
 
 std::vector<std::string> ManyLeftovers() {
@@ -206,6 +207,18 @@ std::vector<ArchiveCase> Cases() {
        C::Works, "", true, {std::string(kRoom) + "/x.lef"}},
       {"DocumentInSubfolder", named("sub/dokument.lef"), C::Silent, "", true,
        {std::string(kRoom) + "/sub", std::string(kRoom) + "/sub/dokument.lef"}},
+      // The archive's own file, and the copy being unpacked, lie in the folder that receives
+      // the members: a member of the same name must not replace them.
+      {"MemberNamedLikeTheChosenFile",
+       [](const std::string& d, const std::string& m, auto&) {
+         return BuildZip({Member(m, d), Member(kFile, "zastąpiony\r\n")});
+       },
+       C::Refused, kWouldReplace + kFile},
+      {"MemberNamedLikeTheArchiveCopy",
+       [](const std::string& d, const std::string& m, auto&) {
+         return BuildZip({Member(m, d), Member(std::string(kFile) + ".zip", "zastąpiony\r\n")});
+       },
+       C::Refused, kWouldReplace + kFile + ".zip"},
       {"NoDocumentAtAll", [](auto&, auto&, auto&) { return BuildZip("opis.txt", "opis\r\n"); },
        C::Silent, "", true, {std::string(kRoom) + "/opis.txt"}},
   };
@@ -218,11 +231,12 @@ class HostileArchive : public NoPause,
  protected:
   void SetUp() override {
     NoPause::SetUp();
-    // No archive here may make the program write much: a file-size limit turns any attempt to
-    // unpack a bomb into a failed write instead of a full disk.
+    // No archive here may make the program write much: a file-size limit of 4 MiB turns any
+    // attempt to unpack a bomb into a failed write, with a message other than the one expected,
+    // so a refusal must come before that much is written.
     getrlimit(RLIMIT_FSIZE, &savedLimit_);
     rlimit limit = savedLimit_;
-    limit.rlim_cur = 64 << 20;
+    limit.rlim_cur = 4 << 20;
     setrlimit(RLIMIT_FSIZE, &limit);
     savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
   }

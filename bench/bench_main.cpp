@@ -358,18 +358,28 @@ Results Measure(const Options& opt, const DataSet& set) {
 
   // --- The Python anchor: open and paste as one zipfile script ---
   const std::string pyEntries = work + "/python/zgloszenie.lxf";
-  double pythonInside = 1e9, pythonWall = 1e9;
-  for (int i = 0; i < std::min(runs, 5); ++i) {
-    CopyOver(set.entriesLxf(), pyEntries);
-    std::string out;
-    const double wall = RunProgram({"python3", opt.python, set.dbLxf(), pyEntries}, &out);
-    if (wall < 0) throw std::runtime_error("the Python anchor failed");
-    pythonWall = std::min(pythonWall, wall);
-    pythonInside = std::min(pythonInside, std::stod(out));
-  }
+  const auto runPython = [&](const std::vector<std::string>& extra, double& inside, double& wall) {
+    inside = wall = 1e9;
+    for (int i = 0; i < std::min(runs, 5); ++i) {
+      CopyOver(set.entriesLxf(), pyEntries);
+      std::vector<std::string> argv = {"python3", opt.python, set.dbLxf(), pyEntries};
+      argv.insert(argv.end(), extra.begin(), extra.end());
+      std::string out;
+      const double took = RunProgram(argv, &out);
+      if (took < 0) throw std::runtime_error("the Python anchor failed");
+      wall = std::min(wall, took);
+      inside = std::min(inside, std::stod(out));
+    }
+  };
+  double pythonInside, pythonWall, pythonSameInside, pythonSameWall;
+  runPython({}, pythonInside, pythonWall);
+  runPython({std::to_string(r.packLevel)}, pythonSameInside, pythonSameWall);
   r.rows.push_back({"open + paste (OpenDatabase + PasteEntries)", open + paste,
                     "Python zipfile script", pythonInside, 0, 0, 5.0});
   r.rows.push_back({"  (Python script with the interpreter's start-up)", pythonWall, "", -1});
+  r.rows.push_back({"  (the same, Python packing at our level " + std::to_string(r.packLevel) +
+                        ")",
+                    open + paste, "Python script at that level", pythonSameInside});
 
   // --- Peak memory, each in a fresh process ---
   std::string child;
@@ -488,7 +498,7 @@ void Print(const Results& r) {
     std::string ratio;
     if (row.seconds > 0 && row.floorSeconds > 0) {
       char buf[32];
-      if (row.minSpeedup > 0)
+      if (row.minSpeedup > 0 || row.floorName.rfind("Python", 0) == 0)
         std::snprintf(buf, sizeof buf, "%.2f × faster", row.floorSeconds / row.seconds);
       else
         std::snprintf(buf, sizeof buf, "%.2f", row.seconds / row.floorSeconds);

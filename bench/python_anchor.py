@@ -6,7 +6,9 @@ what stands between </SESSIONS> and </MEET> with them and writes the entries LXF
 with deflate at zlib's default level. Prints the seconds it took, without the interpreter's
 start-up, on the last line.
 
-usage: python_anchor.py DATABASE.lxf ENTRIES.lxf
+usage: python_anchor.py DATABASE.lxf ENTRIES.lxf [LEVEL]
+(LEVEL, when given, is the deflate level for writing back; the benchmark uses it only for a
+comparison at Rostrel's own level.)
 """
 
 import sys
@@ -36,7 +38,7 @@ def clubs_section(document):
     return kept
 
 
-def main(database, entries):
+def main(database, entries, level=None):
     started = time.perf_counter()
     _, db = read_lef(database)
     clubs = clubs_section(db)
@@ -55,10 +57,10 @@ def main(database, entries):
             copying = True
         if copying:
             out.append(line)
-    with zipfile.ZipFile(entries, "w", compression=zipfile.ZIP_DEFLATED) as z:
+    with zipfile.ZipFile(entries, "w", compression=zipfile.ZIP_DEFLATED, compresslevel=level) as z:
         z.writestr(name, b"\r\n".join(out))
     print(f"{time.perf_counter() - started:.6f}")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1], sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else None)

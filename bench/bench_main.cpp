@@ -82,7 +82,7 @@ void Drop(T& x) {
   T old(std::move(x));
 }
 
-int RunsFor(int n) { return n >= 100000 ? 5 : n >= 10000 ? 10 : 30; }
+int RunsFor(int n) { return n >= 100000 ? 7 : n >= 10000 ? 15 : 30; }
 
 std::string Ms(double s) {
   if (s < 0) return "failed";

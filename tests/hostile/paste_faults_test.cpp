@@ -109,6 +109,59 @@ TEST_F(PasteFaults, EachFailingOperationLeavesTheOldOrTheNewEntriesFile) {
               operations, oldKept, newWritten);
 }
 
+// What the user sees when the k-th file operation of a paste fails, operation by operation.
+TEST_F(PasteFaults, EachFailingOperationShowsItsMessage) {
+  const std::string unchanged = "\r\nOperacja anulowana, plik zgłoszenia nie został zmieniony.";
+  const auto programError = [](const std::string& detail) {
+    return Shown{std::string(kProgramErrorMessage) + "\r\n" + detail, kAppTitle, Icon::None,
+                 Buttons::Ok};
+  };
+  for (const int code : {EACCES, ENOSPC}) {
+    const std::string c = std::to_string(code) + " ";
+    const std::string r = std::generic_category().message(code);
+    EntriesFolder probe;
+    const std::string e = probe.entries;
+    const std::string d = probe.root.file("zawody.lef");
+    // The messages after the confirmation, and whether the entries file is then the new one.
+    const std::vector<std::pair<std::vector<Shown>, bool>> expected = {
+        {{Stop("Nie można skopiować pliku " + e + " do " + e + ".zip: " + c + "copy: " + r)}, false},
+        {{ArchiveError("write: " + r), InvalidArchive()}, false},
+        {{ArchiveError("rename: " + r + ": " + d), InvalidArchive()}, false},
+        {{Stop("Nie można usunąć pliku " + e + ".zip: " + c + "remove: " + r)}, false},
+        {{Stop("Nie można odczytać dokumentu LEF z pliku zgłoszenia: " + d + "\r\n" + c +
+               "read: " + r + unchanged)},
+         false},
+        {{Stop("Nie można usunąć dokumentu LEF: " + d + "\r\n" + c + "remove: " + r + unchanged)},
+         false},
+        {{programError(c + "write: " + r)}, false},
+        {{{"write: " + r, "Error", Icon::Warning, Buttons::Ok}}, false},
+        {{ArchiveError("zip: " + r)}, false},
+        {{ArchiveError("sync: " + r)}, false},
+        {{programError(c + "rename: " + r)}, false},
+        {{programError(c + "remove: " + r)}, true},
+    };
+    for (size_t k = 1; k <= expected.size(); ++k) {
+      SCOPED_TRACE("operation " + std::to_string(k) + " fails with " + r);
+      fs::remove_all(probe.root.fs());
+      fs::create_directories(probe.root.fs());
+      WriteBytes(e, probe.old);
+      fileops::FailAtCall(static_cast<int>(k), code);
+      const PasteRun run = PasteThrough(e, clubs_);
+      fileops::ResetFaults();
+
+      std::vector<Shown> shown = expected[k - 1].first;
+      shown.insert(shown.begin(), Confirmation());
+      EXPECT_EQ(run.shown, shown);
+      EXPECT_EQ(run.replaced, expected[k - 1].second);
+      if (expected[k - 1].second) {
+        EXPECT_TRUE(HoldsNewDocument(e));
+      } else {
+        EXPECT_EQ(ReadBytes(e), probe.old);
+      }
+    }
+  }
+}
+
 TEST_F(PasteFaults, EachFailingOperationOfAnOpeningLeavesTheDatabaseAndAllowsAnotherTry) {
   const std::string bytes = ReadBytes(Example("baza-utf8.lxf"));
   int operations = 0;

@@ -189,6 +189,15 @@ bool IsAsciiCompatible(const std::string& encoding) {
   return ConvertText(ascii, kUtf8, encoding, encoded, error) && encoded == ascii;
 }
 
+struct DisplayDecoder::Impl {
+  bool utf8 = false;
+  bool singleByte = false;
+  std::array<std::string, 256> table;  // UTF-8 form of each byte, for single-byte encodings
+#ifndef _WIN32
+  std::unique_ptr<Iconv> stream;  // for multi-byte encodings other than UTF-8
+#endif
+};
+
 #ifndef _WIN32
 
 bool ConvertText(std::string_view in, const std::string& from, const std::string& to,
@@ -238,13 +247,6 @@ bool ConvertText(std::string_view in, const std::string& from, const std::string
   return true;
 }
 
-struct DisplayDecoder::Impl {
-  bool utf8 = false;
-  bool singleByte = false;
-  std::array<std::string, 256> table;  // UTF-8 form of each byte, for single-byte encodings
-  std::unique_ptr<Iconv> stream;       // for multi-byte encodings other than UTF-8
-};
-
 DisplayDecoder::DisplayDecoder(const std::string& from) : impl_(std::make_unique<Impl>()) {
   const std::string source = Canonical(from);
   if (SameEncoding(source, kUtf8) || SameEncoding(source, "US-ASCII")) {
@@ -271,32 +273,6 @@ DisplayDecoder::DisplayDecoder(const std::string& from) : impl_(std::make_unique
     impl_->table[static_cast<size_t>(b)] = error ? std::string(kReplacement) : decoded;
   }
   if (!impl_->singleByte) impl_->stream = std::make_unique<Iconv>(kUtf8, source);
-}
-
-DisplayDecoder::~DisplayDecoder() = default;
-
-void DisplayDecoder::AppendUtf8(std::string_view in, std::string& out) {
-  if (impl_->utf8) {
-    AppendValidUtf8(in, out);
-    return;
-  }
-  if (impl_->singleByte) {
-    for (const char c : in) {
-      const auto b = static_cast<unsigned char>(c);
-      if (b < 0x80)
-        out += c;
-      else
-        out += impl_->table[b];
-    }
-    return;
-  }
-  while (!in.empty()) {
-    size_t at = 0;
-    const int error = impl_->stream->Convert(in, out, at);
-    if (!error) return;
-    out += kReplacement;
-    in.remove_prefix(at + 1);
-  }
 }
 
 #else  // Windows: the system's code-page functions.
@@ -380,19 +356,13 @@ bool ConvertText(std::string_view in, const std::string& from, const std::string
   return false;
 }
 
-struct DisplayDecoder::Impl {
-  bool utf8 = false;
-  UINT page = 0;
-  std::array<std::string, 256> table;  // UTF-8 form of each byte, for single-byte code pages
-};
-
 DisplayDecoder::DisplayDecoder(const std::string& from) : impl_(std::make_unique<Impl>()) {
   const UINT page = CodePage(Canonical(from));
   if (page == 0 || page == CP_UTF8) {
     impl_->utf8 = true;
     return;
   }
-  impl_->page = page;
+  impl_->singleByte = true;
   for (int b = 0; b < 256; ++b) {
     const char byte = static_cast<char>(b);
     std::wstring wide;
@@ -404,6 +374,8 @@ DisplayDecoder::DisplayDecoder(const std::string& from) : impl_(std::make_unique
   }
 }
 
+#endif
+
 DisplayDecoder::~DisplayDecoder() = default;
 
 void DisplayDecoder::AppendUtf8(std::string_view in, std::string& out) {
@@ -411,15 +383,25 @@ void DisplayDecoder::AppendUtf8(std::string_view in, std::string& out) {
     AppendValidUtf8(in, out);
     return;
   }
-  for (const char c : in) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b < 0x80)
-      out += c;
-    else
-      out += impl_->table[b];
+  if (impl_->singleByte) {
+    for (const char c : in) {
+      const auto b = static_cast<unsigned char>(c);
+      if (b < 0x80)
+        out += c;
+      else
+        out += impl_->table[b];
+    }
+    return;
   }
-}
-
+#ifndef _WIN32
+  while (!in.empty()) {
+    size_t at = 0;
+    const int error = impl_->stream->Convert(in, out, at);
+    if (!error) return;
+    out += kReplacement;
+    in.remove_prefix(at + 1);
+  }
 #endif
+}
 
 }  // namespace rostrel

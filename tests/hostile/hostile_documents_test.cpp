@@ -171,5 +171,29 @@ TEST_F(NoPause, NulBytesInTheClubsSectionArePastedAsTheyAre) {
   EXPECT_NE(now.members.at("zawody.lef").find(clubs.text), std::string::npos);
 }
 
+// A database that declares UTF-16 while written in single bytes can be opened (its names come
+// out garbled), but nothing is pasted from it: its clubs section cannot be converted faithfully.
+TEST_F(NoPause, DatabaseDeclaringUtf16IsNotPasted) {
+  TempDir root;
+  const std::string database =
+      ReplaceAll(DatabaseDocument(), "encoding=\"UTF-8\"", "encoding=\"UTF-16\"");
+  WriteBytes(root.file("baza.lxf"), BuildZip("baza.lef", database));
+  const OpenRun opened = OpenThrough(root.file("baza.lxf"));
+  ASSERT_EQ(opened.outcome.kind, OpenOutcome::AthletesFound);
+  EXPECT_EQ(opened.outcome.clubsEncoding, "UTF-16");
+
+  WriteBytes(root.file("zgloszenie.lxf"), BuildZip("zawody.lef", EntriesDocument()));
+  const std::string before = ReadBytes(root.file("zgloszenie.lxf"));
+  const PasteRun run = PasteThrough(root.file("zgloszenie.lxf"),
+                                    {opened.outcome.clubsText, opened.outcome.clubsEncoding});
+  EXPECT_FALSE(run.replaced);
+  EXPECT_EQ(run.shown, (std::vector<Shown>{
+                           Confirmation(),
+                           Stop("Baza zawodników jest w kodowaniu znaków UTF-16, którego program "
+                                "nie obsługuje." +
+                                std::string(kRefusalEnd))}));
+  EXPECT_EQ(ReadBytes(root.file("zgloszenie.lxf")), before);
+}
+
 }  // namespace
 }  // namespace rostrel::testing

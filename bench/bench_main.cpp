@@ -26,6 +26,7 @@
 #include "athletes/read_clubs.h"
 #include "bench/gui_stages.h"
 #include "bench/harness.h"
+#include "common/encoding.h"
 #include "common/fileops.h"
 #include "entries/paste_action.h"
 #include "entries/rewrite_entries.h"
@@ -284,6 +285,20 @@ Results Measure(const Options& opt, const DataSet& set) {
   });
   r.rows.push_back({"RewriteEntries (read, build the new document)", rewriteTime,
                     "fread of the new document's size", freadNew, 3.0});
+  // A UTF-8 database pasted into a Windows-1250 entries file: the clubs section is converted.
+  const std::string otherLef = set.dir + "/../cp1250/lef/zawody.lef";
+  if (set.encoding == "utf8" && fs::exists(otherLef)) {
+    const std::string convertLef = work + "/rewrite/zawody-1250.lef";
+    CopyOver(otherLef, convertLef);
+    Rewrite converted;
+    const double convertTime = BestOf(runs, [&] { Drop(converted); }, [&] {
+      converted = RewriteEntries(prompter, convertLef, opened.clubsText, opened.clubsEncoding);
+      return converted.kind == Rewrite::Rewritten;
+    });
+    if (convertTime < 0) Fail("RewriteEntries failed to convert into Windows-1250", prompter);
+    r.rows.push_back({"  (the same into a Windows-1250 entries file: converting the clubs)",
+                      convertTime, "fread of the new document's size", freadNew});
+  }
 
   const std::string writeLef = work + "/write/zawody.lef";
   FileError err;
@@ -439,6 +454,9 @@ int Profile(const std::string& stage, const std::string& setDir, const std::stri
       if (ReadClubs(prompter, work + "/baza.lef").kind != ClubsReading::Read) return 1;
     } else if (stage == "readclubstext") {
       if (ReadClubsText(prompter, document).kind != ClubsReading::Read) return 1;
+    } else if (stage == "convert") {
+      std::string out, error;
+      if (!ConvertText(reading.clubsText, reading.encoding, "Windows-1250", out, error)) return 1;
     } else if (stage == "parse") {
       if (ParseAthletes(reading.athleteLines, reading.encoding).empty()) return 1;
     } else if (stage == "unpack") {
@@ -455,7 +473,7 @@ int Profile(const std::string& stage, const std::string& setDir, const std::stri
       prompter.picks = {work + "/baza.lxf"};
       if (OpenDatabase(prompter, comIN).kind != OpenOutcome::AthletesFound) return 1;
     } else {
-      std::cerr << "stages: readclubs readclubstext parse unpack pack open\n";
+      std::cerr << "stages: readclubs readclubstext convert parse unpack pack open\n";
       return 2;
     }
   }

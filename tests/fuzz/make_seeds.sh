@@ -28,6 +28,31 @@ for lxf in "$examples"/*.lxf; do
   fi
 done
 
+# Archives of other shapes, so that the unpacker's less common paths have a start: ZIP64
+# records, folders, bzip2 and LZMA members, a stored member, names that must be refused.
+python3 - "$out/unpack" "$work/baza-utf8.lef" <<'PY'
+import sys, warnings, zipfile
+warnings.simplefilter("ignore")  # the duplicate name is meant
+out, lef = sys.argv[1], open(sys.argv[2], 'rb').read()
+def make(name, members, **kw):
+    with zipfile.ZipFile(f"{out}/{name}.zip", "w", **kw) as z:
+        for member, data, method in members:
+            z.writestr(zipfile.ZipInfo(member), data, compress_type=method)
+D, S = zipfile.ZIP_DEFLATED, zipfile.ZIP_STORED
+make("zip64", [("baza.lef", lef, D)], allowZip64=True)
+with zipfile.ZipFile(f"{out}/forced-zip64.zip", "w") as z:
+    with z.open("baza.lef", "w", force_zip64=True) as f:
+        f.write(lef)
+make("folders", [("sub/", b"", S), ("sub/baza.lef", lef, D), ("x.lef/", b"", S)])
+make("bzip2", [("baza.lef", lef, zipfile.ZIP_BZIP2)])
+make("lzma", [("baza.lef", lef, zipfile.ZIP_LZMA)])
+make("stored", [("baza.lef", lef, S), ("opis.txt", b"opis\r\n", S)])
+make("parent", [("../baza.lef", lef, D)])
+make("absolute", [("/tmp/baza.lef", lef, D)])
+make("drive", [("C:\\baza.lef", lef, D)])
+make("twice", [("baza.lef", lef, D), ("baza.lef", b"x", D)])
+PY
+
 # The 22-byte empty archive, and one document whose first line carries a byte-order mark.
 printf 'PK\x05\x06\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0' > "$out/unpack/empty.zip"
 { printf '\xEF\xBB\xBF'; cat "$work/baza-utf8.lef"; } > "$out/read_clubs/bom.lef"

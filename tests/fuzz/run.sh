@@ -3,8 +3,8 @@
 #   tests/fuzz/run.sh TARGET SECONDS [BUILD_DIR]
 # TARGET is read_clubs, parse_athletes, rewrite_entries or unpack. BUILD_DIR (default
 # build-fuzz) is a clang build made with -DROSTREL_BUILD_FUZZ=ON; it is configured and the
-# target built when needed. The corpus grows in BUILD_DIR/fuzz-corpus/TARGET, seeded from
-# examples/ on the first run; inputs that break the target land in BUILD_DIR/fuzz-crashes/TARGET/.
+# target built when needed. The corpus grows in BUILD_DIR/fuzz-corpus/TARGET, beside the seeds
+# made from examples/ (made again at every run); inputs that break the target land in BUILD_DIR/fuzz-crashes/TARGET/.
 # The log goes to BUILD_DIR/fuzz-TARGET.log.
 set -euo pipefail
 target=${1:?usage: run.sh TARGET SECONDS [BUILD_DIR]}
@@ -18,7 +18,7 @@ if [ ! -f "$build/build.ninja" ]; then
     -DROSTREL_BUILD_APP=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
 cmake --build "$build" -j2 --target "fuzz_$target"
-[ -d "$build/fuzz-corpus/$target" ] || bash "$here/make_seeds.sh" "$build/fuzz-corpus"
+bash "$here/make_seeds.sh" "$build/fuzz-corpus" > /dev/null
 mkdir -p "$build/fuzz-crashes/$target"
 
 case $target in

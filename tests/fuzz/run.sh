@@ -4,8 +4,8 @@
 # TARGET is read_clubs, parse_athletes, rewrite_entries or unpack. BUILD_DIR (default
 # build-fuzz) is a clang build made with -DROSTREL_BUILD_FUZZ=ON; it is configured and the
 # target built when needed. The corpus grows in BUILD_DIR/fuzz-corpus/TARGET, beside the seeds
-# made from examples/ (made again at every run); inputs that break the target land in BUILD_DIR/fuzz-crashes/TARGET/.
-# The log goes to BUILD_DIR/fuzz-TARGET.log.
+# made from examples/ (made again at every run); inputs that break the target land in
+# BUILD_DIR/fuzz-crashes/TARGET/. The log goes to BUILD_DIR/fuzz-TARGET.log.
 set -euo pipefail
 target=${1:?usage: run.sh TARGET SECONDS [BUILD_DIR]}
 seconds=${2:?usage: run.sh TARGET SECONDS [BUILD_DIR]}

@@ -565,14 +565,22 @@ void PrintScaling(const std::vector<Results>& all) {
           static_cast<double>(big.dbBytes) / static_cast<double>(small.dbBytes);
       std::printf("\n### Scaling, N = %d against N = %d, %s (the document grows %.2f ×)\n\n",
                   big.set.n, small.set.n, enc.c_str(), growth);
-      std::printf("| stage | N = %d | N = %d | growth |\n|---|---:|---:|---:|\n", small.set.n,
-                  big.set.n);
+      std::printf("| stage | N = %d | N = %d | growth | its floor's growth |\n"
+                  "|---|---:|---:|---:|---:|\n",
+                  small.set.n, big.set.n);
       for (size_t i = 0; i < big.rows.size() && i < small.rows.size(); ++i) {
         const Row& a = small.rows[i];
         const Row& b = big.rows[i];
         if (a.seconds <= 0 || b.seconds <= 0) continue;
-        std::printf("| %s | %s | %s | %.2f × |\n", b.stage.c_str(), Ms(a.seconds).c_str(),
-                    Ms(b.seconds).c_str(), b.seconds / a.seconds);
+        std::string floorGrowth;
+        if (a.floorSeconds > 0 && b.floorSeconds > 0) {
+          char buf[32];
+          std::snprintf(buf, sizeof buf, "%.2f × (%s)", b.floorSeconds / a.floorSeconds,
+                        b.floorName.c_str());
+          floorGrowth = buf;
+        }
+        std::printf("| %s | %s | %s | %.2f × | %s |\n", b.stage.c_str(), Ms(a.seconds).c_str(),
+                    Ms(b.seconds).c_str(), b.seconds / a.seconds, floorGrowth.c_str());
       }
     }
   }

@@ -67,8 +67,8 @@ struct DataSet {
 struct Results {
   DataSet set;
   long long dbBytes = 0, dbLxfBytes = 0, entriesBytes = 0, newDocBytes = 0, packedBytes = 0;
-  int packLevel = 0;                     // the deflate level our archive matches
-  std::map<int, long long> zipSizes;     // Info-ZIP's archive of the new document, by level
+  int packLevel = 0;                  // the deflate level our archive matches
+  std::map<int, long long> zipSizes;  // Info-ZIP's archive of the new document, by level
   size_t athletes = 0;
   std::vector<Row> rows;
   int openPauses = -1, pastePauses = -1;
@@ -144,87 +144,93 @@ Results Measure(const Options& opt, const DataSet& set) {
   r.entriesBytes = FileSize(set.entriesLef());
 
   // --- Floors on the database ---
-  const double freadDb = BestOf(runs, nullptr, [&] {
-    return FreadFile(set.dbLef(), static_cast<size_t>(r.dbBytes));
-  });
+  const double freadDb =
+      BestOf(runs, nullptr, [&] { return FreadFile(set.dbLef(), static_cast<size_t>(r.dbBytes)); });
   const double unzipP = BestOf(runs, nullptr, [&] {
     return RunProgram({"unzip", "-p", set.dbLxf()}) >= 0;
   });
-  const double unzipDisk = BestOf(runs, [&] { RemoveLefFiles(work + "/floor"); }, [&] {
-    return RunProgram({"unzip", "-o", "-q", set.dbLxf(), "-d", work + "/floor"}) >= 0;
-  });
+  const double unzipDisk = BestOf(
+      runs, [&] { RemoveLefFiles(work + "/floor"); },
+      [&] {
+        return RunProgram({"unzip", "-o", "-q", set.dbLxf(), "-d", work + "/floor"}) >= 0;
+      });
   RemoveLefFiles(work + "/floor");
 
   // --- Open, stage by stage ---
   const std::string unpackLxf = work + "/unpack/baza.lxf";
   CopyOver(set.dbLxf(), unpackLxf);
-  const double unpack = BestOf(runs, [&] { RemoveLefFiles(work + "/unpack"); }, [&] {
-    return UnpackLxf(prompter, unpackLxf).kind == UnpackResult::DocumentFound;
-  });
+  const double unpack = BestOf(
+      runs, [&] { RemoveLefFiles(work + "/unpack"); },
+      [&] { return UnpackLxf(prompter, unpackLxf).kind == UnpackResult::DocumentFound; });
   if (unpack < 0) Fail("UnpackLxf failed on the database", prompter);
   r.rows.push_back({"unpacking the database (UnpackLxf: copy, unzip, delete, find)", unpack,
                     "unzip -p", unzipP, 1.3});
 
   const std::string zipCopy = work + "/unzip/baza.lxf.zip";
   CopyOver(set.dbLxf(), zipCopy);
-  const double unzipOnly = BestOf(runs, [&] { RemoveLefFiles(work + "/unzip"); }, [&] {
-    return ShellZip(prompter, "UNZIP", zipCopy, work + "/unzip/");
-  });
+  const double unzipOnly = BestOf(
+      runs, [&] { RemoveLefFiles(work + "/unzip"); },
+      [&] { return ShellZip(prompter, "UNZIP", zipCopy, work + "/unzip/"); });
   r.rows.push_back({"  of which ShellZip \"UNZIP\"", unzipOnly, "unzip -p", unzipP});
-  r.rows.push_back({"  (Info-ZIP unpacking to disk, for comparison)", unzipDisk, "unzip -p",
-                    unzipP});
+  r.rows.push_back(
+      {"  (Info-ZIP unpacking to disk, for comparison)", unzipDisk, "unzip -p", unzipP});
 
   const std::string readLef = work + "/read/baza.lef";
   ClubsReading reading;
   // Each setup drops the previous run's result, so that freeing it is not timed.
-  const double readClubs = BestOf(runs, [&] {
-    Drop(reading);
-    CopyOver(set.dbLef(), readLef);
-  }, [&] {
-    reading = ReadClubs(prompter, readLef);
-    return reading.kind == ClubsReading::Read;
-  });
+  const double readClubs = BestOf(
+      runs,
+      [&] {
+        Drop(reading);
+        CopyOver(set.dbLef(), readLef);
+      },
+      [&] {
+        reading = ReadClubs(prompter, readLef);
+        return reading.kind == ClubsReading::Read;
+      });
   if (readClubs < 0) Fail("ReadClubs failed", prompter);
-  r.rows.push_back({"ReadClubs (read, keep the clubs section, delete)", readClubs, "fread",
-                    freadDb, 3.0});
+  r.rows.push_back(
+      {"ReadClubs (read, keep the clubs section, delete)", readClubs, "fread", freadDb, 3.0});
   // Two references beside the floor: reading the bytes through one small reused buffer (nothing
   // is kept, so no fresh memory is touched), and touching fresh memory as large as the document.
   const double freadReused = BestOf(runs, nullptr, [&] { return FreadStream(set.dbLef()); });
   r.rows.push_back({"  (reference: fread through one reused 64 KB buffer, nothing kept)",
                     freadReused, "fread", freadDb});
-  const double firstTouch = BestOf(runs, nullptr, [&] {
-    return TouchFreshMemory(static_cast<size_t>(r.dbBytes));
-  });
-  r.rows.push_back({"  (reference: first touch of fresh memory of the document's size)",
-                    firstTouch, "fread", freadDb});
+  const double firstTouch =
+      BestOf(runs, nullptr, [&] { return TouchFreshMemory(static_cast<size_t>(r.dbBytes)); });
+  r.rows.push_back({"  (reference: first touch of fresh memory of the document's size)", firstTouch,
+                    "fread", freadDb});
   std::string loaded;
   FileError readErr;
-  const double readFile = BestOf(runs, [&] { Drop(loaded); }, [&] {
-    return fileops::ReadFile(set.dbLef(), loaded, readErr);
-  });
+  const double readFile = BestOf(
+      runs, [&] { Drop(loaded); }, [&] { return fileops::ReadFile(set.dbLef(), loaded, readErr); });
   Drop(loaded);
   r.rows.push_back({"  of which reading the file (fileops::ReadFile)", readFile, "fread", freadDb});
-  const double removeFile = BestOf(runs, [&] { CopyOver(set.dbLef(), readLef); }, [&] {
-    return fileops::RemoveFile(readLef, readErr);
-  });
+  const double removeFile = BestOf(
+      runs, [&] { CopyOver(set.dbLef(), readLef); },
+      [&] { return fileops::RemoveFile(readLef, readErr); });
   r.rows.push_back({"  of which deleting the document (fileops::RemoveFile)", removeFile, "", -1});
   const std::string dbDocument = ReadAll(set.dbLef());
   ClubsReading inMemory;
-  const double readClubsText = BestOf(runs, [&] { Drop(inMemory); }, [&] {
-    inMemory = ReadClubsText(prompter, dbDocument);
-    return inMemory.kind == ClubsReading::Read;
-  });
+  const double readClubsText = BestOf(
+      runs, [&] { Drop(inMemory); },
+      [&] {
+        inMemory = ReadClubsText(prompter, dbDocument);
+        return inMemory.kind == ClubsReading::Read;
+      });
   Drop(inMemory);
-  r.rows.push_back({"  of which the reading in memory (ReadClubsText)", readClubsText, "fread",
-                    freadDb});
+  r.rows.push_back(
+      {"  of which the reading in memory (ReadClubsText)", readClubsText, "fread", freadDb});
   r.athletes = reading.athleteLines.size();
   if (r.athletes != static_cast<size_t>(set.n)) Fail("ReadClubs found the wrong count", prompter);
 
   std::vector<std::string> display;
-  const double parse = BestOf(runs, [&] { Drop(display); }, [&] {
-    display = ParseAthletes(reading.athleteLines, reading.encoding);
-    return display.size() == reading.athleteLines.size();
-  });
+  const double parse = BestOf(
+      runs, [&] { Drop(display); },
+      [&] {
+        display = ParseAthletes(reading.athleteLines, reading.encoding);
+        return display.size() == reading.athleteLines.size();
+      });
   r.rows.push_back({"ParseAthletes with display decoding", parse, "", -1, 0, 0.050});
   // The generated names are all decodable: a replacement character means a decoding fault.
   for (const std::string& line : display)
@@ -246,7 +252,8 @@ Results Measure(const Options& opt, const DataSet& set) {
     opened = OpenDatabase(prompter, comIN);
     return opened.kind == OpenOutcome::AthletesFound;
   };
-  const double open = BestOf(runs, [&] { Drop(opened); }, openOnce);
+  const double open = BestOf(
+      runs, [&] { Drop(opened); }, openOnce);
   if (open < 0) Fail("OpenDatabase failed", prompter);
   r.rows.push_back({"whole open (OpenDatabase), pauses apart", open, "unzip -p + fread",
                     unzipP + freadDb, 0, 0.250});
@@ -258,31 +265,32 @@ Results Measure(const Options& opt, const DataSet& set) {
   // --- Paste, stage by stage ---
   const std::string entriesCopy = work + "/entries/zgloszenie.lxf";
   CopyOver(set.entriesLxf(), entriesCopy);
-  const double unpackEntries = BestOf(runs, [&] { RemoveLefFiles(work + "/entries"); }, [&] {
-    return UnpackLxf(prompter, entriesCopy).kind == UnpackResult::DocumentFound;
-  });
+  const double unpackEntries = BestOf(
+      runs, [&] { RemoveLefFiles(work + "/entries"); },
+      [&] { return UnpackLxf(prompter, entriesCopy).kind == UnpackResult::DocumentFound; });
   RemoveLefFiles(work + "/entries");
   const double unzipEntries = BestOf(runs, nullptr, [&] {
     return RunProgram({"unzip", "-p", set.entriesLxf()}) >= 0;
   });
-  r.rows.push_back({"unpacking the entries file (UnpackLxf)", unpackEntries, "unzip -p",
-                    unzipEntries});
+  r.rows.push_back(
+      {"unpacking the entries file (UnpackLxf)", unpackEntries, "unzip -p", unzipEntries});
 
   const std::string rewriteLef = work + "/rewrite/zawody.lef";
   CopyOver(set.entriesLef(), rewriteLef);
   Rewrite rewrite;
-  const double rewriteTime = BestOf(runs, [&] { Drop(rewrite); }, [&] {
-    rewrite = RewriteEntries(prompter, rewriteLef, opened.clubsText, opened.clubsEncoding);
-    return rewrite.kind == Rewrite::Rewritten;
-  });
+  const double rewriteTime = BestOf(
+      runs, [&] { Drop(rewrite); },
+      [&] {
+        rewrite = RewriteEntries(prompter, rewriteLef, opened.clubsText, opened.clubsEncoding);
+        return rewrite.kind == Rewrite::Rewritten;
+      });
   if (rewriteTime < 0) Fail("RewriteEntries failed", prompter);
   r.newDocBytes = static_cast<long long>(rewrite.text.size());
   // The floor for rewriting is reading as many bytes as the new document holds.
   const std::string newDoc = work + "/floor/new.lef";
   WriteAll(newDoc, rewrite.text);
-  const double freadNew = BestOf(runs, nullptr, [&] {
-    return FreadFile(newDoc, rewrite.text.size());
-  });
+  const double freadNew =
+      BestOf(runs, nullptr, [&] { return FreadFile(newDoc, rewrite.text.size()); });
   r.rows.push_back({"RewriteEntries (read, build the new document)", rewriteTime,
                     "fread of the new document's size", freadNew, 3.0});
   // A UTF-8 database pasted into a Windows-1250 entries file: the clubs section is converted.
@@ -291,10 +299,12 @@ Results Measure(const Options& opt, const DataSet& set) {
     const std::string convertLef = work + "/rewrite/zawody-1250.lef";
     CopyOver(otherLef, convertLef);
     Rewrite converted;
-    const double convertTime = BestOf(runs, [&] { Drop(converted); }, [&] {
-      converted = RewriteEntries(prompter, convertLef, opened.clubsText, opened.clubsEncoding);
-      return converted.kind == Rewrite::Rewritten;
-    });
+    const double convertTime = BestOf(
+        runs, [&] { Drop(converted); },
+        [&] {
+          converted = RewriteEntries(prompter, convertLef, opened.clubsText, opened.clubsEncoding);
+          return converted.kind == Rewrite::Rewritten;
+        });
     if (convertTime < 0) Fail("RewriteEntries failed to convert into Windows-1250", prompter);
     r.rows.push_back({"  (the same into a Windows-1250 entries file: converting the clubs)",
                       convertTime, "fread of the new document's size", freadNew});
@@ -302,21 +312,19 @@ Results Measure(const Options& opt, const DataSet& set) {
 
   const std::string writeLef = work + "/write/zawody.lef";
   FileError err;
-  const double writeTime = BestOf(runs, nullptr, [&] {
-    return fileops::WriteFile(writeLef, rewrite.text, err);
-  });
-  const double fwriteNew = BestOf(runs, nullptr, [&] {
-    return FwriteSyncFile(work + "/floor/written.lef", rewrite.text);
-  });
+  const double writeTime =
+      BestOf(runs, nullptr, [&] { return fileops::WriteFile(writeLef, rewrite.text, err); });
+  const double fwriteNew = BestOf(
+      runs, nullptr, [&] { return FwriteSyncFile(work + "/floor/written.lef", rewrite.text); });
   r.rows.push_back({"writing the new document (fileops::WriteFile, with fsync)", writeTime,
                     "fwrite + fsync", fwriteNew});
 
   const std::string packLef = work + "/pack/zawody.lef";
   const std::string packTarget = work + "/pack/zgloszenie.lxf";
   CopyOver(newDoc, packLef);
-  const double pack = BestOf(runs, [&] { RemoveIfThere(packTarget + ".ZIP"); }, [&] {
-    return ShellZip(prompter, "ZIPFILE", packLef, packTarget + ".ZIP");
-  });
+  const double pack = BestOf(
+      runs, [&] { RemoveIfThere(packTarget + ".ZIP"); },
+      [&] { return ShellZip(prompter, "ZIPFILE", packLef, packTarget + ".ZIP"); });
   if (pack < 0) Fail("ShellZip ZIPFILE failed", prompter);
   r.packedBytes = FileSize(packTarget + ".ZIP");
   // The floor is Info-ZIP at the level our archive was packed with; the level is the one whose
@@ -331,26 +339,25 @@ Results Measure(const Options& opt, const DataSet& set) {
       r.packLevel = level;
   }
   const std::string levelFlag = "-" + std::to_string(r.packLevel);
-  const double zipQ = BestOf(runs, [&] { RemoveIfThere(zipFloor); }, [&] {
-    return RunProgram({"zip", "-q", levelFlag, "-j", zipFloor, packLef}) >= 0;
-  });
+  const double zipQ = BestOf(
+      runs, [&] { RemoveIfThere(zipFloor); },
+      [&] {
+        return RunProgram({"zip", "-q", levelFlag, "-j", zipFloor, packLef}) >= 0;
+      });
   RemoveIfThere(zipFloor);
-  r.rows.push_back({"packing (ShellZip \"ZIPFILE\", with fsync)", pack, "zip -q " + levelFlag,
-                    zipQ, 1.3});
+  r.rows.push_back(
+      {"packing (ShellZip \"ZIPFILE\", with fsync)", pack, "zip -q " + levelFlag, zipQ, 1.3});
 
   const std::string replaceFrom = work + "/replace/zgloszenie.lxf.ZIP";
   const std::string replaceTo = work + "/replace/zgloszenie.lxf";
   CopyOver(set.entriesLxf(), replaceTo);
-  const double replace = BestOf(runs, [&] { CopyOver(packTarget + ".ZIP", replaceFrom); }, [&] {
-    return fileops::ReplaceFile(replaceFrom, replaceTo, err);
-  });
-  const double renameFloor = BestOf(runs, [&] { CopyOver(packTarget + ".ZIP", replaceFrom); },
-                                    [&] {
-                                      return std::rename(replaceFrom.c_str(),
-                                                         replaceTo.c_str()) == 0;
-                                    });
-  r.rows.push_back({"final replacement (fileops::ReplaceFile)", replace, "rename(2)",
-                    renameFloor});
+  const double replace = BestOf(
+      runs, [&] { CopyOver(packTarget + ".ZIP", replaceFrom); },
+      [&] { return fileops::ReplaceFile(replaceFrom, replaceTo, err); });
+  const double renameFloor = BestOf(
+      runs, [&] { CopyOver(packTarget + ".ZIP", replaceFrom); },
+      [&] { return std::rename(replaceFrom.c_str(), replaceTo.c_str()) == 0; });
+  r.rows.push_back({"final replacement (fileops::ReplaceFile)", replace, "rename(2)", renameFloor});
 
   const std::string pasteLxf = work + "/paste/zgloszenie.lxf";
   const auto pasteSetup = [&] { CopyOver(set.entriesLxf(), pasteLxf); };
@@ -392,8 +399,7 @@ Results Measure(const Options& opt, const DataSet& set) {
   r.rows.push_back({"open + paste (OpenDatabase + PasteEntries)", open + paste,
                     "Python zipfile script", pythonInside, 0, 0, 5.0});
   r.rows.push_back({"  (Python script with the interpreter's start-up)", pythonWall, "", -1});
-  r.rows.push_back({"  (the same, Python packing at our level " + std::to_string(r.packLevel) +
-                        ")",
+  r.rows.push_back({"  (the same, Python packing at our level " + std::to_string(r.packLevel) + ")",
                     open + paste, "Python script at that level", pythonSameInside});
 
   // --- Peak memory, each in a fresh process ---
@@ -493,23 +499,27 @@ std::string Verdict(const Row& row) {
 
 std::string Target(const Row& row) {
   char buf[48];
-  if (row.maxRatio > 0) std::snprintf(buf, sizeof buf, "≤ %.1f × floor", row.maxRatio);
-  else if (row.maxSeconds > 0) std::snprintf(buf, sizeof buf, "< %.0f ms", row.maxSeconds * 1000);
-  else if (row.minSpeedup > 0) std::snprintf(buf, sizeof buf, "≥ %.0f × faster", row.minSpeedup);
-  else return "";
+  if (row.maxRatio > 0)
+    std::snprintf(buf, sizeof buf, "≤ %.1f × floor", row.maxRatio);
+  else if (row.maxSeconds > 0)
+    std::snprintf(buf, sizeof buf, "< %.0f ms", row.maxSeconds * 1000);
+  else if (row.minSpeedup > 0)
+    std::snprintf(buf, sizeof buf, "≥ %.0f × faster", row.minSpeedup);
+  else
+    return "";
   return buf;
 }
 
 void Print(const Results& r) {
   const std::string enc = r.set.encoding == "cp1250" ? "Windows-1250" : "UTF-8";
   std::printf("\n### N = %d athletes, %s\n\n", r.set.n, enc.c_str());
-  std::printf("Database document %s (LXF %s); entries document %s; new entries document %s. "
-              "Packed by ShellZip: %s, which matches deflate level %d (Info-ZIP: level 1 %s, "
-              "level 6 %s, level 9 %s).\n\n",
-              Mb(r.dbBytes).c_str(), Mb(r.dbLxfBytes).c_str(), Mb(r.entriesBytes).c_str(),
-              Mb(r.newDocBytes).c_str(), Mb(r.packedBytes).c_str(), r.packLevel,
-              Mb(r.zipSizes.at(1)).c_str(), Mb(r.zipSizes.at(6)).c_str(),
-              Mb(r.zipSizes.at(9)).c_str());
+  std::printf(
+      "Database document %s (LXF %s); entries document %s; new entries document %s. "
+      "Packed by ShellZip: %s, which matches deflate level %d (Info-ZIP: level 1 %s, "
+      "level 6 %s, level 9 %s).\n\n",
+      Mb(r.dbBytes).c_str(), Mb(r.dbLxfBytes).c_str(), Mb(r.entriesBytes).c_str(),
+      Mb(r.newDocBytes).c_str(), Mb(r.packedBytes).c_str(), r.packLevel,
+      Mb(r.zipSizes.at(1)).c_str(), Mb(r.zipSizes.at(6)).c_str(), Mb(r.zipSizes.at(9)).c_str());
   std::printf("| stage | time | floor | floor time | ratio | target | |\n");
   std::printf("|---|---:|---|---:|---:|---|---|\n");
   for (const Row& row : r.rows) {
@@ -529,26 +539,29 @@ void Print(const Results& r) {
                 row.floorSeconds >= 0 ? Ms(row.floorSeconds).c_str() : "", ratio.c_str(),
                 judged ? Target(row).c_str() : "", judged ? Verdict(row).c_str() : "");
   }
-  std::printf("\nShellZip pauses (1 s each in the program, not in the figures above): "
-              "open %d, paste %d.\n",
-              r.openPauses, r.pastePauses);
+  std::printf(
+      "\nShellZip pauses (1 s each in the program, not in the figures above): "
+      "open %d, paste %d.\n",
+      r.openPauses, r.pastePauses);
   const auto times = [&](long long bytes) {
     return static_cast<double>(bytes) / static_cast<double>(r.dbBytes);
   };
   if (r.openPeak > 0) {
-    std::printf("Peak resident memory, each in a fresh process that holds %s before it starts: "
-                "whole open %s (%.2f × the document; %.2f × above the start), whole paste %s "
-                "(%.2f ×; %.2f × above the start). Target: under 3 × the document.\n",
-                Mb(r.baseline).c_str(), Mb(r.openPeak).c_str(), times(r.openPeak),
-                times(r.openPeak - r.baseline), r.pastePeak > 0 ? Mb(r.pastePeak).c_str() : "n/a",
-                times(r.pastePeak), times(r.pastePeak - r.baseline));
+    std::printf(
+        "Peak resident memory, each in a fresh process that holds %s before it starts: "
+        "whole open %s (%.2f × the document; %.2f × above the start), whole paste %s "
+        "(%.2f ×; %.2f × above the start). Target: under 3 × the document.\n",
+        Mb(r.baseline).c_str(), Mb(r.openPeak).c_str(), times(r.openPeak),
+        times(r.openPeak - r.baseline), r.pastePeak > 0 ? Mb(r.pastePeak).c_str() : "n/a",
+        times(r.pastePeak), times(r.pastePeak - r.baseline));
   }
   if (r.sessionPeak > 0) {
-    std::printf("Peak resident memory of the program's whole session (main window, open, >>, "
-                "paste): %s (%.2f × the document), of which %s before opening (Qt and the "
-                "windows); %.2f × the document above that.\n",
-                Mb(r.sessionPeak).c_str(), times(r.sessionPeak), Mb(r.guiBaseline).c_str(),
-                times(r.sessionPeak - r.guiBaseline));
+    std::printf(
+        "Peak resident memory of the program's whole session (main window, open, >>, "
+        "paste): %s (%.2f × the document), of which %s before opening (Qt and the "
+        "windows); %.2f × the document above that.\n",
+        Mb(r.sessionPeak).c_str(), times(r.sessionPeak), Mb(r.guiBaseline).c_str(),
+        times(r.sessionPeak - r.guiBaseline));
   }
   std::fflush(stdout);
 }
@@ -561,13 +574,13 @@ void PrintScaling(const std::vector<Results>& all) {
           small.set.n < 10000)
         continue;
       const std::string enc = big.set.encoding == "cp1250" ? "Windows-1250" : "UTF-8";
-      const double growth =
-          static_cast<double>(big.dbBytes) / static_cast<double>(small.dbBytes);
+      const double growth = static_cast<double>(big.dbBytes) / static_cast<double>(small.dbBytes);
       std::printf("\n### Scaling, N = %d against N = %d, %s (the document grows %.2f ×)\n\n",
                   big.set.n, small.set.n, enc.c_str(), growth);
-      std::printf("| stage | N = %d | N = %d | growth | its floor's growth |\n"
-                  "|---|---:|---:|---:|---:|\n",
-                  small.set.n, big.set.n);
+      std::printf(
+          "| stage | N = %d | N = %d | growth | its floor's growth |\n"
+          "|---|---:|---:|---:|---:|\n",
+          small.set.n, big.set.n);
       for (size_t i = 0; i < big.rows.size() && i < small.rows.size(); ++i) {
         const Row& a = small.rows[i];
         const Row& b = big.rows[i];
@@ -624,13 +637,17 @@ int main(int argc, char** argv) {
     opt.work = argv[2];
     for (int i = 3; i < argc; ++i) {
       const std::string a = argv[i];
-      if (a == "--python" && i + 1 < argc) opt.python = argv[++i];
+      if (a == "--python" && i + 1 < argc)
+        opt.python = argv[++i];
       else if (a == "--counts" && i + 1 < argc) {
         opt.counts.clear();
         for (const std::string& c : Split(argv[++i])) opt.counts.push_back(std::stoi(c));
-      } else if (a == "--encodings" && i + 1 < argc) opt.encodings = Split(argv[++i]);
-      else if (a == "--no-gui") opt.gui = false;
-      else throw std::runtime_error("unknown option " + a);
+      } else if (a == "--encodings" && i + 1 < argc)
+        opt.encodings = Split(argv[++i]);
+      else if (a == "--no-gui")
+        opt.gui = false;
+      else
+        throw std::runtime_error("unknown option " + a);
     }
     if (opt.gui) StartGui(argc, argv);
     std::vector<Results> all;

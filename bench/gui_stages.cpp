@@ -64,35 +64,44 @@ GuiTimes MeasureWindow(int runs, const std::vector<std::string>& display,
   times.how = DescribeList(lstIN);
 
   // The whole open as the user sees it: the click, OpenDatabase, and lstIN filled and drawn.
-  times.windowOpen = BestOf(runs, [&] {
-    LinesOf(lstIN)->setStringList({});
-    Settle();
-  }, [&] {
-    prompter.picks = {dbLxf};
-    open->click();
-    Settle();
-    return LinesOf(lstIN)->rowCount() == static_cast<int>(display.size());
-  });
+  times.windowOpen = BestOf(
+      runs,
+      [&] {
+        LinesOf(lstIN)->setStringList({});
+        Settle();
+      },
+      [&] {
+        prompter.picks = {dbLxf};
+        open->click();
+        Settle();
+        return LinesOf(lstIN)->rowCount() == static_cast<int>(display.size());
+      });
 
   // Filling lstIN the way the window does after an open, on the window's own model.
-  times.fill = BestOf(runs, [&] {
-    LinesOf(lstIN)->setStringList({});
-    Settle();
-  }, [&] {
-    SetListLines(LinesOf(lstIN), display);
-    Settle();
-    return LinesOf(lstIN)->rowCount() == static_cast<int>(display.size());
-  });
+  times.fill = BestOf(
+      runs,
+      [&] {
+        LinesOf(lstIN)->setStringList({});
+        Settle();
+      },
+      [&] {
+        SetListLines(LinesOf(lstIN), display);
+        Settle();
+        return LinesOf(lstIN)->rowCount() == static_cast<int>(display.size());
+      });
 
   // ">>" is enabled by the open above.
-  times.transfer = BestOf(runs, [&] {
-    LinesOf(lstOUT)->setStringList({});
-    Settle();
-  }, [&] {
-    transfer->click();
-    Settle();
-    return LinesOf(lstOUT)->rowCount() == static_cast<int>(display.size());
-  });
+  times.transfer = BestOf(
+      runs,
+      [&] {
+        LinesOf(lstOUT)->setStringList({});
+        Settle();
+      },
+      [&] {
+        transfer->click();
+        Settle();
+        return LinesOf(lstOUT)->rowCount() == static_cast<int>(display.size());
+      });
   return times;
 }
 

@@ -19,8 +19,7 @@ void StopGui();
 
 // Times the main window's lists: filling lstIN with `display`, the transfer to lstOUT, and the
 // whole open through the window's button on `dbLxf` (a database in a folder without LEF files).
-GuiTimes MeasureWindow(int runs, const std::vector<std::string>& display,
-                       const std::string& dbLxf);
+GuiTimes MeasureWindow(int runs, const std::vector<std::string>& display, const std::string& dbLxf);
 
 // A child process: the program's whole session (main window, open, ">>", paste) on the files of
 // one generated set. Prints the resident memory before opening and the peak after pasting.

@@ -24,8 +24,11 @@ echo
 echo "- processors: $(nproc), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')"
 echo "- memory: $(awk '/MemTotal/ {printf "%.1f GB", $2 / 1048576}' /proc/meminfo)"
 echo "- load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "- $(unzip -v | head -1 | cut -c1-40); $(zip -v | sed -n 2p | sed 's/^ *//' | cut -c1-40)"
-echo "- $(python3 --version)"
+if command -v lscpu >/dev/null; then
+  echo "- caches: $(lscpu | awk -F: '/L[123][di]? cache/ {gsub(/^ +/, "", $2); printf "%s%s %s", sep, $1, $2; sep = ", "}')"
+fi
+echo "- $(unzip -v | head -1 | cut -d, -f1); $(zip -v | sed -n 2p | sed 's/^ *This is //' | cut -d, -f1)"
+echo "- libzip $(pkg-config --modversion libzip), zlib $(pkg-config --modversion zlib), $(python3 --version), Linux $(uname -r)"
 
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 joined=$(IFS=,; echo "${counts[*]}")

@@ -203,34 +203,43 @@ struct DisplayDecoder::Impl {
 bool ConvertText(std::string_view in, const std::string& from, const std::string& to,
                  std::string& out, std::string& error) {
   out.clear();
-  // Two steps, through UTF-8, so that the message can tell a damaged source from a character
-  // that the target cannot hold, and name that character.
-  std::string utf8;
+  // Through UTF-8, so that the message can tell a damaged source from a character that the
+  // target cannot hold, and name that character. UTF-8 text goes to the target directly and is
+  // checked on its own only when that fails: a clubs section can run to tens of megabytes.
   const std::string source = Canonical(from), target = Canonical(to);
-  if (SameEncoding(source, kUtf8)) {
-    utf8.assign(in);
+  const bool fromUtf8 = SameEncoding(source, kUtf8);
+  const auto damaged = [&](const std::string& name, size_t at) {
+    error = "Tekst nie jest poprawnie zapisany w kodowaniu " + name + " (bajt " +
+            std::to_string(at + 1) + ").";
+    return false;
+  };
+  // The offset of the first byte that is not UTF-8, or npos.
+  const auto invalidUtf8At = [&]() -> size_t {
     Iconv check(kUtf8, kUtf8);
     std::string ignored;
     size_t at = 0;
-    if (check.ok() && check.Convert(in, ignored, at) != 0) {
-      error = "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt " + std::to_string(at + 1) + ").";
-      return false;
-    }
-  } else {
+    if (check.ok() && check.Convert(in, ignored, at) != 0) return at;
+    return std::string::npos;
+  };
+  std::string decoded;
+  std::string_view utf8 = in;
+  if (!fromUtf8) {
     Iconv decode(kUtf8, source);
     if (!decode.ok()) {
       error = "Nieznane kodowanie znaków: " + source + ".";
       return false;
     }
     size_t at = 0;
-    if (decode.Convert(in, utf8, at) != 0) {
-      error = "Tekst nie jest poprawnie zapisany w kodowaniu " + source + " (bajt " +
-              std::to_string(at + 1) + ").";
-      return false;
-    }
+    if (decode.Convert(in, decoded, at) != 0) return damaged(source, at);
+    utf8 = decoded;
   }
   if (SameEncoding(target, kUtf8)) {
-    out = std::move(utf8);
+    if (!fromUtf8) {
+      out = std::move(decoded);
+      return true;
+    }
+    if (const size_t at = invalidUtf8At(); at != std::string::npos) return damaged(kUtf8, at);
+    out.assign(in);
     return true;
   }
   Iconv encode(target, kUtf8);
@@ -238,10 +247,14 @@ bool ConvertText(std::string_view in, const std::string& from, const std::string
     error = "Nieznane kodowanie znaków: " + target + ".";
     return false;
   }
+  out.reserve(utf8.size());
   size_t at = 0;
   if (encode.Convert(utf8, out, at) != 0) {
-    error = "Znaku „" + CharacterAt(utf8, at) + "” nie da się zapisać w kodowaniu " + target + ".";
     out.clear();
+    if (fromUtf8) {
+      if (const size_t bad = invalidUtf8At(); bad != std::string::npos) return damaged(kUtf8, bad);
+    }
+    error = "Znaku „" + CharacterAt(utf8, at) + "” nie da się zapisać w kodowaniu " + target + ".";
     return false;
   }
   return true;

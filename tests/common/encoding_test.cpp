@@ -172,6 +172,10 @@ TEST(ConvertText, InvalidUtf8SourceFails) {
                   "b",
                   kUtf8, kWindows1250, out, error));
   EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 2).");
+  // Damage is reported even behind a character that the target cannot hold.
+  EXPECT_FALSE(ConvertText("日 a\xFF", kUtf8, kWindows1250, out, error));
+  EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 6).");
+  EXPECT_EQ(out, "");
   EXPECT_FALSE(ConvertText("ab\xC5", kUtf8, kUtf8, out, error));  // cut inside a character
   EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 3).");
 }

@@ -587,7 +587,7 @@ void PrintScaling(const std::vector<Results>& all) {
         if (a.seconds <= 0 || b.seconds <= 0) continue;
         std::string floorGrowth;
         if (a.floorSeconds > 0 && b.floorSeconds > 0) {
-          char buf[32];
+          char buf[128];
           std::snprintf(buf, sizeof buf, "%.2f × (%s)", b.floorSeconds / a.floorSeconds,
                         b.floorName.c_str());
           floorGrowth = buf;

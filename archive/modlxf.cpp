@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <set>
 #include <string_view>
 #include <system_error>
@@ -369,11 +370,13 @@ bool ExtractFile(zip_t* za, const Member& member, const fs::path& target, std::s
     return false;
   }
 
+  // A random name, so that leftovers of an unpacking that was killed never block the next one.
+  static std::mt19937_64 random{std::random_device{}()};
   fs::path temp;
   FilePtr out;
   for (int attempt = 0; attempt < 100 && !out; ++attempt) {
     temp = target;
-    temp.replace_filename(".rostrel-unzip-" + std::to_string(attempt));
+    temp.replace_filename(".rostrel-unzip-" + std::to_string(random()));
     errno = 0;
     out = CreateNewFile(temp);
     if (!out && errno != EEXIST) break;
@@ -423,7 +426,7 @@ bool ExtractFile(zip_t* za, const Member& member, const fs::path& target, std::s
     removeTemp();
     return false;
   }
-  if (!fileops::ReplaceFile(fileops::Utf8(temp), fileops::Utf8(target), err)) {
+  if (!fileops::ReplaceFile(fileops::Utf8(temp), fileops::Utf8(target), err, /*durable=*/false)) {
     failure = err.text + ": " + fileops::Utf8(target);
     removeTemp();
     return false;

@@ -132,15 +132,16 @@ bool RemoveFile(const std::string& path, FileError& err) {
   return true;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, FileError& err) {
+bool ReplaceFile(const std::string& from, const std::string& to, FileError& err, bool durable) {
   if (!Fallible("rename", err)) return false;
 #ifdef _WIN32
-  if (!MoveFileExW(FsPath(from).c_str(), FsPath(to).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  const DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
+  if (!MoveFileExW(FsPath(from).c_str(), FsPath(to).c_str(), flags)) {
     return Fail(err, std::error_code(static_cast<int>(GetLastError()), std::system_category()));
   }
 #else
   if (std::rename(from.c_str(), to.c_str()) != 0) return Fail(err, errno);
+  if (!durable) return true;
   // Make the rename itself durable: flush the directory that holds both names.
   const std::string dir = Utf8(FsPath(to).parent_path());
   const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);

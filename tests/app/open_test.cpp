@@ -7,7 +7,7 @@
 
 #include "app/frm_main.h"
 #include "common/prompter.h"
-#include "entries/lxf_files.h"
+#include "support/lxf_files.h"
 #include "gui_helpers.h"
 #include "window_fixture.h"
 

@@ -9,7 +9,7 @@
 #include "app/frm_main.h"
 #include "common/fileops.h"
 #include "common/prompter.h"
-#include "entries/lxf_files.h"
+#include "support/lxf_files.h"
 #include "entries/rewrite_entries.h"
 #include "gui_helpers.h"
 #include "support/fake_prompter.h"

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <string>
 
-#include "entries/lxf_files.h"
+#include "support/lxf_files.h"
 #include "gui_helpers.h"
 #include "support/temp_dir.h"
 

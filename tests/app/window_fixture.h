@@ -8,7 +8,7 @@
 
 #include "app/frm_main.h"
 #include "common/fileops.h"
-#include "entries/lxf_files.h"
+#include "support/lxf_files.h"
 #include "gui_helpers.h"
 #include "support/fake_prompter.h"
 #include "support/temp_dir.h"

@@ -14,8 +14,8 @@ namespace {
 
 using testing::FakePrompter;
 using testing::MakeArchive;
-using testing::Slurp;
-using testing::Spit;
+using testing::ReadBytes;
+using testing::WriteBytes;
 using testing::TempDir;
 using testing::TestMember;
 using testing::Tree;
@@ -30,7 +30,7 @@ struct Scene {
   std::string archive = root.file("a.lxf.zip");
   Scene() {
     fs::create_directory(fileops::FsPath(dest));
-    Spit(dest + "stary.txt", "stary");
+    WriteBytes(dest + "stary.txt", "stary");
   }
 };
 
@@ -43,7 +43,7 @@ void ExpectRefused(Scene& scene, const std::string& text) {
   EXPECT_EQ(prompter.messages[0].title, "error");
   EXPECT_EQ(prompter.messages[0].icon, Icon::Warning);
   EXPECT_EQ(Tree(scene.root.fs()), before);
-  EXPECT_EQ(Slurp(scene.dest + "stary.txt"), "stary");
+  EXPECT_EQ(ReadBytes(scene.dest + "stary.txt"), "stary");
 }
 
 class HostileNameTest : public ::testing::TestWithParam<std::string> {};
@@ -73,11 +73,11 @@ TEST(HostileNames, HarmlessLookalikesAreUnpacked) {
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "UNZIP", scene.archive, scene.dest));
   EXPECT_TRUE(prompter.messages.empty());
-  EXPECT_EQ(Slurp(scene.dest + "..x.lef"), "1");
-  EXPECT_EQ(Slurp(scene.dest + "x..lef"), "2");
-  EXPECT_EQ(Slurp(scene.dest + "a.lef"), "3");
-  EXPECT_EQ(Slurp(scene.dest + "b/.../c.lef"), "4");
-  EXPECT_EQ(Slurp(scene.dest + "1:x.lef"), "5");
+  EXPECT_EQ(ReadBytes(scene.dest + "..x.lef"), "1");
+  EXPECT_EQ(ReadBytes(scene.dest + "x..lef"), "2");
+  EXPECT_EQ(ReadBytes(scene.dest + "a.lef"), "3");
+  EXPECT_EQ(ReadBytes(scene.dest + "b/.../c.lef"), "4");
+  EXPECT_EQ(ReadBytes(scene.dest + "1:x.lef"), "5");
 }
 
 // A member's stored bytes, declared with the sizes and flags patched into its headers.
@@ -98,13 +98,13 @@ TEST_P(PatchedMemberTest, IsRefusedAndNothingIsWritten) {
   Scene scene;
   ASSERT_EQ(
       MakeArchive(scene.archive, {{"zawody.lef", "ok"}, {"big.lef", std::string(70000, 'A')}}), "");
-  std::string bytes = Slurp(scene.archive);
+  std::string bytes = ReadBytes(scene.archive);
   const Patch& p = GetParam();
   ASSERT_TRUE(testing::PatchHeader(bytes, testing::kCentral, 1, p.centralOffset, p.value, p.width));
   if (p.localOffset) {
     ASSERT_TRUE(testing::PatchHeader(bytes, testing::kLocal, 1, p.localOffset, p.value, p.width));
   }
-  Spit(scene.archive, bytes);
+  WriteBytes(scene.archive, bytes);
   ExpectRefused(scene, p.text);
 }
 
@@ -132,9 +132,9 @@ TEST(HostileSizes, MoreDataThanDeclaredIsRefused) {
       MakeArchive(scene.archive, {{"zawody.lef", "ok"}, {"big.lef", std::string(200000, 'A')}},
                   ZIP_CM_DEFLATE),
       "");
-  std::string bytes = Slurp(scene.archive);
+  std::string bytes = ReadBytes(scene.archive);
   ASSERT_TRUE(testing::PatchHeader(bytes, testing::kCentral, 1, 24, 10, 4));
-  Spit(scene.archive, bytes);
+  WriteBytes(scene.archive, bytes);
   FakePrompter prompter;
   EXPECT_FALSE(ShellZip(prompter, "UNZIP", scene.archive, scene.dest));
   ASSERT_EQ(prompter.messages.size(), 1u);
@@ -146,9 +146,9 @@ TEST(HostileSizes, MoreDataThanDeclaredIsRefused) {
 TEST(HostileSizes, LessDataThanDeclaredIsRefused) {
   Scene scene;
   ASSERT_EQ(MakeArchive(scene.archive, {{"big.lef", std::string(1000, 'A')}}, ZIP_CM_DEFLATE), "");
-  std::string bytes = Slurp(scene.archive);
+  std::string bytes = ReadBytes(scene.archive);
   ASSERT_TRUE(testing::PatchHeader(bytes, testing::kCentral, 0, 24, 5000, 4));
-  Spit(scene.archive, bytes);
+  WriteBytes(scene.archive, bytes);
   ExpectRefused(scene, "Element archiwum jest krótszy, niż podaje archiwum: big.lef");
 }
 
@@ -158,11 +158,11 @@ TEST(HostileNames, TwoMembersOfTheSameNameAreRefused) {
     Scene scene;
     const std::string other(std::string(second).size(), 'q');
     ASSERT_EQ(MakeArchive(scene.archive, {{"zawody.lef", "1"}, {other, "2"}}), "");
-    std::string bytes = Slurp(scene.archive);
+    std::string bytes = ReadBytes(scene.archive);
     for (size_t at = bytes.find(other); at != std::string::npos; at = bytes.find(other)) {
       bytes.replace(at, other.size(), second);
     }
-    Spit(scene.archive, bytes);
+    WriteBytes(scene.archive, bytes);
     ExpectRefused(scene, std::string("Powtórzona nazwa w archiwum: ") + second);
   }
 }
@@ -181,14 +181,14 @@ TEST(HostileLinks, DirectoryLinkInTheFolderIsRefused) {
 TEST(HostileLinks, FileLinkIsReplacedNotWrittenThrough) {
   Scene scene;
   TempDir outside;
-  Spit(outside.file("cel.lef"), "cel");
+  WriteBytes(outside.file("cel.lef"), "cel");
   fs::create_symlink(outside.fs() / "cel.lef", fileops::FsPath(scene.dest + "zawody.lef"));
   ASSERT_EQ(MakeArchive(scene.archive, {{"zawody.lef", "nowy"}}), "");
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "UNZIP", scene.archive, scene.dest));
-  EXPECT_EQ(Slurp(outside.file("cel.lef")), "cel");
+  EXPECT_EQ(ReadBytes(outside.file("cel.lef")), "cel");
   EXPECT_FALSE(fs::is_symlink(fileops::FsPath(scene.dest + "zawody.lef")));
-  EXPECT_EQ(Slurp(scene.dest + "zawody.lef"), "nowy");
+  EXPECT_EQ(ReadBytes(scene.dest + "zawody.lef"), "nowy");
 }
 #endif
 

@@ -15,8 +15,8 @@ namespace {
 using testing::FakePrompter;
 using testing::MakeArchive;
 using testing::ReadArchive;
-using testing::Slurp;
-using testing::Spit;
+using testing::ReadBytes;
+using testing::WriteBytes;
 using testing::TempDir;
 using testing::Tree;
 namespace fs = std::filesystem;
@@ -51,11 +51,11 @@ TEST(CreateEmptyZip, WritesTheTwentyTwoBytesOverWhateverWasThere) {
   TempDir dir;
   FakePrompter prompter;
   EXPECT_TRUE(CreateEmptyZip(prompter, dir.file("nowe.zip")));
-  EXPECT_EQ(Slurp(dir.file("nowe.zip")), kEmptyArchive);
+  EXPECT_EQ(ReadBytes(dir.file("nowe.zip")), kEmptyArchive);
 
-  Spit(dir.file("stare.zip"), std::string(5000, 'x'));
+  WriteBytes(dir.file("stare.zip"), std::string(5000, 'x'));
   EXPECT_TRUE(CreateEmptyZip(prompter, dir.file("stare.zip")));
-  EXPECT_EQ(Slurp(dir.file("stare.zip")), kEmptyArchive);
+  EXPECT_EQ(ReadBytes(dir.file("stare.zip")), kEmptyArchive);
   EXPECT_TRUE(prompter.messages.empty());
 
   int code = 0;
@@ -78,7 +78,7 @@ TEST(CreateEmptyZip, UnwritablePlaceShowsTheReasonUnderError) {
 
 TEST(ShellZip, EmptySourceOrDestinationFailsSilently) {
   TempDir dir;
-  Spit(dir.file("a.lef"), "x");
+  WriteBytes(dir.file("a.lef"), "x");
   for (const char* action : {"ZIPFILE", "ZIPFOLDER", "UNZIP", "ZIP"}) {
     FakePrompter prompter;
     EXPECT_FALSE(ShellZip(prompter, action, "", dir.file("a.lxf"))) << action;
@@ -91,7 +91,7 @@ TEST(ShellZip, EmptySourceOrDestinationFailsSilently) {
 
 TEST(ShellZip, UnknownActionDoesNothingAndSucceeds) {
   TempDir dir;
-  Spit(dir.file("a.lef"), "x");
+  WriteBytes(dir.file("a.lef"), "x");
   FakePrompter prompter;
   for (const char* action : {"ZIP", "PACK", "zip file", "UNZIPX"}) {
     EXPECT_TRUE(ShellZip(prompter, action, dir.file("a.lef"), dir.file("a.lxf"))) << action;
@@ -114,7 +114,7 @@ TEST_P(ZipFileTest, PacksTheFileUnderItsOwnNameAtTheTop) {
   TempDir dir;
   fs::create_directory(fileops::FsPath(dir.file("źródło")));
   const std::string document = "<?xml version=\"1.0\"?>\r\n<LENEX>\r\n</LENEX>\r\n";
-  Spit(dir.file("źródło/zawody.lef"), document);
+  WriteBytes(dir.file("źródło/zawody.lef"), document);
   FakePrompter prompter;
   const std::string source = dir.file("źródło/zawody.lef");
   ASSERT_TRUE(ShellZip(prompter, GetParam().action, source, dir.file(GetParam().destination)));
@@ -125,7 +125,7 @@ TEST_P(ZipFileTest, PacksTheFileUnderItsOwnNameAtTheTop) {
   EXPECT_EQ(ReadArchive(archive, &methods), (Members{{"zawody.lef", document}}));
   EXPECT_EQ(methods, std::vector<zip_uint16_t>{ZIP_CM_DEFLATE});
   ExpectUnzipAccepts(archive);
-  EXPECT_EQ(Slurp(source), document);
+  EXPECT_EQ(ReadBytes(source), document);
 }
 
 INSTANTIATE_TEST_SUITE_P(SuffixAndCase, ZipFileTest,
@@ -142,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(SuffixAndCase, ZipFileTest,
 
 TEST(ShellZip, ZipFileReplacesAnOldArchive) {
   TempDir dir;
-  Spit(dir.file("nowy.lef"), "nowy");
+  WriteBytes(dir.file("nowy.lef"), "nowy");
   ASSERT_EQ(MakeArchive(dir.file("plik.lxf.ZIP"), {{"stary.lef", "stary"}}), "");
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "ZIPFILE", dir.file("nowy.lef"), dir.file("plik.lxf")));
@@ -153,12 +153,12 @@ TEST(ShellZip, ZipFileWithPolishNameOpensInInfoZip) {
   TempDir dir;
   const std::string folder = dir.path() + "Zawody śląskie/";
   fs::create_directory(fileops::FsPath(folder));
-  Spit(folder + "Zgłoszenie ŻÓŁW.lef", std::string(100000, 'a'));
+  WriteBytes(folder + "Zgłoszenie ŻÓŁW.lef", std::string(100000, 'a'));
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "ZIPFILE", folder + "Zgłoszenie ŻÓŁW.lef", folder + "z.lxf"));
   EXPECT_EQ(ReadArchive(folder + "z.lxf.ZIP"),
             (Members{{"Zgłoszenie ŻÓŁW.lef", std::string(100000, 'a')}}));
-  EXPECT_LT(Slurp(folder + "z.lxf.ZIP").size(), 10000u);  // deflated
+  EXPECT_LT(ReadBytes(folder + "z.lxf.ZIP").size(), 10000u);  // deflated
   ExpectUnzipAccepts(folder + "z.lxf.ZIP");
 }
 
@@ -167,9 +167,9 @@ TEST(ShellZip, ZipFolderPacksTheContentsNotTheFolder) {
   const std::string folder = dir.path() + "katalog/";
   fs::create_directories(fileops::FsPath(folder + "sub/głęboko"));
   fs::create_directories(fileops::FsPath(folder + "pusty"));
-  Spit(folder + "a.lef", "A");
-  Spit(folder + "sub/b.txt", "B");
-  Spit(folder + "sub/głęboko/c.txt", "C");
+  WriteBytes(folder + "a.lef", "A");
+  WriteBytes(folder + "sub/b.txt", "B");
+  WriteBytes(folder + "sub/głęboko/c.txt", "C");
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "ZipFolder", folder, dir.file("paczka.zip")));
   EXPECT_TRUE(prompter.messages.empty());
@@ -184,7 +184,7 @@ TEST(ShellZip, ZipFolderPacksTheContentsNotTheFolder) {
 
 TEST(ShellZip, ZipFolderIntoItselfLeavesTheArchiveOut) {
   TempDir dir;
-  Spit(dir.file("a.lef"), "A");
+  WriteBytes(dir.file("a.lef"), "A");
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "ZIPFOLDER", dir.path(), dir.file("paczka.lxf")));
   EXPECT_EQ(ReadArchive(dir.file("paczka.lxf.ZIP")), (Members{{"a.lef", "A"}}));
@@ -196,7 +196,7 @@ TEST(ShellZip, ZipFolderOfAnEmptyFolderLeavesTheEmptyArchive) {
   fs::create_directory(fileops::FsPath(dir.file("pusty")));
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "ZIPFOLDER", dir.file("pusty"), dir.file("pusty.lxf")));
-  EXPECT_EQ(Slurp(dir.file("pusty.lxf.ZIP")), kEmptyArchive);
+  EXPECT_EQ(ReadBytes(dir.file("pusty.lxf.ZIP")), kEmptyArchive);
 }
 
 TEST(ShellZip, PackingSomethingMissingShowsTheReason) {
@@ -216,16 +216,16 @@ TEST(ShellZip, PackingSomethingMissingShowsTheReason) {
 
 TEST(ShellZip, AFileIsNotPackedOverItself) {
   TempDir dir;
-  Spit(dir.file("dane.zip"), "cenne dane");
+  WriteBytes(dir.file("dane.zip"), "cenne dane");
   FakePrompter prompter;
   EXPECT_FALSE(ShellZip(prompter, "ZIPFILE", dir.file("dane.zip"), dir.file("dane.zip")));
   ExpectErrorBox(prompter, "Nie można spakować pliku do niego samego: " + dir.file("dane.zip"));
-  EXPECT_EQ(Slurp(dir.file("dane.zip")), "cenne dane");
+  EXPECT_EQ(ReadBytes(dir.file("dane.zip")), "cenne dane");
 }
 
 TEST(ShellZip, UnwritableArchiveShowsOnlyTheEmptyArchiveMessage) {
   TempDir dir;
-  Spit(dir.file("a.lef"), "x");
+  WriteBytes(dir.file("a.lef"), "x");
   for (const char* action : {"ZIPFILE", "ZIPFOLDER"}) {
     FakePrompter prompter;
     EXPECT_FALSE(ShellZip(prompter, action, dir.file("a.lef"), dir.file("brak/a.lxf")));
@@ -246,7 +246,7 @@ class PackFaultTest : public FaultTest, public ::testing::WithParamInterface<Pac
 // The calls in order: the empty archive, writing the archive, flushing it.
 TEST_P(PackFaultTest, EachFailingStepIsReported) {
   TempDir dir;
-  Spit(dir.file("a.lef"), "x");
+  WriteBytes(dir.file("a.lef"), "x");
   FakePrompter prompter;
   fileops::FailAtCall(GetParam().call, EIO);
   EXPECT_FALSE(ShellZip(prompter, "ZIPFILE", dir.file("a.lef"), dir.file("a.lxf")));
@@ -265,12 +265,12 @@ TEST_P(UnzipCaseTest, UnpacksEveryMemberReplacingFilesOfTheSameName) {
   ASSERT_EQ(MakeArchive(dir.file("baza.lxf.zip"),
                         {{"zawody.lef", "nowy"}, {"inne/opis.txt", "opis"}, {"puste.txt", ""}}),
             "");
-  Spit(dir.file("zawody.lef"), "stary, dłuższy tekst");
+  WriteBytes(dir.file("zawody.lef"), "stary, dłuższy tekst");
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, GetParam(), dir.file("baza.lxf.zip"), dir.path()));
   EXPECT_TRUE(prompter.messages.empty());
-  EXPECT_EQ(Slurp(dir.file("zawody.lef")), "nowy");
-  EXPECT_EQ(Slurp(dir.file("inne/opis.txt")), "opis");
+  EXPECT_EQ(ReadBytes(dir.file("zawody.lef")), "nowy");
+  EXPECT_EQ(ReadBytes(dir.file("inne/opis.txt")), "opis");
   EXPECT_EQ(Tree(dir.fs()),
             (Strings{"baza.lxf.zip", "inne", "inne/opis.txt", "puste.txt", "zawody.lef"}));
 }
@@ -282,12 +282,12 @@ TEST(ShellZip, UnzipAppliesTheSuffixRuleToTheSource) {
   ASSERT_EQ(MakeArchive(dir.file("plik.lxf.ZIP"), {{"a.lef", "A"}}), "");
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "UNZIP", dir.file("plik.lxf"), dir.path()));
-  EXPECT_EQ(Slurp(dir.file("a.lef")), "A");
+  EXPECT_EQ(ReadBytes(dir.file("a.lef")), "A");
 
   // A source ending in .zip is read as it is, not as .zip.ZIP.
   ASSERT_EQ(MakeArchive(dir.file("inny.Zip"), {{"b.lef", "B"}}), "");
   ASSERT_TRUE(ShellZip(prompter, "UNZIP", dir.file("inny.Zip"), dir.path()));
-  EXPECT_EQ(Slurp(dir.file("b.lef")), "B");
+  EXPECT_EQ(ReadBytes(dir.file("b.lef")), "B");
 
   // plik2.lxf itself is an archive, but plik2.lxf.ZIP is what is read.
   ASSERT_EQ(MakeArchive(dir.file("plik2.lxf"), {{"c.lef", "C"}}), "");
@@ -308,7 +308,7 @@ TEST(ShellZip, UnzipCreatesDirectoryMembers) {
 
 TEST(ShellZip, UnzipOfTheEmptyArchiveSucceedsWithNothing) {
   TempDir dir;
-  Spit(dir.file("a.zip"), kEmptyArchive);
+  WriteBytes(dir.file("a.zip"), kEmptyArchive);
   FakePrompter prompter;
   EXPECT_TRUE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.path()));
   EXPECT_TRUE(prompter.messages.empty());
@@ -322,19 +322,19 @@ TEST(ShellZip, UnzipIntoPolishFolderWithBlanks) {
   ASSERT_EQ(MakeArchive(dir + "baza ŁÓDŹ.lxf.zip", {{"Zgłoszenie.lef", "ąę"}}), "");
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "UNZIP", dir + "baza ŁÓDŹ.lxf.zip", dir));
-  EXPECT_EQ(Slurp(dir + "Zgłoszenie.lef"), "ąę");
+  EXPECT_EQ(ReadBytes(dir + "Zgłoszenie.lef"), "ąę");
 }
 
 TEST(ShellZip, WhatWePackWeUnpack) {
   TempDir dir;
   std::string bytes;
   for (unsigned i = 0; i < 300000; ++i) bytes += static_cast<char>((i * 7919u) % 251u);
-  Spit(dir.file("duży.lef"), bytes);
+  WriteBytes(dir.file("duży.lef"), bytes);
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "ZIPFILE", dir.file("duży.lef"), dir.file("x.lxf")));
   fs::create_directory(fileops::FsPath(dir.file("out")));
   ASSERT_TRUE(ShellZip(prompter, "UNZIP", dir.file("x.lxf.ZIP"), dir.file("out/")));
-  EXPECT_EQ(Slurp(dir.file("out/duży.lef")), bytes);
+  EXPECT_EQ(ReadBytes(dir.file("out/duży.lef")), bytes);
 }
 
 struct BadArchive {
@@ -346,7 +346,7 @@ struct BadArchive {
 // A real archive cut short, and one whose stored data has a changed byte.
 std::string ArchiveBytes(const TempDir& dir) {
   EXPECT_EQ(MakeArchive(dir.file("good.zip"), {{"zawody.lef", std::string(5000, 'z')}}), "");
-  return Slurp(dir.file("good.zip"));
+  return ReadBytes(dir.file("good.zip"));
 }
 
 void PrintTo(const BadArchive& b, std::ostream* os) { *os << b.label; }
@@ -364,7 +364,7 @@ TEST_P(BadArchiveTest, FailsWithLibzipsDescriptionAndWritesNothing) {
     bytes = good;
     bytes[100] = 'Y';  // inside the stored data of zawody.lef
   }
-  Spit(dir.file("a.lxf.zip"), bytes);
+  WriteBytes(dir.file("a.lxf.zip"), bytes);
   FakePrompter prompter;
   EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("a.lxf.zip"), dir.path()));
   ExpectErrorBox(prompter, GetParam().text);
@@ -384,7 +384,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ShellZip, UnzipNeedsAnExistingDirectory) {
   TempDir dir;
   ASSERT_EQ(MakeArchive(dir.file("a.zip"), {{"a.lef", "A"}}), "");
-  Spit(dir.file("plik"), "x");
+  WriteBytes(dir.file("plik"), "x");
   FakePrompter prompter;
   EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.file("brak/")));
   ExpectErrorBox(prompter, "No such file or directory: " + dir.file("brak/"));
@@ -403,14 +403,14 @@ TEST_F(FaultTest, FailedMemberLeavesTheOldFile) {
   for (int call : {1, 2}) {
     TempDir dir;
     ASSERT_EQ(MakeArchive(dir.file("a.zip"), {{"zawody.lef", "nowy"}}), "");
-    Spit(dir.file("zawody.lef"), "stary");
+    WriteBytes(dir.file("zawody.lef"), "stary");
     FakePrompter prompter;
     fileops::FailAtCall(call, ENOSPC);
     EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.path())) << call;
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_NE(prompter.messages[0].text.find("No space left on device"), std::string::npos)
         << prompter.messages[0].text;
-    EXPECT_EQ(Slurp(dir.file("zawody.lef")), "stary");
+    EXPECT_EQ(ReadBytes(dir.file("zawody.lef")), "stary");
     EXPECT_EQ(Tree(dir.fs()), (Strings{"a.zip", "zawody.lef"}));
   }
 }

@@ -10,7 +10,7 @@
 namespace rostrel {
 namespace {
 
-using testing::Spit;
+using testing::WriteBytes;
 using testing::TempDir;
 namespace fs = std::filesystem;
 
@@ -56,7 +56,7 @@ void Populate(const TempDir& dir, const std::vector<std::string>& entries) {
       fs::create_directories(fileops::FsPath(dir.file(entry)));
     } else {
       fs::create_directories(fileops::FsPath(dir.file(entry)).parent_path());
-      Spit(dir.file(entry), "x");
+      WriteBytes(dir.file(entry), "x");
     }
   }
 }
@@ -99,9 +99,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(GetLefFile, ListsAfreshAtEachCall) {
   TempDir dir;
   EXPECT_EQ(getLefFile(dir.path()), kNoLefFile);
-  Spit(dir.file("a.lef"), "x");
+  WriteBytes(dir.file("a.lef"), "x");
   EXPECT_EQ(getLefFile(dir.path()), dir.file("a.lef"));
-  Spit(dir.file("b.LEF"), "x");
+  WriteBytes(dir.file("b.LEF"), "x");
   EXPECT_EQ(getLefFile(dir.path()), kSeveralLefFiles);
   fs::remove(fileops::FsPath(dir.file("a.lef")));
   EXPECT_EQ(getLefFile(dir.path()), dir.file("b.LEF"));
@@ -111,7 +111,7 @@ TEST(GetLefFile, FolderWithPolishLettersAndBlanks) {
   TempDir root;
   const std::string dir = root.path() + "Zawody śląskie 2024 – Łódź/";
   fs::create_directories(fileops::FsPath(dir));
-  Spit(dir + "zgłoszenie.lef", "x");
+  WriteBytes(dir + "zgłoszenie.lef", "x");
   EXPECT_EQ(getLefFile(dir), dir + "zgłoszenie.lef");
   EXPECT_EQ(getLefFile(getDir(dir + "baza klubu.lxf")), dir + "zgłoszenie.lef");
 }
@@ -119,7 +119,7 @@ TEST(GetLefFile, FolderWithPolishLettersAndBlanks) {
 TEST(GetLefFile, MissingDirectoryHasNoDocument) {
   TempDir root;
   EXPECT_EQ(getLefFile(root.path() + "brak/"), kNoLefFile);
-  Spit(root.file("plik.lef"), "x");
+  WriteBytes(root.file("plik.lef"), "x");
   EXPECT_EQ(getLefFile(root.file("plik.lef") + "/"), kNoLefFile);
 }
 
@@ -128,12 +128,12 @@ TEST(GetLefFile, MissingDirectoryHasNoDocument) {
 // a link that would change a file outside the directory.
 TEST(GetLefFile, SymbolicLinksAreNotListed) {
   TempDir outside;
-  Spit(outside.file("real.lef"), "x");
+  WriteBytes(outside.file("real.lef"), "x");
   TempDir dir;
   fs::create_symlink(outside.fs() / "real.lef", dir.fs() / "link.lef");
   fs::create_directory_symlink(outside.fs(), dir.fs() / "dirlink.lef");
   EXPECT_EQ(getLefFile(dir.path()), kNoLefFile);
-  Spit(dir.file("own.lef"), "x");
+  WriteBytes(dir.file("own.lef"), "x");
   EXPECT_EQ(getLefFile(dir.path()), dir.file("own.lef"));
 }
 #endif

@@ -15,8 +15,8 @@ namespace {
 
 using testing::FakePrompter;
 using testing::MakeArchive;
-using testing::Slurp;
-using testing::Spit;
+using testing::ReadBytes;
+using testing::WriteBytes;
 using testing::TempDir;
 using testing::TestMember;
 using testing::Tree;
@@ -47,22 +47,22 @@ TEST_P(UnpackOutcomeTest, YieldsTheOutcomeAndRemovesTheCopy) {
   const OutcomeCase& c = GetParam();
   TempDir dir;
   if (c.members.empty()) {
-    Spit(dir.file("baza.lxf"), std::string("PK\x05\x06") + std::string(18, '\0'));
+    WriteBytes(dir.file("baza.lxf"), std::string("PK\x05\x06") + std::string(18, '\0'));
   } else {
     ASSERT_EQ(MakeArchive(dir.file("baza.lxf"), c.members, ZIP_CM_DEFLATE), "");
   }
-  const std::string lxf = Slurp(dir.file("baza.lxf"));
-  for (const std::string& name : c.before) Spit(dir.file(name), "stary");
+  const std::string lxf = ReadBytes(dir.file("baza.lxf"));
+  for (const std::string& name : c.before) WriteBytes(dir.file(name), "stary");
   FakePrompter prompter;
   const UnpackResult result = UnpackLxf(prompter, dir.file("baza.lxf"));
   EXPECT_EQ(result.kind, c.kind);
   EXPECT_EQ(result.documentPath, c.document.empty() ? "" : dir.file(c.document));
   EXPECT_TRUE(prompter.messages.empty());
   EXPECT_EQ(Tree(dir.fs()), c.after);
-  EXPECT_EQ(Slurp(dir.file("baza.lxf")), lxf);
+  EXPECT_EQ(ReadBytes(dir.file("baza.lxf")), lxf);
   for (const TestMember& m : c.members) {
     if (!m.directory) {
-      EXPECT_EQ(Slurp(dir.file(m.name)), m.data) << m.name;
+      EXPECT_EQ(ReadBytes(dir.file(m.name)), m.data) << m.name;
     }
   }
 }
@@ -136,7 +136,7 @@ TEST(UnpackLxf, FolderWithPolishLettersAndBlanks) {
   const UnpackResult result = UnpackLxf(prompter, dir + "baza klubu ŻAK.lxf");
   EXPECT_EQ(result.kind, UnpackResult::DocumentFound);
   EXPECT_EQ(result.documentPath, dir + "Zgłoszenie.lef");
-  EXPECT_EQ(Slurp(result.documentPath), "ąęśćż");
+  EXPECT_EQ(ReadBytes(result.documentPath), "ąęśćż");
   EXPECT_FALSE(fs::exists(fileops::FsPath(dir + "baza klubu ŻAK.lxf.zip")));
 }
 
@@ -160,9 +160,9 @@ TEST_P(UnpackFailedTest, TellsTheUserTheArchiveIsInvalid) {
     const std::string member = GetParam().lxf.substr(7);
     ASSERT_EQ(MakeArchive(dir + "baza.lxf", {{"zawody.lef", "ok"}, {member, "podmiana"}}), "");
   } else {
-    Spit(dir + "baza.lxf", GetParam().lxf);
+    WriteBytes(dir + "baza.lxf", GetParam().lxf);
   }
-  const std::string lxf = Slurp(dir + "baza.lxf");
+  const std::string lxf = ReadBytes(dir + "baza.lxf");
   FakePrompter prompter;
   const UnpackResult result = UnpackLxf(prompter, dir + "baza.lxf");
   EXPECT_EQ(result.kind, UnpackResult::ArchiveFailed);
@@ -172,7 +172,7 @@ TEST_P(UnpackFailedTest, TellsTheUserTheArchiveIsInvalid) {
   EXPECT_EQ(prompter.messages[0].title, "error");
   ExpectStop(prompter.messages[1], kInvalidArchiveMessage);
   EXPECT_EQ(Tree(root.fs()), (Strings{"klub", "klub/baza.lxf"}));
-  EXPECT_EQ(Slurp(dir + "baza.lxf"), lxf);
+  EXPECT_EQ(ReadBytes(dir + "baza.lxf"), lxf);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -191,7 +191,7 @@ TEST(DirectoryPreCheck, RefusesAFolderHoldingAnyDocument) {
   for (const Strings& files : {Strings{"stary.lef"}, Strings{"A.LEF", "b.lef"}}) {
     TempDir dir;
     ASSERT_EQ(MakeArchive(dir.file("baza.lxf"), {{"zawody.lef", "x"}}), "");
-    for (const std::string& name : files) Spit(dir.file(name), "x");
+    for (const std::string& name : files) WriteBytes(dir.file(name), "x");
     const Strings before = Tree(dir.fs());
     FakePrompter prompter;
     EXPECT_FALSE(DirectoryPreCheck(prompter, dir.file("baza.lxf")));
@@ -205,7 +205,7 @@ TEST(DirectoryPreCheck, LetsAFolderWithoutDocumentsThrough) {
   TempDir dir;
   ASSERT_EQ(MakeArchive(dir.file("baza.lxf"), {{"zawody.lef", "x"}}), "");
   fs::create_directory(fileops::FsPath(dir.file("katalog.lef")));
-  Spit(dir.file("opis.txt"), "x");
+  WriteBytes(dir.file("opis.txt"), "x");
   FakePrompter prompter;
   EXPECT_TRUE(DirectoryPreCheck(prompter, dir.file("baza.lxf")));
   EXPECT_TRUE(prompter.messages.empty());
@@ -215,7 +215,7 @@ class UnpackFaultTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(MakeArchive(lxfPath, {{"zawody.lef", "<LENEX>"}}), "");
-    lxf = Slurp(lxfPath);
+    lxf = ReadBytes(lxfPath);
   }
   void TearDown() override { fileops::ResetFaults(); }
 
@@ -233,7 +233,7 @@ TEST_F(UnpackFaultTest, FailedCopyUnpacksNothing) {
   ExpectStop(prompter.messages[0], "Nie można skopiować pliku " + lxfPath + " do " + lxfPath +
                                        ".zip: 13 copy: Permission denied");
   EXPECT_EQ(Tree(dir.fs()), Strings{"baza.lxf"});
-  EXPECT_EQ(Slurp(lxfPath), lxf);
+  EXPECT_EQ(ReadBytes(lxfPath), lxf);
 }
 
 TEST_F(UnpackFaultTest, CopyOntoAFolderFailsWithTheSystemsReason) {
@@ -247,7 +247,7 @@ TEST_F(UnpackFaultTest, CopyOntoAFolderFailsWithTheSystemsReason) {
             0u)
       << prompter.messages[0].text;
   EXPECT_EQ(Tree(dir.fs()), (Strings{"baza.lxf", "baza.lxf.zip"}));
-  EXPECT_EQ(Slurp(lxfPath), lxf);
+  EXPECT_EQ(ReadBytes(lxfPath), lxf);
 }
 
 TEST_F(UnpackFaultTest, FailedRemovalOfTheCopyIsReported) {
@@ -263,11 +263,11 @@ TEST_F(UnpackFaultTest, FailedRemovalOfTheCopyIsReported) {
   ASSERT_EQ(prompter.messages.size(), 1u);
   ExpectStop(prompter.messages[0],
              "Nie można usunąć pliku " + lxfPath + ".zip: 16 remove: Device or resource busy");
-  EXPECT_EQ(Slurp(lxfPath), lxf);
+  EXPECT_EQ(ReadBytes(lxfPath), lxf);
 }
 
 TEST_F(UnpackFaultTest, FailedRemovalAfterAFailedUnpackIsReportedToo) {
-  Spit(lxfPath, "to nie jest archiwum");
+  WriteBytes(lxfPath, "to nie jest archiwum");
   FakePrompter prompter;
   fileops::FailAtCall(2, EBUSY);  // the copy, then the removal; unpacking makes no call
   const UnpackResult result = UnpackLxf(prompter, lxfPath);
@@ -296,7 +296,7 @@ TEST_F(UnpackFaultTest, EveryFailingCallEndsCleanly) {
     EXPECT_NE(result.kind, UnpackResult::NoSingleDocument) << k;
     ASSERT_FALSE(prompter.messages.empty()) << k;
     EXPECT_EQ(prompter.messages.back().icon, Icon::Stop) << k;
-    EXPECT_EQ(Slurp(lxfPath), lxf) << k;
+    EXPECT_EQ(ReadBytes(lxfPath), lxf) << k;
     if (k < calls) {
       EXPECT_FALSE(fs::exists(fileops::FsPath(lxfPath + ".zip"))) << k;
     }

@@ -13,6 +13,7 @@
 
 #include "archive/modlxf.h"
 #include "common/fileops.h"
+#include "support/lxf_files.h"
 
 namespace rostrel::testing {
 
@@ -21,18 +22,6 @@ struct TestMember {
   std::string data;
   bool directory = false;
 };
-
-inline std::string Slurp(const std::string& path) {
-  std::ifstream in(fileops::FsPath(path), std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-inline void Spit(const std::string& path, const std::string& bytes) {
-  std::ofstream out(fileops::FsPath(path), std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
 
 // Builds an archive with libzip, members stored uncompressed so that tests can patch their
 // headers. Returns libzip's complaint, or "" on success.

@@ -9,7 +9,7 @@
 #include "athletes/read_clubs.h"
 #include "common/encoding.h"
 #include "common/fileops.h"
-#include "entries/lxf_files.h"
+#include "support/lxf_files.h"
 #include "support/fake_prompter.h"
 #include "support/temp_dir.h"
 

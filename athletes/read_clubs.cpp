@@ -3,6 +3,7 @@
 #include <array>
 #include <cerrno>
 #include <string_view>
+#include <utility>
 
 #include "common/encoding.h"
 #include "common/fileops.h"
@@ -52,52 +53,81 @@ std::string WrongVersionText() {
   return std::string(kWrongVersionMessage) + kInstructionsUrl + " ";
 }
 
-ClubsReading ReadClubsText(Prompter& prompter, std::string_view document) {
-  ClubsReading reading;
-  reading.kind = ClubsReading::Read;
-  // The kept lines are rarely more than the document itself; reserving that much address space
-  // up front spares a 30 MB database the copies of a growing string. Untouched pages of the
-  // reservation cost no memory.
-  reading.clubsText.reserve(document.size());
-  size_t lineCount = 0;
-  bool inSection = false;
-  ForEachLine(document, [&](std::string_view line) {
-    ++lineCount;
-    if (lineCount == 1) reading.encoding = DeclaredEncoding(line);
-    if (lineCount == 2 && line.find("2.0") == std::string_view::npos &&
+namespace {
+
+// Reads a database document line by line, keeping what its clubs section holds.
+class ClubsReader {
+ public:
+  explicit ClubsReader(size_t documentSize) {
+    reading_.kind = ClubsReading::Read;
+    // The kept lines are rarely more than the document itself; reserving that much address
+    // space up front spares a 30 MB database the copies of a growing string. Untouched pages of
+    // the reservation cost no memory.
+    reading_.clubsText.reserve(documentSize);
+  }
+
+  // Takes the next line; false when the reading is over.
+  bool Line(std::string_view line) {
+    ++lineCount_;
+    if (lineCount_ == 1) reading_.encoding = DeclaredEncoding(line);
+    if (lineCount_ == 2 && line.find("2.0") == std::string_view::npos &&
         line.find("3.0") == std::string_view::npos) {
-      reading.kind = ClubsReading::VersionFailure;
+      reading_.kind = ClubsReading::VersionFailure;
       return false;
     }
     const std::string_view trimmed = TrimSpaces(line);
-    if (trimmed == "<CLUBS>") inSection = true;
-    if (inSection && IsKept(trimmed)) {
-      reading.clubsText.append(line);
-      reading.clubsText.append(kCrLf);
+    if (trimmed == "<CLUBS>") inSection_ = true;
+    if (inSection_ && IsKept(trimmed)) {
+      reading_.clubsText.append(line);
+      reading_.clubsText.append(kCrLf);
       if (trimmed.substr(0, kAthleteStart.size()) == kAthleteStart)
-        reading.athleteLines.emplace_back(line);
+        reading_.athleteLines.emplace_back(line);
     }
     return trimmed != "</CLUBS>";
-  });
-  if (lineCount == 0) reading.encoding = DeclaredEncoding("");
-  if (reading.kind == ClubsReading::VersionFailure) {
-    reading.athleteLines.clear();
-    prompter.message(WrongVersionText(), kAppTitle, Icon::Stop, Buttons::Ok);
   }
-  return reading;
+
+  ClubsReading Finish(Prompter& prompter) {
+    if (lineCount_ == 0) reading_.encoding = DeclaredEncoding("");
+    if (reading_.kind == ClubsReading::VersionFailure) {
+      reading_.athleteLines.clear();
+      prompter.message(WrongVersionText(), kAppTitle, Icon::Stop, Buttons::Ok);
+    }
+    return std::move(reading_);
+  }
+
+ private:
+  ClubsReading reading_;
+  size_t lineCount_ = 0;
+  bool inSection_ = false;
+};
+
+}  // namespace
+
+ClubsReading ReadClubsText(Prompter& prompter, std::string_view document) {
+  ClubsReader reader(document.size());
+  ForEachLine(document, [&](std::string_view line) { return reader.Line(line); });
+  return reader.Finish(prompter);
 }
 
 ClubsReading ReadClubs(Prompter& prompter, const std::string& documentPath) {
-  std::string document;
+  // The document is read in pieces and never held whole: a federation's database runs to tens
+  // of megabytes, and reading stops at the end of the clubs section.
+  ClubsReader reader(static_cast<size_t>(fileops::FileSize(documentPath)));
+  LineJoiner lines;
+  const auto line = [&](std::string_view text) { return reader.Line(text); };
+  bool more = true;
   FileError err;
-  ClubsReading reading;
-  if (!fileops::ReadFile(documentPath, document, err)) {
+  const bool read = fileops::ReadFileChunks(
+      documentPath, [&](std::string_view piece) { return more = lines.Feed(piece, line); }, err);
+  if (!read) {
     ShowReadFailure(prompter, documentPath, err);
     RemoveDocument(prompter, documentPath);
-    reading.kind = ClubsReading::Failed;
-    return reading;
+    ClubsReading failed;
+    failed.kind = ClubsReading::Failed;
+    return failed;
   }
-  reading = ReadClubsText(prompter, document);
+  if (more) lines.Finish(line);
+  ClubsReading reading = reader.Finish(prompter);
   if (!RemoveDocument(prompter, documentPath)) {
     reading.kind = ClubsReading::Failed;
     reading.clubsText.clear();

@@ -99,6 +99,29 @@ bool ReadFile(const std::string& path, std::string& bytes, FileError& err) {
   return true;
 }
 
+bool ReadFileChunks(const std::string& path,
+                    const std::function<bool(std::string_view chunk)>& sink, FileError& err) {
+  if (!Fallible("read", err)) return false;
+  std::FILE* f = OpenFile(path, "rb");
+  if (!f) return Fail(err, errno);
+  std::string buffer(1 << 20, '\0');
+  size_t n;
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0) {
+    if (!sink(std::string_view(buffer.data(), n))) break;
+  }
+  const bool bad = std::ferror(f) != 0;
+  const int code = errno;
+  std::fclose(f);
+  if (bad) return Fail(err, code ? code : EIO);
+  return true;
+}
+
+unsigned long long FileSize(const std::string& path) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(FsPath(path), ec);
+  return ec ? 0 : static_cast<unsigned long long>(size);
+}
+
 bool WriteFile(const std::string& path, std::string_view bytes, FileError& err) {
   if (!Fallible("write", err)) return false;
   std::FILE* f = OpenFile(path, "wb");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,12 @@ std::filesystem::path FsPath(const std::string& utf8);
 std::string Utf8(const std::filesystem::path& path);
 
 bool ReadFile(const std::string& path, std::string& bytes, FileError& err);
+// Reads a file piece by piece, handing each piece to `sink` until the file ends or `sink`
+// returns false; large documents are read without holding them whole in memory.
+bool ReadFileChunks(const std::string& path,
+                    const std::function<bool(std::string_view chunk)>& sink, FileError& err);
+// The size of a file in bytes, or 0 when it cannot be told.
+unsigned long long FileSize(const std::string& path);
 // Creates or truncates the file, writes the bytes and flushes them to the disk.
 bool WriteFile(const std::string& path, std::string_view bytes, FileError& err);
 // Copies a file, replacing the destination.

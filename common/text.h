@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace rostrel {
@@ -22,6 +23,42 @@ bool ForEachLine(std::string_view text, Fn&& fn) {
   }
   return true;
 }
+
+// Splits text that arrives in pieces into the same lines ForEachLine would find in the whole:
+// a line cut at a piece's end is carried over to the next piece.
+class LineJoiner {
+ public:
+  // Calls fn(line) for every line the piece completes; false when fn stopped the walk.
+  template <class Fn>
+  bool Feed(std::string_view piece, Fn&& fn) {
+    const size_t lastLf = piece.rfind('\n');
+    if (lastLf == std::string_view::npos) {
+      carry_.append(piece);
+      return true;
+    }
+    std::string_view complete = piece.substr(0, lastLf + 1);
+    if (!carry_.empty()) {
+      const size_t firstLf = complete.find('\n');
+      carry_.append(complete.substr(0, firstLf + 1));
+      if (!ForEachLine(carry_, fn)) return false;
+      carry_.clear();
+      complete.remove_prefix(firstLf + 1);
+    }
+    if (!ForEachLine(complete, fn)) return false;
+    carry_.assign(piece.substr(lastLf + 1));
+    return true;
+  }
+  // The last line, which has no terminator.
+  template <class Fn>
+  bool Finish(Fn&& fn) {
+    const bool finished = ForEachLine(carry_, fn);
+    carry_.clear();
+    return finished;
+  }
+
+ private:
+  std::string carry_;
+};
 
 // Removes space characters (code 32 only; tabs stay) from both ends.
 inline std::string_view TrimSpaces(std::string_view s) {

@@ -35,6 +35,24 @@ TEST(ForEachLine, StopsWhenAsked) {
   EXPECT_EQ(seen, 2);
 }
 
+TEST(LineJoiner, FindsTheSameLinesWhereverThePiecesAreCut) {
+  const std::string texts[] = {"a\r\nbb\nccc\r\n\r\nd", "x\r", "\n\n", "one line", "", "e\r\r\nf\n"};
+  for (const std::string& text : texts) {
+    for (size_t size = 1; size <= text.size() + 1; ++size) {
+      std::vector<std::string> lines;
+      const auto keep = [&](std::string_view line) {
+        lines.emplace_back(line);
+        return true;
+      };
+      LineJoiner joiner;
+      for (size_t at = 0; at < text.size(); at += size)
+        joiner.Feed(std::string_view(text).substr(at, size), keep);
+      joiner.Finish(keep);
+      EXPECT_EQ(lines, Lines(text)) << "pieces of " << size << " in " << text;
+    }
+  }
+}
+
 TEST(TrimSpaces, RemovesOnlyBlanks) {
   EXPECT_EQ(TrimSpaces("  <CLUBS>  "), "<CLUBS>");
   EXPECT_EQ(TrimSpaces("\t<CLUBS>"), "\t<CLUBS>");

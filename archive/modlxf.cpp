@@ -426,7 +426,8 @@ bool ExtractFile(zip_t* za, const Member& member, const fs::path& target, std::s
     removeTemp();
     return false;
   }
-  if (!fileops::ReplaceFile(fileops::Utf8(temp), fileops::Utf8(target), err, /*durable=*/false)) {
+  if (!fileops::ReplaceFileAtomically(fileops::Utf8(temp), fileops::Utf8(target), err,
+                                      /*durable=*/false)) {
     failure = err.text + ": " + fileops::Utf8(target);
     removeTemp();
     return false;

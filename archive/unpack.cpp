@@ -32,7 +32,7 @@ bool DirectoryPreCheck(Prompter& prompter, const std::string& lxfPath) {
 UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath) {
   const std::string copyPath = lxfPath + ".zip";
   FileError err;
-  if (!fileops::CopyFile(lxfPath, copyPath, err)) {
+  if (!fileops::CopyFileReplacing(lxfPath, copyPath, err)) {
     ShowStop(prompter,
              "Nie można skopiować pliku " + lxfPath + " do " + copyPath + ": " + Reason(err));
     // A copy that broke off half-way is of no use to anyone.

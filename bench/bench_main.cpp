@@ -353,7 +353,7 @@ Results Measure(const Options& opt, const DataSet& set) {
   CopyOver(set.entriesLxf(), replaceTo);
   const double replace = BestOf(
       runs, [&] { CopyOver(packTarget + ".ZIP", replaceFrom); },
-      [&] { return fileops::ReplaceFile(replaceFrom, replaceTo, err); });
+      [&] { return fileops::ReplaceFileAtomically(replaceFrom, replaceTo, err); });
   const double renameFloor = BestOf(
       runs, [&] { CopyOver(packTarget + ".ZIP", replaceFrom); },
       [&] { return std::rename(replaceFrom.c_str(), replaceTo.c_str()) == 0; });

@@ -134,7 +134,7 @@ bool WriteFile(const std::string& path, std::string_view bytes, FileError& err) 
   return true;
 }
 
-bool CopyFile(const std::string& from, const std::string& to, FileError& err) {
+bool CopyFileReplacing(const std::string& from, const std::string& to, FileError& err) {
   if (!Fallible("copy", err)) return false;
   std::error_code ec;
   std::filesystem::copy_file(FsPath(from), FsPath(to),
@@ -155,7 +155,8 @@ bool RemoveFile(const std::string& path, FileError& err) {
   return true;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, FileError& err, bool durable) {
+bool ReplaceFileAtomically(const std::string& from, const std::string& to, FileError& err,
+                           bool durable) {
   if (!Fallible("rename", err)) return false;
 #ifdef _WIN32
   const DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);

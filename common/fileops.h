@@ -30,14 +30,14 @@ unsigned long long FileSize(const std::string& path);
 // Creates or truncates the file, writes the bytes and flushes them to the disk.
 bool WriteFile(const std::string& path, std::string_view bytes, FileError& err);
 // Copies a file, replacing the destination.
-bool CopyFile(const std::string& from, const std::string& to, FileError& err);
+bool CopyFileReplacing(const std::string& from, const std::string& to, FileError& err);
 bool RemoveFile(const std::string& path, FileError& err);
 // Moves `from` over `to` in one atomic step, replacing `to`: `to` is at every moment either
 // the old file or the new one. Both must lie on the same file system. A durable replacement
 // also flushes the folder, so that the new name survives a power cut; unpacking, which writes
 // many files that nobody needs to survive one, skips that.
-bool ReplaceFile(const std::string& from, const std::string& to, FileError& err,
-                 bool durable = true);
+bool ReplaceFileAtomically(const std::string& from, const std::string& to, FileError& err,
+                           bool durable = true);
 // Flushes a file that someone else wrote to the disk, so that a rename after it is durable.
 bool SyncFile(const std::string& path, FileError& err);
 

@@ -118,7 +118,7 @@ class Paste {
       temporaries_.RemoveAll();
       return false;
     }
-    if (!fileops::ReplaceFile(archivePath, entriesPath, err)) return Failure(err);
+    if (!fileops::ReplaceFileAtomically(archivePath, entriesPath, err)) return Failure(err);
     temporaries_.archive.clear();
 
     temporaries_.document.clear();

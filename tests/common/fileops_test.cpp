@@ -29,7 +29,7 @@ TEST(FileOps, WriteReadCopyAndRemoveUnderPolishNames) {
   ASSERT_TRUE(fileops::WriteFile(a, bytes, err)) << err.text;
   EXPECT_EQ(Read(a), bytes);
   ASSERT_TRUE(fileops::WriteFile(b, "old", err));
-  ASSERT_TRUE(fileops::CopyFile(a, b, err)) << err.text;  // replaces the destination
+  ASSERT_TRUE(fileops::CopyFileReplacing(a, b, err)) << err.text;  // replaces the destination
   EXPECT_EQ(Read(b), bytes);
   EXPECT_TRUE(fileops::RemoveFile(b, err));
   EXPECT_FALSE(fileops::Exists(b));
@@ -52,7 +52,7 @@ TEST(FileOps, ReplaceMovesTheNewFileOverTheOld) {
   FileError err;
   ASSERT_TRUE(fileops::WriteFile(dir.file("new"), "new", err));
   ASSERT_TRUE(fileops::WriteFile(dir.file("old"), "old", err));
-  ASSERT_TRUE(fileops::ReplaceFile(dir.file("new"), dir.file("old"), err)) << err.text;
+  ASSERT_TRUE(fileops::ReplaceFileAtomically(dir.file("new"), dir.file("old"), err)) << err.text;
   EXPECT_EQ(Read(dir.file("old")), "new");
   EXPECT_FALSE(fileops::Exists(dir.file("new")));
 }

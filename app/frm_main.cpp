@@ -133,22 +133,13 @@ void frmMain::ApplyOpenOutcome(rostrel::OpenOutcome& outcome) {
     ClubsText_ = std::move(outcome.clubsText);
     ClubsEncoding_ = std::move(outcome.clubsEncoding);
   }
-  switch (outcome.kind) {
-    case OpenOutcome::NoPath:
-      CmdSaveOUT->setEnabled(false);
-      ComGetAll->setEnabled(false);
-      lstINLines->setStringList({});
-      lstOUTLines->setStringList({});
-      break;
-    case OpenOutcome::AthletesFound:
-      SetListLines(lstINLines, outcome.displayLines);
-      ComGetAll->setEnabled(true);
-      break;
-    case OpenOutcome::Ended:
-    case OpenOutcome::VersionFailure:
-    case OpenOutcome::NoAthletes:
-      break;
-  }
+  // The right list always shows exactly what a paste would write, so every open starts the
+  // right side afresh: the paste is offered again only after ">>".
+  lstOUTLines->setStringList({});
+  CmdSaveOUT->setEnabled(false);
+  const bool found = outcome.kind == OpenOutcome::AthletesFound;
+  SetListLines(lstINLines, found ? outcome.displayLines : std::vector<std::string>{});
+  ComGetAll->setEnabled(found);
 }
 
 void frmMain::ComGetAll_Click() {

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "archive/unpacked_files.h"
+#include "common/file_error.h"
 #include "common/fileops.h"
 #include "common/prompter.h"
 
@@ -23,6 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::chrono::milliseconds g_pause{1000};
+int g_pausesTaken = 0;
 
 struct ZipDiscard {
   void operator()(zip_t* za) const { zip_discard(za); }
@@ -50,20 +53,19 @@ std::string WithZipSuffix(const std::string& path) {
   return path + ".ZIP";
 }
 
-std::string ZipErrorText(int code) {
-  zip_error_t error;
-  zip_error_init_with_code(&error, code);
-  std::string text = zip_error_strerror(&error);
-  zip_error_fini(&error);
-  return text;
+// libzip reports a failed system call with the system's own code beside its own.
+std::string ZipErrorText(const zip_error_t* error) {
+  if (zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0)
+    return Describe(PosixError(zip_error_code_system(error)));
+  return Describe(ZipError(zip_error_code_zip(error)));
 }
 
-std::string ZipErrorText(zip_error_t* error) { return zip_error_strerror(error); }
+std::string ZipErrorText(zip_t* za) { return ZipErrorText(zip_get_error(za)); }
 
-std::string OsErrorText(int code) { return std::generic_category().message(code); }
+std::string OsErrorText(int code) { return Describe(PosixError(code)); }
 
 // Opens an archive through a file source, so that a failure to open the file carries the
-// system's own reason ("Can't open file: No such file or directory").
+// system's own reason (a missing file, a denied access) rather than libzip's general one.
 ZipPtr OpenArchive(const std::string& path, int flags, std::string& failure) {
   zip_error_t error;
   zip_error_init(&error);
@@ -100,13 +102,13 @@ bool AddFile(zip_t* za, const std::string& file, const std::string& name, std::s
   zip_error_fini(&error);
   const zip_int64_t index = zip_file_add(za, name.c_str(), source, ZIP_FL_ENC_UTF_8);
   if (index < 0) {
-    failure = zip_strerror(za);
+    failure = ZipErrorText(za);
     zip_source_free(source);
     return false;
   }
   if (zip_set_file_compression(za, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE,
                                kDeflateLevel) != 0) {
-    failure = zip_strerror(za);
+    failure = ZipErrorText(za);
     return false;
   }
   return true;
@@ -116,17 +118,17 @@ bool AddFile(zip_t* za, const std::string& file, const std::string& name, std::s
 // file next, and that rename must not outlive the data it points at.
 bool FinishArchive(ZipPtr za, const std::string& archive, std::string& failure) {
   FileError err;
-  if (!fileops::Fallible("zip", err)) {
-    failure = err.text;
+  if (!fileops::Fallible(err)) {
+    failure = Describe(err);
     return false;
   }
   if (zip_close(za.get()) != 0) {
-    failure = zip_strerror(za.get());
+    failure = ZipErrorText(za.get());
     return false;  // the deleter discards the handle
   }
   za.release();
   if (!fileops::SyncFile(archive, err)) {
-    failure = err.text;
+    failure = Describe(err);
     return false;
   }
   return true;
@@ -160,7 +162,7 @@ bool PackFolder(const std::string& folder, const std::string& archive, std::stri
 
   fs::recursive_directory_iterator it(root, ec);
   if (ec) {
-    failure = ec.message() + ": " + folder;
+    failure = Describe(ErrorFrom(ec)) + ": " + folder;
     return false;
   }
   int members = 0;
@@ -175,7 +177,7 @@ bool PackFolder(const std::string& folder, const std::string& archive, std::stri
     const std::string name = fileops::Utf8(path.lexically_relative(root).generic_u8string());
     if (it->is_directory(entryError)) {
       if (zip_dir_add(za.get(), name.c_str(), ZIP_FL_ENC_UTF_8) < 0) {
-        failure = zip_strerror(za.get());
+        failure = ZipErrorText(za.get());
         return false;
       }
     } else if (it->is_regular_file(entryError)) {
@@ -186,7 +188,7 @@ bool PackFolder(const std::string& folder, const std::string& archive, std::stri
     ++members;
   }
   if (ec) {
-    failure = ec.message() + ": " + folder;
+    failure = Describe(ErrorFrom(ec)) + ": " + folder;
     return false;
   }
   // libzip deletes an archive that ends with no members; an empty folder keeps the empty
@@ -281,6 +283,21 @@ struct Member {
   bool directory;
 };
 
+// How one unpacking treats the folder it unpacks into.
+struct UnpackRules {
+  std::vector<fs::path> keep;       // files that no member may replace
+  bool keepExisting = false;        // no member may replace anything that is already there
+  UnpackedFiles* record = nullptr;  // receives every file and folder the unpacking makes
+};
+
+// A member may land on a folder that is already there, or on nothing at all.
+bool LandsOnSomethingThere(const fs::path& target, bool directory) {
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(target, ec);
+  if (status.type() == fs::file_type::not_found) return false;
+  return !(directory && fs::is_directory(status));
+}
+
 // True when `target` is one of the files that unpacking must leave alone.
 bool WouldReplace(const fs::path& target, const std::vector<fs::path>& keep) {
   for (const fs::path& kept : keep) {
@@ -290,7 +307,7 @@ bool WouldReplace(const fs::path& target, const std::vector<fs::path>& keep) {
   return false;
 }
 
-bool CheckMembers(zip_t* za, const fs::path& destination, const std::vector<fs::path>& keep,
+bool CheckMembers(zip_t* za, const fs::path& destination, const UnpackRules& rules,
                   std::vector<Member>& members, std::string& failure) {
   const zip_int64_t count = zip_get_num_entries(za, 0);
   std::set<std::string> seen;
@@ -298,7 +315,7 @@ bool CheckMembers(zip_t* za, const fs::path& destination, const std::vector<fs::
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) != 0) {
-      failure = zip_strerror(za);
+      failure = ZipErrorText(za);
       return false;
     }
     const std::string name = (st.valid & ZIP_STAT_NAME) && st.name ? st.name : "";
@@ -318,14 +335,13 @@ bool CheckMembers(zip_t* za, const fs::path& destination, const std::vector<fs::
       return false;
     }
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
-      failure =
-          "Zaszyfrowany element archiwum: " + name + " (" + ZipErrorText(ZIP_ER_NOPASSWD) + ")";
+      failure = "Zaszyfrowany element archiwum: " + name;
       return false;
     }
     if ((st.valid & ZIP_STAT_COMP_METHOD) &&
         !zip_compression_method_supported(static_cast<zip_int32_t>(st.comp_method), 0)) {
       failure = "Nieobsługiwana metoda kompresji (" + std::to_string(st.comp_method) +
-                ") elementu archiwum: " + name + " (" + ZipErrorText(ZIP_ER_COMPNOTSUPP) + ")";
+                ") elementu archiwum: " + name;
       return false;
     }
     if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxMemberSize) {
@@ -339,8 +355,12 @@ bool CheckMembers(zip_t* za, const fs::path& destination, const std::vector<fs::
     }
     fs::path target = destination;
     for (const std::string& part : parts) target /= fileops::FsPath(part);
-    if (!directory && WouldReplace(target, keep)) {
+    if (!directory && WouldReplace(target, rules.keep)) {
       failure = "Element archiwum zastąpiłby rozpakowywany plik: " + name;
+      return false;
+    }
+    if (rules.keepExisting && LandsOnSomethingThere(target, directory)) {
+      failure = "Element archiwum zastąpiłby plik, który już jest w katalogu: " + name;
       return false;
     }
     members.push_back({static_cast<zip_uint64_t>(i), name, st.size, directory});
@@ -360,13 +380,13 @@ FilePtr CreateNewFile(const fs::path& path) {
 // that a member that fails half-way leaves the old file of that name as it was.
 bool ExtractFile(zip_t* za, const Member& member, const fs::path& target, std::string& failure) {
   FileError err;
-  if (!fileops::Fallible("write", err)) {
-    failure = err.text;
+  if (!fileops::Fallible(err)) {
+    failure = Describe(err);
     return false;
   }
   ZipFilePtr zf(zip_fopen_index(za, member.index, 0));
   if (!zf) {
-    failure = std::string(zip_strerror(za)) + ": " + member.name;
+    failure = ZipErrorText(za) + ": " + member.name;
     return false;
   }
 
@@ -401,7 +421,7 @@ bool ExtractFile(zip_t* za, const Member& member, const fs::path& target, std::s
   for (;;) {
     const zip_int64_t n = zip_fread(zf.get(), buffer.data(), buffer.size());
     if (n < 0) {
-      failure = std::string(zip_file_strerror(zf.get())) + ": " + member.name;
+      failure = ZipErrorText(zip_file_get_error(zf.get())) + ": " + member.name;
       return discard();
     }
     if (n == 0) break;
@@ -428,14 +448,32 @@ bool ExtractFile(zip_t* za, const Member& member, const fs::path& target, std::s
   }
   if (!fileops::ReplaceFileAtomically(fileops::Utf8(temp), fileops::Utf8(target), err,
                                       /*durable=*/false)) {
-    failure = err.text + ": " + fileops::Utf8(target);
+    failure = Describe(err) + ": " + fileops::Utf8(target);
     removeTemp();
     return false;
   }
   return true;
 }
 
-bool Unpack(const std::string& archive, const std::string& destination, std::vector<fs::path> keep,
+// Creates the folders on the way to `folder` that are not there yet, noting each one made.
+bool MakeFolders(const fs::path& destination, const fs::path& folder, UnpackedFiles* record,
+                 std::string& failure) {
+  fs::path path = destination;
+  for (const fs::path& part : folder.lexically_relative(destination)) {
+    path /= part;
+    std::error_code ec;
+    if (fs::is_directory(fs::symlink_status(path, ec))) continue;
+    if (!fs::create_directory(path, ec) || ec) {
+      failure = Describe(ErrorFrom(ec ? ec : std::make_error_code(std::errc::file_exists))) + ": " +
+                fileops::Utf8(path);
+      return false;
+    }
+    if (record) record->AddFolder(path);
+  }
+  return true;
+}
+
+bool Unpack(const std::string& archive, const std::string& destination, UnpackRules rules,
             std::string& failure) {
   std::error_code ec;
   const fs::path dest = fileops::FsPath(destination);
@@ -446,33 +484,24 @@ bool Unpack(const std::string& archive, const std::string& destination, std::vec
   // libzip takes an empty file for an empty archive; an LXF file of no bytes is not one.
   const fs::path archivePath = fileops::FsPath(archive);
   if (fs::is_regular_file(archivePath, ec) && fs::file_size(archivePath, ec) == 0 && !ec) {
-    failure = ZipErrorText(ZIP_ER_NOZIP);
+    failure = Describe(ZipError(ZIP_ER_NOZIP));
     return false;
   }
   ZipPtr za = OpenArchive(archive, ZIP_RDONLY, failure);
   if (!za) return false;
 
-  keep.push_back(archivePath);
+  rules.keep.push_back(archivePath);
   std::vector<Member> members;
-  if (!CheckMembers(za.get(), dest, keep, members, failure)) return false;
+  if (!CheckMembers(za.get(), dest, rules, members, failure)) return false;
 
   for (const Member& member : members) {
     fs::path target = dest;
     for (const std::string& part : TargetParts(member.name)) target /= fileops::FsPath(part);
-    if (member.directory) {
-      fs::create_directories(target, ec);
-      if (ec) {
-        failure = ec.message() + ": " + fileops::Utf8(target);
-        return false;
-      }
-      continue;
-    }
-    fs::create_directories(target.parent_path(), ec);
-    if (ec) {
-      failure = ec.message() + ": " + fileops::Utf8(target.parent_path());
-      return false;
-    }
+    const fs::path folder = member.directory ? target : target.parent_path();
+    if (!MakeFolders(dest, folder, rules.record, failure)) return false;
+    if (member.directory) continue;
     if (!ExtractFile(za.get(), member, target, failure)) return false;
+    if (rules.record) rules.record->AddFile(target);
   }
   return true;
 }
@@ -483,6 +512,7 @@ bool Fail(Prompter& prompter, const std::string& failure) {
 }
 
 bool Succeed() {
+  ++g_pausesTaken;
   if (g_pause.count() > 0) std::this_thread::sleep_for(g_pause);
   return true;
 }
@@ -493,11 +523,13 @@ void SetShellZipPause(std::chrono::milliseconds pause) { g_pause = pause; }
 
 std::chrono::milliseconds ShellZipPause() { return g_pause; }
 
+int ShellZipPausesTaken() { return g_pausesTaken; }
+
 bool CreateEmptyZip(Prompter& prompter, const std::string& path) {
   static constexpr char kEmptyArchive[22] = {0x50, 0x4B, 0x05, 0x06};
   FileError err;
   if (!fileops::WriteFile(path, std::string_view(kEmptyArchive, sizeof kEmptyArchive), err)) {
-    prompter.message(err.text, "Error", Icon::Warning, Buttons::Ok);
+    prompter.message(Describe(err), "Error", Icon::Warning, Buttons::Ok);
     return false;
   }
   return true;
@@ -525,13 +557,12 @@ bool ShellZip(Prompter& prompter, const std::string& action, const std::string& 
   return Succeed();
 }
 
-bool UnzipKeeping(Prompter& prompter, const std::string& source, const std::string& destination,
-                  const std::string& keep) {
+bool UnzipBeside(Prompter& prompter, const std::string& source, const std::string& destination,
+                 const std::string& keep, UnpackedFiles& unpacked) {
   if (source.empty() || destination.empty()) return false;
   std::string failure;
-  if (!Unpack(WithZipSuffix(source), destination, {fileops::FsPath(keep)}, failure)) {
-    return Fail(prompter, failure);
-  }
+  const UnpackRules rules{{fileops::FsPath(keep)}, true, &unpacked};
+  if (!Unpack(WithZipSuffix(source), destination, rules, failure)) return Fail(prompter, failure);
   return Succeed();
 }
 

@@ -6,6 +6,7 @@
 namespace rostrel {
 
 class Prompter;
+class UnpackedFiles;
 
 // Packs a file ("ZIPFILE") or a directory's contents ("ZIPFOLDER") into a new ZIP archive, or
 // unpacks an archive into an existing directory ("UNZIP"); the action's letter case does not
@@ -16,10 +17,12 @@ class Prompter;
 bool ShellZip(Prompter& prompter, const std::string& action, const std::string& source,
               const std::string& destination);
 
-// ShellZip's "UNZIP", which also refuses, before writing anything, an archive holding a member
-// that would replace `keep`: an LXF file unpacked beside itself must stay as it is.
-bool UnzipKeeping(Prompter& prompter, const std::string& source, const std::string& destination,
-                  const std::string& keep);
+// ShellZip's "UNZIP" for an LXF file unpacked beside itself. Before writing anything it refuses
+// an archive holding a member that would replace `keep` (the LXF file) or anything else already
+// in the destination: the user's files are never replaced. Every file and folder it makes,
+// also on the way to a failure, is noted in `unpacked`.
+bool UnzipBeside(Prompter& prompter, const std::string& source, const std::string& destination,
+                 const std::string& keep, UnpackedFiles& unpacked);
 
 // Writes the 22-byte empty ZIP archive to `path`, replacing what was there. On failure shows the
 // description with the warning icon under the title "Error" and returns false.
@@ -29,6 +32,8 @@ bool CreateEmptyZip(Prompter& prompter, const std::string& path);
 // benchmarks shorten it.
 void SetShellZipPause(std::chrono::milliseconds pause);
 std::chrono::milliseconds ShellZipPause();
+// How many times ShellZip has taken its pause since the program started.
+int ShellZipPausesTaken();
 
 // Unpacked members larger than this are refused.
 inline constexpr unsigned long long kMaxMemberSize = 1ull << 30;

@@ -11,13 +11,11 @@
 namespace rostrel {
 namespace {
 
-std::string Reason(const FileError& err) { return std::to_string(err.code) + " " + err.text; }
-
 // Removes the archive copy; tells the user when that fails.
 bool RemoveCopy(Prompter& prompter, const std::string& copyPath) {
   FileError err;
   if (fileops::RemoveFile(copyPath, err)) return true;
-  ShowStop(prompter, "Nie można usunąć pliku " + copyPath + ": " + Reason(err));
+  ShowStop(prompter, "Nie można usunąć pliku " + copyPath + ": " + DescribeWithCode(err));
   return false;
 }
 
@@ -29,12 +27,12 @@ bool DirectoryPreCheck(Prompter& prompter, const std::string& lxfPath) {
   return false;
 }
 
-UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath) {
+UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedFiles& unpacked) {
   const std::string copyPath = lxfPath + ".zip";
   FileError err;
   if (!fileops::CopyFileReplacing(lxfPath, copyPath, err)) {
-    ShowStop(prompter,
-             "Nie można skopiować pliku " + lxfPath + " do " + copyPath + ": " + Reason(err));
+    ShowStop(prompter, "Nie można skopiować pliku " + lxfPath + " do " + copyPath + ": " +
+                           DescribeWithCode(err));
     // A copy that broke off half-way is of no use to anyone.
     std::error_code ec;
     if (std::filesystem::is_regular_file(
@@ -45,7 +43,7 @@ UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath) {
     return {UnpackResult::FileFailed, ""};
   }
 
-  if (!UnzipKeeping(prompter, copyPath, getDir(lxfPath), lxfPath)) {
+  if (!UnzipBeside(prompter, copyPath, getDir(lxfPath), lxfPath, unpacked)) {
     ShowStop(prompter, kInvalidArchiveMessage);
     if (!RemoveCopy(prompter, copyPath)) return {UnpackResult::FileFailed, ""};
     return {UnpackResult::ArchiveFailed, ""};
@@ -54,9 +52,19 @@ UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath) {
 
   const std::string document = getLefFile(getDir(lxfPath));
   if (document == kNoLefFile || document == kSeveralLefFiles) {
+    ShowStop(prompter, document == kNoLefFile ? kNoDocumentMessage : kSeveralDocumentsMessage);
     return {UnpackResult::NoSingleDocument, ""};
   }
   return {UnpackResult::DocumentFound, document};
+}
+
+void RemoveUnpacked(Prompter& prompter, UnpackedFiles& unpacked) {
+  const std::vector<UnpackedFiles::Leftover> leftovers = unpacked.RemoveAll();
+  if (leftovers.empty()) return;
+  std::string text = kUnpackedLeftMessage;
+  for (const UnpackedFiles::Leftover& left : leftovers)
+    text += "\r\n" + left.path + " (" + DescribeWithCode(left.error) + ")";
+  ShowStop(prompter, text);
 }
 
 }  // namespace rostrel

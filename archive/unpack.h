@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "archive/unpacked_files.h"
+
 namespace rostrel {
 
 class Prompter;
@@ -11,12 +13,20 @@ inline constexpr const char* kInvalidArchiveMessage =
 inline constexpr const char* kLefFilesPresentMessage =
     "Uwaga, w katalogu z którym wybrano plik LXF istnieją pliki LEF. Usuń pliki LEF z wskazanego "
     "katalogu !!";
+inline constexpr const char* kNoDocumentMessage =
+    "Archiwum LXF nie zawiera dokumentu LEF (pliku z rozszerzeniem .lef). Sprawdź, czy wybrano "
+    "właściwy plik, i wskaż plik LXF z jednym dokumentem LEF.";
+inline constexpr const char* kSeveralDocumentsMessage =
+    "Archiwum LXF zawiera kilka dokumentów LEF (plików z rozszerzeniem .lef), a program może "
+    "odczytać tylko jeden. Wskaż plik LXF z jednym dokumentem LEF.";
+inline constexpr const char* kUnpackedLeftMessage =
+    "Nie udało się usunąć plików rozpakowanych z archiwum LXF. Usuń je ręcznie:";
 
 struct UnpackResult {
   enum Kind {
     DocumentFound,     // documentPath names the unpacked LEF document
     ArchiveFailed,     // the archive could not be unpacked; the user has been told
-    NoSingleDocument,  // no *.lef or several after unpacking; the user has not been told
+    NoSingleDocument,  // no *.lef or several after unpacking; the user has been told
     FileFailed,        // copying or deleting the archive copy failed; the user has been told
   };
   Kind kind = NoSingleDocument;
@@ -27,7 +37,12 @@ struct UnpackResult {
 bool DirectoryPreCheck(Prompter& prompter, const std::string& lxfPath);
 
 // Copies the LXF file to lxfPath + ".zip", unpacks that copy into the LXF file's own directory,
-// deletes the copy and looks for the single LEF document there. The LXF file is never changed.
-UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath);
+// deletes the copy and looks for the single LEF document there. The LXF file is never changed,
+// and neither is any file that was in the directory before. Whatever the unpacking wrote is
+// noted in `unpacked`, for RemoveUnpacked when the caller is done.
+UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedFiles& unpacked);
+
+// Removes what an unpacking wrote; tells the user what could not be removed.
+void RemoveUnpacked(Prompter& prompter, UnpackedFiles& unpacked);
 
 }  // namespace rostrel

@@ -7,6 +7,35 @@
 #include "athletes/read_clubs.h"
 
 namespace rostrel {
+namespace {
+
+// Unpacks the chosen database beside itself, reads its clubs section and parses its athletes
+// into `outcome`. What the unpacking wrote is left in `unpacked` for the caller to remove.
+void ReadDatabase(Prompter& prompter, OpenOutcome& outcome, UnpackedFiles& unpacked) {
+  if (!DirectoryPreCheck(prompter, outcome.dbFile)) return;
+  const UnpackResult unpackResult = UnpackLxf(prompter, outcome.dbFile, unpacked);
+  if (unpackResult.kind != UnpackResult::DocumentFound) return;
+
+  ClubsReading reading = ReadClubs(prompter, unpackResult.documentPath);
+  // Reading deletes the document itself, and says so when it cannot.
+  unpacked.Forget(unpackResult.documentPath);
+  if (reading.kind == ClubsReading::Failed) return;
+  outcome.clubsChanged = true;
+  outcome.clubsText = std::move(reading.clubsText);
+  outcome.clubsEncoding = std::move(reading.encoding);
+  if (reading.kind == ClubsReading::VersionFailure) {
+    outcome.kind = OpenOutcome::VersionFailure;
+    return;
+  }
+  if (reading.athleteLines.empty()) {
+    outcome.kind = OpenOutcome::NoAthletes;
+    return;
+  }
+  outcome.displayLines = ParseAthletes(reading.athleteLines, outcome.clubsEncoding);
+  outcome.kind = OpenOutcome::AthletesFound;
+}
+
+}  // namespace
 
 OpenOutcome OpenDatabase(Prompter& prompter, FileDialogSettings& comIN) {
   // The file name stays as the last use of the dialog left it.
@@ -24,26 +53,15 @@ OpenOutcome OpenDatabase(Prompter& prompter, FileDialogSettings& comIN) {
   outcome.kind = OpenOutcome::Ended;
   outcome.dbFile = comIN.fileName;
 
-  if (!DirectoryPreCheck(prompter, outcome.dbFile)) return outcome;
-  const UnpackResult unpacked = UnpackLxf(prompter, outcome.dbFile);
-  if (unpacked.kind != UnpackResult::DocumentFound) return outcome;
-
-  ClubsReading reading = ReadClubs(prompter, unpacked.documentPath);
-  if (reading.kind == ClubsReading::Failed) return outcome;
-  outcome.clubsChanged = true;
-  outcome.clubsText = std::move(reading.clubsText);
-  outcome.clubsEncoding = std::move(reading.encoding);
-  if (reading.kind == ClubsReading::VersionFailure) {
-    outcome.kind = OpenOutcome::VersionFailure;
-    return outcome;
-  }
-  if (reading.athleteLines.empty()) {
-    ShowStop(prompter, kNoAthletesMessage);
-    outcome.kind = OpenOutcome::NoAthletes;
-    return outcome;
-  }
-  outcome.displayLines = ParseAthletes(reading.athleteLines, outcome.clubsEncoding);
-  outcome.kind = OpenOutcome::AthletesFound;
+  UnpackedFiles unpacked;
+  RunGuarded([&] { ReadDatabase(prompter, outcome, unpacked); },
+             [&](const std::string& what) {
+               outcome = OpenOutcome{OpenOutcome::Ended, outcome.dbFile};
+               RemoveUnpacked(prompter, unpacked);
+               ShowProgramError(prompter, what);
+             });
+  RemoveUnpacked(prompter, unpacked);
+  if (outcome.kind == OpenOutcome::NoAthletes) ShowStop(prompter, kNoAthletesMessage);
   return outcome;
 }
 

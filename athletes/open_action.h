@@ -11,15 +11,17 @@ inline constexpr const char* kNoAthletesMessage = "We wskazanym pliku LXF nie ma
 
 // What a click on "Otwórz plik LXF (baza zawodników)" ends in; the window applies it.
 struct OpenOutcome {
+  // Every kind but AthletesFound leaves both lists empty and >> and the paste disabled;
+  // AthletesFound fills lstIN and enables >>. The paste waits for >> in every case.
   enum Kind {
-    NoPath,          // the dialog yielded no path: clear both lists, disable >> and paste
-    Ended,           // the pre-check, the unpacking or a file operation ended it
+    NoPath,          // the dialog yielded no path
+    Ended,           // the pre-check, the unpacking, a file operation or an unforeseen error
     VersionFailure,  // the document names the wrong LENEX version
     NoAthletes,      // read, but without athletes; the message has been shown
-    AthletesFound,   // displayLines go into lstIN, and >> is enabled
+    AthletesFound,   // displayLines go into lstIN
   };
   Kind kind = Ended;
-  std::string dbFile;  // the window's new DbFile (empty for NoPath)
+  std::string dbFile;         // the window's new DbFile (empty for NoPath)
   bool clubsChanged = false;  // when true, clubsText and clubsEncoding replace the window's
   std::string clubsText;
   std::string clubsEncoding;

@@ -27,13 +27,9 @@ bool IsKept(std::string_view trimmed) {
   return false;
 }
 
-std::string ErrorDetails(const FileError& err) {
-  return "Błąd " + std::to_string(err.code) + ": " + err.text;
-}
-
 void ShowReadFailure(Prompter& prompter, const std::string& path, const FileError& err) {
   ShowStop(prompter, "Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" + path + "\r\n" +
-                         ErrorDetails(err));
+                         DescribeWithCode(err));
 }
 
 // Deletes the unpacked document. A document that is already gone counts as deleted. When it
@@ -43,7 +39,7 @@ bool RemoveDocument(Prompter& prompter, const std::string& path) {
   if (fileops::RemoveFile(path, err) || !fileops::Exists(path)) return true;
   ShowStop(prompter, "Nie udało się usunąć pliku LEF rozpakowanego z bazy zawodników:\r\n" + path +
                          "\r\nUsuń ten plik, zanim ponownie otworzysz bazę.\r\n" +
-                         ErrorDetails(err));
+                         DescribeWithCode(err));
   return false;
 }
 

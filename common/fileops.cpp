@@ -21,14 +21,12 @@ int g_failCode = 0;
 int g_calls = 0;
 
 bool Fail(FileError& err, int code) {
-  err.code = code;
-  err.text = std::generic_category().message(code);
+  err = PosixError(code);
   return false;
 }
 
 bool Fail(FileError& err, const std::error_code& ec) {
-  err.code = ec.value();
-  err.text = ec.message();
+  err = ErrorFrom(ec);
   return false;
 }
 
@@ -61,13 +59,9 @@ std::string Utf8(const std::filesystem::path& path) {
   return std::string(s.begin(), s.end());
 }
 
-bool Fallible(const char* what, FileError& err) {
+bool Fallible(FileError& err) {
   ++g_calls;
-  if (g_failAt > 0 && g_calls == g_failAt) {
-    Fail(err, g_failCode);
-    err.text = std::string(what) + ": " + err.text;
-    return false;
-  }
+  if (g_failAt > 0 && g_calls == g_failAt) return Fail(err, g_failCode);
   return true;
 }
 
@@ -82,7 +76,7 @@ int CallCount() { return g_calls; }
 void ResetFaults() { FailAtCall(0, 0); }
 
 bool ReadFile(const std::string& path, std::string& bytes, FileError& err) {
-  if (!Fallible("read", err)) return false;
+  if (!Fallible(err)) return false;
   std::FILE* f = OpenFile(path, "rb");
   if (!f) return Fail(err, errno);
   bytes.clear();
@@ -101,7 +95,7 @@ bool ReadFile(const std::string& path, std::string& bytes, FileError& err) {
 
 bool ReadFileChunks(const std::string& path,
                     const std::function<bool(std::string_view chunk)>& sink, FileError& err) {
-  if (!Fallible("read", err)) return false;
+  if (!Fallible(err)) return false;
   std::FILE* f = OpenFile(path, "rb");
   if (!f) return Fail(err, errno);
   std::string buffer(1 << 20, '\0');
@@ -123,7 +117,7 @@ unsigned long long FileSize(const std::string& path) {
 }
 
 bool WriteFile(const std::string& path, std::string_view bytes, FileError& err) {
-  if (!Fallible("write", err)) return false;
+  if (!Fallible(err)) return false;
   std::FILE* f = OpenFile(path, "wb");
   if (!f) return Fail(err, errno);
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -135,7 +129,7 @@ bool WriteFile(const std::string& path, std::string_view bytes, FileError& err) 
 }
 
 bool CopyFileReplacing(const std::string& from, const std::string& to, FileError& err) {
-  if (!Fallible("copy", err)) return false;
+  if (!Fallible(err)) return false;
   std::error_code ec;
   std::filesystem::copy_file(FsPath(from), FsPath(to),
                              std::filesystem::copy_options::overwrite_existing, ec);
@@ -144,7 +138,7 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, FileError
 }
 
 bool RemoveFile(const std::string& path, FileError& err) {
-  if (!Fallible("remove", err)) return false;
+  if (!Fallible(err)) return false;
   std::error_code ec;
   const auto p = FsPath(path);
   const auto status = std::filesystem::symlink_status(p, ec);
@@ -157,11 +151,12 @@ bool RemoveFile(const std::string& path, FileError& err) {
 
 bool ReplaceFileAtomically(const std::string& from, const std::string& to, FileError& err,
                            bool durable) {
-  if (!Fallible("rename", err)) return false;
+  if (!Fallible(err)) return false;
 #ifdef _WIN32
   const DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
   if (!MoveFileExW(FsPath(from).c_str(), FsPath(to).c_str(), flags)) {
-    return Fail(err, std::error_code(static_cast<int>(GetLastError()), std::system_category()));
+    err = WindowsError(GetLastError());
+    return false;
   }
 #else
   if (std::rename(from.c_str(), to.c_str()) != 0) return Fail(err, errno);
@@ -178,7 +173,7 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to, FileE
 }
 
 bool SyncFile(const std::string& path, FileError& err) {
-  if (!Fallible("sync", err)) return false;
+  if (!Fallible(err)) return false;
   std::FILE* f = OpenFile(path, "rb+");
   if (!f) return Fail(err, errno);
   const bool ok = SyncStream(f);

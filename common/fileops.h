@@ -5,13 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace rostrel {
+#include "common/file_error.h"
 
-// What a failed file operation reports: the operating system's error number and its text.
-struct FileError {
-  int code = 0;
-  std::string text;
-};
+namespace rostrel {
 
 // The program's file operations, on UTF-8 path strings. Every operation that changes or reads a
 // file passes through Fallible(), so that tests can make the k-th such operation fail.
@@ -47,9 +43,8 @@ bool Exists(const std::string& path);
 bool SameFile(const std::string& a, const std::string& b);
 
 // Fault injection for tests. Each call of a fallible operation counts; when the count reaches
-// the chosen number, that call fails with `code` instead of touching the disk.
-// `what` names the operation for the failure's text.
-bool Fallible(const char* what, FileError& err);
+// the chosen number, that call fails with the errno `code` instead of touching the disk.
+bool Fallible(FileError& err);
 void FailAtCall(int k, int code);  // k counts from 1; k <= 0 turns injection off
 int CallCount();                   // fallible calls since the last FailAtCall/ResetFaults
 void ResetFaults();

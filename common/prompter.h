@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+#include <new>
 #include <string>
 
 namespace rostrel {
@@ -17,11 +19,11 @@ enum class Answer { Ok, Cancel };
 // The settings of the open-file dialog `comIN`. The window keeps one instance for the whole
 // run, so the file name chosen last is offered the next time unless a caller clears it.
 struct FileDialogSettings {
-  std::string defaultExt;   // ".lxf"
-  std::string filter;       // "label|pattern", e.g. "LXF (*.lxf)|*.lxf"
-  int filterIndex = 1;      // 1-based, as the filter lists its entries
-  unsigned flags = 0;       // see kDialogExplorer and kDialogFileMustExist
-  std::string fileName;     // in: offered name; out: the chosen full path, empty on cancel
+  std::string defaultExt;  // ".lxf"
+  std::string filter;      // "label|pattern", e.g. "LXF (*.lxf)|*.lxf"
+  int filterIndex = 1;     // 1-based, as the filter lists its entries
+  unsigned flags = 0;      // see kDialogExplorer and kDialogFileMustExist
+  std::string fileName;    // in: offered name; out: the chosen full path, empty on cancel
 };
 
 inline constexpr unsigned kDialogFileMustExist = 0x1000;
@@ -43,6 +45,37 @@ class Prompter {
 // and error of the program itself.
 inline void ShowStop(Prompter& prompter, const std::string& text) {
   prompter.message(text, kAppTitle, Icon::Stop, Buttons::Ok);
+}
+
+// The message for a failure the program did not foresee, followed on its own line by what
+// failed; no icon, one OK button.
+inline constexpr const char* kProgramErrorMessage =
+    "Wystąpił błąd programu - skontaktuj się z autorem";
+
+inline void ShowProgramError(Prompter& prompter, const std::string& detail) {
+  prompter.message(std::string(kProgramErrorMessage) + "\r\n" + detail, kAppTitle, Icon::None,
+                   Buttons::Ok);
+}
+
+// Runs an action's work. An exception that escapes it (memory running out, above all) does not
+// end the program: `abandon` gets a description of it, tidies up and tells the user.
+template <class Work, class Abandon>
+void RunGuarded(Work&& work, Abandon&& abandon) noexcept {
+  const auto giveUp = [&](const char* what) noexcept {
+    try {
+      abandon(std::string(what));
+    } catch (...) {
+    }
+  };
+  try {
+    work();
+  } catch (const std::bad_alloc&) {
+    giveUp("brak pamięci");
+  } catch (const std::exception& e) {
+    giveUp(e.what());
+  } catch (...) {
+    giveUp("nieznany błąd");
+  }
 }
 
 }  // namespace rostrel

@@ -1,18 +1,14 @@
 #include "entries/paste_action.h"
 
-#include <exception>
 #include <string>
 
 #include "archive/modlxf.h"
-#include "archive/paths.h"
 #include "archive/unpack.h"
 #include "common/fileops.h"
 #include "entries/rewrite_entries.h"
 
 namespace rostrel {
 namespace {
-
-std::string Describe(const FileError& err) { return std::to_string(err.code) + " " + err.text; }
 
 // The program's temporary files beside the entries file: the unpacked document and the new
 // archive. Whatever is still listed when the paste ends early is removed, quietly and only
@@ -38,7 +34,39 @@ class Paste {
   Paste(Prompter& prompter, const std::string& clubsText, const std::string& clubsEncoding)
       : prompter_(prompter), clubsText_(clubsText), clubsEncoding_(clubsEncoding) {}
 
+  // The whole click: true when the entries file was replaced.
   bool Run(FileDialogSettings& comIN, const std::string& dbFile) {
+    const std::string entriesPath = Choose(comIN, dbFile);
+    if (entriesPath.empty()) return false;
+    // The folder must hold no LEF document of its own: the one unpacked is then the archive's.
+    if (!DirectoryPreCheck(prompter_, entriesPath)) return false;
+
+    bool replaced = false;
+    const UnpackResult unpackResult = UnpackLxf(prompter_, entriesPath, unpacked_);
+    if (unpackResult.kind == UnpackResult::DocumentFound) {
+      unpacked_.Forget(unpackResult.documentPath);
+      temporaries_.document = unpackResult.documentPath;
+      replaced = Repack(entriesPath, unpackResult.documentPath);
+    }
+    RemoveUnpacked(prompter_, unpacked_);
+    if (done_) {
+      prompter_.message(kPasteDoneMessage + entriesPath, kAppTitle, Icon::Information, Buttons::Ok);
+    }
+    return replaced;
+  }
+
+  // Something unforeseen (memory ran out): our temporary files and whatever was unpacked go,
+  // and the entries file stays as it was unless the rename has already replaced it.
+  void Abandon(const std::string& what) {
+    temporaries_.RemoveAll();
+    RemoveUnpacked(prompter_, unpacked_);
+    ShowProgramError(prompter_, what);
+  }
+
+ private:
+  // Asks for the entries file, refuses the database itself and asks for confirmation; the
+  // chosen path, or "" when the paste ends here.
+  std::string Choose(FileDialogSettings& comIN, const std::string& dbFile) {
     comIN.defaultExt = ".lxf";
     comIN.filter = "LEF (*.lxf)|*.lxf";
     comIN.fileName.clear();
@@ -46,47 +74,20 @@ class Paste {
     comIN.flags = kDialogExplorer | kDialogFileMustExist;
     prompter_.showOpen(comIN);
     const std::string entriesPath = comIN.fileName;
-    if (entriesPath.empty()) return false;
+    if (entriesPath.empty()) return "";
 
     if (entriesPath == dbFile || fileops::SameFile(entriesPath, dbFile)) {
       ShowStop(prompter_, kSameFilesMessage);
-      return false;
+      return "";
     }
     if (prompter_.message(kConfirmText, kConfirmTitle, Icon::None, Buttons::OkCancel) ==
         Answer::Cancel) {
-      return false;
+      return "";
     }
-
-    // A LEF document that appears by unpacking into a folder that held none is ours to clean up
-    // when the unpacking breaks off after writing it (the archive copy could not be deleted).
-    const std::string dir = getDir(entriesPath);
-    const bool folderHadNoDocument = getLefFile(dir) == kNoLefFile;
-    const UnpackResult unpacked = UnpackLxf(prompter_, entriesPath);
-    if (unpacked.kind == UnpackResult::FileFailed && folderHadNoDocument) {
-      const std::string document = getLefFile(dir);
-      if (document != kNoLefFile && document != kSeveralLefFiles) {
-        temporaries_.document = document;
-        temporaries_.RemoveAll();
-      }
-    }
-    if (unpacked.kind != UnpackResult::DocumentFound) return false;
-    return Repack(entriesPath, unpacked.documentPath);
+    return entriesPath;
   }
 
-  // Something unforeseen (memory ran out): our temporary files go, the entries file stays as
-  // it was unless the rename has already replaced it.
-  void Abandon(const char* what) noexcept {
-    try {
-      temporaries_.RemoveAll();
-      prompter_.message(std::string(kProgramErrorMessage) + "\r\n" + what, kAppTitle, Icon::None,
-                        Buttons::Ok);
-    } catch (...) {
-    }
-  }
-
- private:
   bool Repack(const std::string& entriesPath, const std::string& documentPath) {
-    temporaries_.document = documentPath;
     const Rewrite rewrite = RewriteEntries(prompter_, documentPath, clubsText_, clubsEncoding_);
     if (rewrite.kind == Rewrite::VersionFailure) {
       temporaries_.document.clear();  // already deleted, or reported as not deletable
@@ -101,8 +102,7 @@ class Paste {
     if (!fileops::RemoveFile(documentPath, err)) {
       temporaries_.document.clear();
       ShowStop(prompter_, "Nie można usunąć dokumentu LEF: " + documentPath + "\r\n" +
-                              Describe(err) +
-                              "\r\nOperacja anulowana, plik zgłoszenia nie został zmieniony.");
+                              DescribeWithCode(err) + "\r\n" + kUnchangedMessage);
       return false;
     }
 
@@ -126,14 +126,13 @@ class Paste {
       Failure(err);
       return true;  // the entries file has been replaced all the same
     }
-    prompter_.message(kPasteDoneMessage + entriesPath, kAppTitle, Icon::Information, Buttons::Ok);
+    done_ = true;
     return true;
   }
 
   bool Failure(const FileError& err) {
     temporaries_.RemoveAll();
-    prompter_.message(std::string(kProgramErrorMessage) + "\r\n" + Describe(err), kAppTitle,
-                      Icon::None, Buttons::Ok);
+    ShowProgramError(prompter_, DescribeWithCode(err));
     return false;
   }
 
@@ -141,6 +140,8 @@ class Paste {
   const std::string& clubsText_;
   const std::string& clubsEncoding_;
   Temporaries temporaries_;
+  UnpackedFiles unpacked_;
+  bool done_ = false;  // replaced and tidied up: the success message is due
 };
 
 }  // namespace
@@ -148,14 +149,10 @@ class Paste {
 bool PasteEntries(Prompter& prompter, FileDialogSettings& comIN, const std::string& dbFile,
                   const std::string& clubsText, const std::string& clubsEncoding) {
   Paste paste(prompter, clubsText, clubsEncoding);
-  try {
-    return paste.Run(comIN, dbFile);
-  } catch (const std::exception& e) {
-    paste.Abandon(e.what());
-  } catch (...) {
-    paste.Abandon("nieznany błąd");
-  }
-  return false;
+  bool replaced = false;
+  RunGuarded([&] { replaced = paste.Run(comIN, dbFile); },
+             [&](const std::string& what) { paste.Abandon(what); });
+  return replaced;
 }
 
 }  // namespace rostrel

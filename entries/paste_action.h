@@ -13,8 +13,6 @@ inline constexpr const char* kConfirmText =
     "Czy nadpisać nazwę klubu i dane wszystkich zawodników we wskazanym pliku ? \r\n"
     "Wprowadzonych zmian nie będzie można cofnąć ";
 inline constexpr const char* kPasteDoneMessage = "Operacja wykonana poprawnie, nadpisano plik: ";
-inline constexpr const char* kProgramErrorMessage =
-    "Wystąpił błąd programu - skontaktuj się z autorem";
 
 // The paste action: asks for the entries file with `comIN`, confirms, unpacks it, rewrites its
 // document with the database's clubs section and replaces the entries file with the repacked

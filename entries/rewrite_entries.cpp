@@ -14,10 +14,8 @@ namespace {
 constexpr std::string_view kSessionsEnd = "</SESSIONS>";
 constexpr std::string_view kMeetEnd = "</MEET>";
 
-constexpr const char* kUnchanged = "Operacja anulowana, plik zgłoszenia nie został zmieniony.";
-
 Rewrite Refuse(Prompter& prompter, const std::string& text) {
-  ShowStop(prompter, text + " " + kUnchanged);
+  ShowStop(prompter, text + " " + kUnchangedMessage);
   return {Rewrite::Refused, {}};
 }
 
@@ -97,8 +95,8 @@ Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
   // Lines are handled as bytes, so only encodings that keep ASCII as single bytes can be
   // rewritten; UTF-16 text, for one, would be cut apart at the wrong bytes.
   if (!IsAsciiCompatible(encoding)) {
-    return Refuse(prompter, "Dokument LEF w pliku zgłoszenia jest w kodowaniu znaków " +
-                                encoding + ", którego program nie obsługuje.");
+    return Refuse(prompter, "Dokument LEF w pliku zgłoszenia jest w kodowaniu znaków " + encoding +
+                                ", którego program nie obsługuje.");
   }
   if (!clubsText.empty() && !SameEncoding(clubsEncoding, encoding) &&
       !IsAsciiCompatible(clubsEncoding)) {
@@ -173,14 +171,13 @@ Rewrite RewriteEntries(Prompter& prompter, const std::string& documentPath,
   FileError err;
   if (!fileops::ReadFile(documentPath, document, err)) {
     ShowStop(prompter, "Nie można odczytać dokumentu LEF z pliku zgłoszenia: " + documentPath +
-                           "\r\n" + std::to_string(err.code) + " " + err.text + "\r\n" +
-                           kUnchanged);
+                           "\r\n" + DescribeWithCode(err) + "\r\n" + kUnchangedMessage);
     return {Rewrite::Failed, {}};
   }
   Rewrite result = RewriteEntriesText(prompter, document, clubsText, clubsEncoding);
   if (result.kind == Rewrite::VersionFailure && !fileops::RemoveFile(documentPath, err)) {
-    ShowStop(prompter, "Nie można usunąć dokumentu LEF: " + documentPath + "\r\n" +
-                           std::to_string(err.code) + " " + err.text);
+    ShowStop(prompter,
+             "Nie można usunąć dokumentu LEF: " + documentPath + "\r\n" + DescribeWithCode(err));
   }
   return result;
 }

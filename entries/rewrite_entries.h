@@ -7,6 +7,10 @@ namespace rostrel {
 
 class Prompter;
 
+// Ends every refusal of the paste that leaves the entries file as it was.
+inline constexpr const char* kUnchangedMessage =
+    "Operacja anulowana, plik zgłoszenia nie został zmieniony.";
+
 struct Rewrite {
   enum Kind {
     Rewritten,       // text holds the new document; the document file is left as it was

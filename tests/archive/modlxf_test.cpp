@@ -69,11 +69,11 @@ TEST(CreateEmptyZip, UnwritablePlaceShowsTheReasonUnderError) {
   TempDir dir;
   FakePrompter prompter;
   EXPECT_FALSE(CreateEmptyZip(prompter, dir.file("brak/nowe.zip")));
-  ExpectErrorBox(prompter, "No such file or directory", "Error");
+  ExpectErrorBox(prompter, "plik lub katalog nie istnieje", "Error");
   fs::create_directory(fileops::FsPath(dir.file("katalog.zip")));
   prompter.messages.clear();
   EXPECT_FALSE(CreateEmptyZip(prompter, dir.file("katalog.zip")));
-  ExpectErrorBox(prompter, "Is a directory", "Error");
+  ExpectErrorBox(prompter, "w miejscu pliku jest katalog", "Error");
 }
 
 TEST(ShellZip, EmptySourceOrDestinationFailsSilently) {
@@ -203,15 +203,15 @@ TEST(ShellZip, PackingSomethingMissingShowsTheReason) {
   TempDir dir;
   FakePrompter prompter;
   EXPECT_FALSE(ShellZip(prompter, "ZIPFILE", dir.file("brak.lef"), dir.file("a.lxf")));
-  ExpectErrorBox(prompter, "No such file or directory: " + dir.file("brak.lef"));
+  ExpectErrorBox(prompter, "plik lub katalog nie istnieje: " + dir.file("brak.lef"));
 
   prompter.messages.clear();
   EXPECT_FALSE(ShellZip(prompter, "ZIPFILE", dir.path(), dir.file("b.lxf")));
-  ExpectErrorBox(prompter, "Is a directory: " + dir.path());
+  ExpectErrorBox(prompter, "w miejscu pliku jest katalog: " + dir.path());
 
   prompter.messages.clear();
   EXPECT_FALSE(ShellZip(prompter, "ZIPFOLDER", dir.file("brak"), dir.file("c.lxf")));
-  ExpectErrorBox(prompter, "No such file or directory: " + dir.file("brak"));
+  ExpectErrorBox(prompter, "plik lub katalog nie istnieje: " + dir.file("brak"));
 }
 
 TEST(ShellZip, AFileIsNotPackedOverItself) {
@@ -229,7 +229,7 @@ TEST(ShellZip, UnwritableArchiveShowsOnlyTheEmptyArchiveMessage) {
   for (const char* action : {"ZIPFILE", "ZIPFOLDER"}) {
     FakePrompter prompter;
     EXPECT_FALSE(ShellZip(prompter, action, dir.file("a.lef"), dir.file("brak/a.lxf")));
-    ExpectErrorBox(prompter, "No such file or directory", "Error");
+    ExpectErrorBox(prompter, "plik lub katalog nie istnieje", "Error");
   }
 }
 
@@ -254,9 +254,9 @@ TEST_P(PackFaultTest, EachFailingStepIsReported) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Calls, PackFaultTest,
-                         ::testing::Values(PackFault{1, "write: Input/output error", "Error"},
-                                           PackFault{2, "zip: Input/output error", "error"},
-                                           PackFault{3, "sync: Input/output error", "error"}));
+                         ::testing::Values(PackFault{1, "błąd odczytu lub zapisu na dysku", "Error"},
+                                           PackFault{2, "błąd odczytu lub zapisu na dysku", "error"},
+                                           PackFault{3, "błąd odczytu lub zapisu na dysku", "error"}));
 
 class UnzipCaseTest : public ::testing::TestWithParam<std::string> {};
 
@@ -373,12 +373,12 @@ TEST_P(BadArchiveTest, FailsWithLibzipsDescriptionAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Archives, BadArchiveTest,
-    ::testing::Values(BadArchive{"ZeroBytes", "", "Not a zip archive"},
+    ::testing::Values(BadArchive{"ZeroBytes", "", "nieprawidłowe lub uszkodzone archiwum ZIP"},
                       BadArchive{"Text", "<?xml version=\"1.0\"?>\r\n<LENEX>\r\n",
-                                 "Not a zip archive"},
-                      BadArchive{"Truncated", "truncated", "Not a zip archive"},
-                      BadArchive{"Half", "half", "Not a zip archive"},
-                      BadArchive{"Corrupt", "corrupt", "CRC error: zawody.lef"}),
+                                 "nieprawidłowe lub uszkodzone archiwum ZIP"},
+                      BadArchive{"Truncated", "truncated", "nieprawidłowe lub uszkodzone archiwum ZIP"},
+                      BadArchive{"Half", "half", "nieprawidłowe lub uszkodzone archiwum ZIP"},
+                      BadArchive{"Corrupt", "corrupt", "uszkodzone dane w archiwum ZIP (niezgodna suma kontrolna): zawody.lef"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(ShellZip, UnzipNeedsAnExistingDirectory) {
@@ -387,13 +387,13 @@ TEST(ShellZip, UnzipNeedsAnExistingDirectory) {
   WriteBytes(dir.file("plik"), "x");
   FakePrompter prompter;
   EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.file("brak/")));
-  ExpectErrorBox(prompter, "No such file or directory: " + dir.file("brak/"));
+  ExpectErrorBox(prompter, "plik lub katalog nie istnieje: " + dir.file("brak/"));
   prompter.messages.clear();
   EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.file("plik")));
-  ExpectErrorBox(prompter, "Not a directory: " + dir.file("plik"));
+  ExpectErrorBox(prompter, "w ścieżce jest plik w miejscu katalogu: " + dir.file("plik"));
   prompter.messages.clear();
   EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("brak.zip"), dir.path()));
-  ExpectErrorBox(prompter, "No such file");
+  ExpectErrorBox(prompter, "plik lub katalog nie istnieje");
   EXPECT_EQ(Tree(dir.fs()), (Strings{"a.zip", "plik"}));
 }
 
@@ -408,7 +408,7 @@ TEST_F(FaultTest, FailedMemberLeavesTheOldFile) {
     fileops::FailAtCall(call, ENOSPC);
     EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.path())) << call;
     ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_NE(prompter.messages[0].text.find("No space left on device"), std::string::npos)
+    EXPECT_NE(prompter.messages[0].text.find("brak miejsca na dysku"), std::string::npos)
         << prompter.messages[0].text;
     EXPECT_EQ(ReadBytes(dir.file("zawody.lef")), "stary");
     EXPECT_EQ(Tree(dir.fs()), (Strings{"a.zip", "zawody.lef"}));

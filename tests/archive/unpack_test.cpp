@@ -37,12 +37,15 @@ struct OutcomeCase {
   UnpackResult::Kind kind;
   std::string document;  // file name of the document found
   Strings after;         // the folder afterwards, baza.lxf included
+  Strings messages = {};  // what the user is told
 };
 
 void PrintTo(const OutcomeCase& c, std::ostream* os) { *os << c.label; }
 
 class UnpackOutcomeTest : public ::testing::TestWithParam<OutcomeCase> {};
 
+// Each case also takes away what was unpacked, as the actions do when they end: the folder is
+// then as it was before, files that were there included.
 TEST_P(UnpackOutcomeTest, YieldsTheOutcomeAndRemovesTheCopy) {
   const OutcomeCase& c = GetParam();
   TempDir dir;
@@ -52,19 +55,35 @@ TEST_P(UnpackOutcomeTest, YieldsTheOutcomeAndRemovesTheCopy) {
     ASSERT_EQ(MakeArchive(dir.file("baza.lxf"), c.members, ZIP_CM_DEFLATE), "");
   }
   const std::string lxf = ReadBytes(dir.file("baza.lxf"));
-  for (const std::string& name : c.before) WriteBytes(dir.file(name), "stary");
+  for (const std::string& name : c.before) {
+    fs::create_directories(fileops::FsPath(dir.file(name)).parent_path());
+    WriteBytes(dir.file(name), "stary");
+  }
+  // A copy left from elsewhere is the program's own file: overwritten, then removed.
+  Strings before = Tree(dir.fs());
+  std::erase(before, "baza.lxf.zip");
   FakePrompter prompter;
-  const UnpackResult result = UnpackLxf(prompter, dir.file("baza.lxf"));
+  UnpackedFiles unpacked;
+  const UnpackResult result = UnpackLxf(prompter, dir.file("baza.lxf"), unpacked);
   EXPECT_EQ(result.kind, c.kind);
   EXPECT_EQ(result.documentPath, c.document.empty() ? "" : dir.file(c.document));
-  EXPECT_TRUE(prompter.messages.empty());
+  Strings texts;
+  for (const auto& m : prompter.messages) texts.push_back(m.text);
+  EXPECT_EQ(texts, c.messages);
+  for (const auto& m : prompter.messages)
+    EXPECT_EQ(m.icon, m.title == "error" ? Icon::Warning : Icon::Stop);
   EXPECT_EQ(Tree(dir.fs()), c.after);
   EXPECT_EQ(ReadBytes(dir.file("baza.lxf")), lxf);
-  for (const TestMember& m : c.members) {
-    if (!m.directory) {
-      EXPECT_EQ(ReadBytes(dir.file(m.name)), m.data) << m.name;
+  if (c.kind != UnpackResult::ArchiveFailed) {
+    for (const TestMember& m : c.members) {
+      if (!m.directory) EXPECT_EQ(ReadBytes(dir.file(m.name)), m.data) << m.name;
     }
   }
+  RemoveUnpacked(prompter, unpacked);
+  EXPECT_EQ(prompter.messages.size(), c.messages.size());
+  EXPECT_EQ(Tree(dir.fs()), before);
+  for (const std::string& name : c.before)
+    if (name != "baza.lxf.zip") EXPECT_EQ(ReadBytes(dir.file(name)), "stary") << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -93,32 +112,67 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     UnpackResult::NoSingleDocument,
                     "",
-                    {"a.lef", "b.lef", "baza.lxf"}},
+                    {"a.lef", "b.lef", "baza.lxf"},
+                    {kSeveralDocumentsMessage}},
         OutcomeCase{"NoDocument",
                     {{"opis.txt", "o"}},
                     {},
                     UnpackResult::NoSingleDocument,
                     "",
-                    {"baza.lxf", "opis.txt"}},
-        OutcomeCase{"EmptyArchive", {}, {}, UnpackResult::NoSingleDocument, "", {"baza.lxf"}},
+                    {"baza.lxf", "opis.txt"},
+                    {kNoDocumentMessage}},
+        OutcomeCase{"EmptyArchive",
+                    {},
+                    {},
+                    UnpackResult::NoSingleDocument,
+                    "",
+                    {"baza.lxf"},
+                    {kNoDocumentMessage}},
         OutcomeCase{"DirectoryNamedLikeADocument",
                     {{"x.lef/", "", true}},
                     {},
                     UnpackResult::NoSingleDocument,
                     "",
-                    {"baza.lxf", "x.lef"}},
+                    {"baza.lxf", "x.lef"},
+                    {kNoDocumentMessage}},
         OutcomeCase{"OlderDocumentInTheFolder",
                     {{"zawody.lef", "<LENEX>"}},
                     {"stary.lef"},
                     UnpackResult::NoSingleDocument,
                     "",
-                    {"baza.lxf", "stary.lef", "zawody.lef"}},
-        OutcomeCase{"SameNameIsReplaced",
+                    {"baza.lxf", "stary.lef", "zawody.lef"},
+                    {kSeveralDocumentsMessage}},
+        // A file that was there before is never replaced, and folders that were there are
+        // used as they are and kept.
+        OutcomeCase{"SameNameIsRefused",
                     {{"zawody.lef", "<LENEX>"}},
                     {"zawody.lef"},
+                    UnpackResult::ArchiveFailed,
+                    "",
+                    {"baza.lxf", "zawody.lef"},
+                    {"Element archiwum zastąpiłby plik, który już jest w katalogu: zawody.lef",
+                     kInvalidArchiveMessage}},
+        OutcomeCase{"SameNameInAFolderIsRefused",
+                    {{"zawody.lef", "<LENEX>"}, {"inne/opis.txt", "nowy"}},
+                    {"inne/opis.txt"},
+                    UnpackResult::ArchiveFailed,
+                    "",
+                    {"baza.lxf", "inne", "inne/opis.txt"},
+                    {"Element archiwum zastąpiłby plik, który już jest w katalogu: inne/opis.txt",
+                     kInvalidArchiveMessage}},
+        OutcomeCase{"FolderThatIsThereIsUsedAndKept",
+                    {{"zawody.lef", "<LENEX>"}, {"inne/", "", true}, {"inne/nowy.txt", "n"}},
+                    {"inne/stary.txt"},
                     UnpackResult::DocumentFound,
                     "zawody.lef",
-                    {"baza.lxf", "zawody.lef"}},
+                    {"baza.lxf", "inne", "inne/nowy.txt", "inne/stary.txt", "zawody.lef"}},
+        OutcomeCase{"FoldersMadeAreRemovedDeepestFirst",
+                    {{"zawody.lef", "<LENEX>"}, {"a/b/c/gleboko.txt", "g"}, {"a/plik.txt", "p"}},
+                    {},
+                    UnpackResult::DocumentFound,
+                    "zawody.lef",
+                    {"a", "a/b", "a/b/c", "a/b/c/gleboko.txt", "a/plik.txt", "baza.lxf",
+                     "zawody.lef"}},
         OutcomeCase{"LeftoverCopyIsOverwrittenAndRemoved",
                     {{"zawody.lef", "<LENEX>"}},
                     {"baza.lxf.zip"},
@@ -133,7 +187,8 @@ TEST(UnpackLxf, FolderWithPolishLettersAndBlanks) {
   fs::create_directory(fileops::FsPath(dir));
   ASSERT_EQ(MakeArchive(dir + "baza klubu ŻAK.lxf", {{"Zgłoszenie.lef", "ąęśćż"}}), "");
   FakePrompter prompter;
-  const UnpackResult result = UnpackLxf(prompter, dir + "baza klubu ŻAK.lxf");
+  UnpackedFiles unpacked;
+  const UnpackResult result = UnpackLxf(prompter, dir + "baza klubu ŻAK.lxf", unpacked);
   EXPECT_EQ(result.kind, UnpackResult::DocumentFound);
   EXPECT_EQ(result.documentPath, dir + "Zgłoszenie.lef");
   EXPECT_EQ(ReadBytes(result.documentPath), "ąęśćż");
@@ -164,7 +219,8 @@ TEST_P(UnpackFailedTest, TellsTheUserTheArchiveIsInvalid) {
   }
   const std::string lxf = ReadBytes(dir + "baza.lxf");
   FakePrompter prompter;
-  const UnpackResult result = UnpackLxf(prompter, dir + "baza.lxf");
+  UnpackedFiles unpacked;
+  const UnpackResult result = UnpackLxf(prompter, dir + "baza.lxf", unpacked);
   EXPECT_EQ(result.kind, UnpackResult::ArchiveFailed);
   EXPECT_EQ(result.documentPath, "");
   ASSERT_EQ(prompter.messages.size(), 2u);
@@ -177,8 +233,8 @@ TEST_P(UnpackFailedTest, TellsTheUserTheArchiveIsInvalid) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, UnpackFailedTest,
-    ::testing::Values(FailedCase{"Text", "<?xml version=\"1.0\"?>\r\n", "Not a zip archive"},
-                      FailedCase{"ZeroBytes", "", "Not a zip archive"},
+    ::testing::Values(FailedCase{"Text", "<?xml version=\"1.0\"?>\r\n", "nieprawidłowe lub uszkodzone archiwum ZIP"},
+                      FailedCase{"ZeroBytes", "", "nieprawidłowe lub uszkodzone archiwum ZIP"},
                       FailedCase{"Hostile", "hostile", "Niedozwolona nazwa w archiwum: ../x.lef"},
                       // A member may replace neither the LXF file nor the copy being read.
                       FailedCase{"MemberNamedLikeTheFile", "member baza.lxf",
@@ -192,7 +248,9 @@ TEST(DirectoryPreCheck, RefusesAFolderHoldingAnyDocument) {
     TempDir dir;
     ASSERT_EQ(MakeArchive(dir.file("baza.lxf"), {{"zawody.lef", "x"}}), "");
     for (const std::string& name : files) WriteBytes(dir.file(name), "x");
-    const Strings before = Tree(dir.fs());
+    // A copy left from elsewhere is the program's own file: overwritten, then removed.
+  Strings before = Tree(dir.fs());
+  std::erase(before, "baza.lxf.zip");
     FakePrompter prompter;
     EXPECT_FALSE(DirectoryPreCheck(prompter, dir.file("baza.lxf")));
     ASSERT_EQ(prompter.messages.size(), 1u);
@@ -222,16 +280,17 @@ class UnpackFaultTest : public ::testing::Test {
   TempDir dir;
   std::string lxfPath = dir.file("baza.lxf");
   std::string lxf;
+  UnpackedFiles unpacked;
 };
 
 TEST_F(UnpackFaultTest, FailedCopyUnpacksNothing) {
   FakePrompter prompter;
   fileops::FailAtCall(1, EACCES);
-  const UnpackResult result = UnpackLxf(prompter, lxfPath);
+  const UnpackResult result = UnpackLxf(prompter, lxfPath, unpacked);
   EXPECT_EQ(result.kind, UnpackResult::FileFailed);
   ASSERT_EQ(prompter.messages.size(), 1u);
   ExpectStop(prompter.messages[0], "Nie można skopiować pliku " + lxfPath + " do " + lxfPath +
-                                       ".zip: 13 copy: Permission denied");
+                                       ".zip: 13 brak uprawnień do pliku lub katalogu");
   EXPECT_EQ(Tree(dir.fs()), Strings{"baza.lxf"});
   EXPECT_EQ(ReadBytes(lxfPath), lxf);
 }
@@ -239,7 +298,7 @@ TEST_F(UnpackFaultTest, FailedCopyUnpacksNothing) {
 TEST_F(UnpackFaultTest, CopyOntoAFolderFailsWithTheSystemsReason) {
   fs::create_directory(fileops::FsPath(lxfPath + ".zip"));
   FakePrompter prompter;
-  const UnpackResult result = UnpackLxf(prompter, lxfPath);
+  const UnpackResult result = UnpackLxf(prompter, lxfPath, unpacked);
   EXPECT_EQ(result.kind, UnpackResult::FileFailed);
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text.rfind(
@@ -253,16 +312,16 @@ TEST_F(UnpackFaultTest, CopyOntoAFolderFailsWithTheSystemsReason) {
 TEST_F(UnpackFaultTest, FailedRemovalOfTheCopyIsReported) {
   FakePrompter prompter;
   fileops::FailAtCall(0, 0);
-  ASSERT_EQ(UnpackLxf(prompter, lxfPath).kind, UnpackResult::DocumentFound);
+  ASSERT_EQ(UnpackLxf(prompter, lxfPath, unpacked).kind, UnpackResult::DocumentFound);
   const int calls = fileops::CallCount();  // the removal of the copy is the last one
   fs::remove(fileops::FsPath(dir.file("zawody.lef")));
 
   fileops::FailAtCall(calls, EBUSY);
-  const UnpackResult result = UnpackLxf(prompter, lxfPath);
+  const UnpackResult result = UnpackLxf(prompter, lxfPath, unpacked);
   EXPECT_EQ(result.kind, UnpackResult::FileFailed);
   ASSERT_EQ(prompter.messages.size(), 1u);
   ExpectStop(prompter.messages[0],
-             "Nie można usunąć pliku " + lxfPath + ".zip: 16 remove: Device or resource busy");
+             "Nie można usunąć pliku " + lxfPath + ".zip: 16 plik jest używany przez inny program");
   EXPECT_EQ(ReadBytes(lxfPath), lxf);
 }
 
@@ -270,13 +329,13 @@ TEST_F(UnpackFaultTest, FailedRemovalAfterAFailedUnpackIsReportedToo) {
   WriteBytes(lxfPath, "to nie jest archiwum");
   FakePrompter prompter;
   fileops::FailAtCall(2, EBUSY);  // the copy, then the removal; unpacking makes no call
-  const UnpackResult result = UnpackLxf(prompter, lxfPath);
+  const UnpackResult result = UnpackLxf(prompter, lxfPath, unpacked);
   EXPECT_EQ(result.kind, UnpackResult::FileFailed);
   ASSERT_EQ(prompter.messages.size(), 3u);
-  EXPECT_EQ(prompter.messages[0].text, "Not a zip archive");
+  EXPECT_EQ(prompter.messages[0].text, "nieprawidłowe lub uszkodzone archiwum ZIP");
   ExpectStop(prompter.messages[1], kInvalidArchiveMessage);
   ExpectStop(prompter.messages[2],
-             "Nie można usunąć pliku " + lxfPath + ".zip: 16 remove: Device or resource busy");
+             "Nie można usunąć pliku " + lxfPath + ".zip: 16 plik jest używany przez inny program");
 }
 
 // Whichever file operation fails, the user is told, the LXF file stays as it was, no document
@@ -284,14 +343,14 @@ TEST_F(UnpackFaultTest, FailedRemovalAfterAFailedUnpackIsReportedToo) {
 TEST_F(UnpackFaultTest, EveryFailingCallEndsCleanly) {
   FakePrompter counting;
   fileops::FailAtCall(0, 0);
-  ASSERT_EQ(UnpackLxf(counting, lxfPath).kind, UnpackResult::DocumentFound);
+  ASSERT_EQ(UnpackLxf(counting, lxfPath, unpacked).kind, UnpackResult::DocumentFound);
   const int calls = fileops::CallCount();
   EXPECT_GE(calls, 4);  // copy, write and rename of the member, removal
   for (int k = 1; k <= calls; ++k) {
     fs::remove(fileops::FsPath(dir.file("zawody.lef")));
     FakePrompter prompter;
     fileops::FailAtCall(k, EIO);
-    const UnpackResult result = UnpackLxf(prompter, lxfPath);
+    const UnpackResult result = UnpackLxf(prompter, lxfPath, unpacked);
     EXPECT_NE(result.kind, UnpackResult::DocumentFound) << k;
     EXPECT_NE(result.kind, UnpackResult::NoSingleDocument) << k;
     ASSERT_FALSE(prompter.messages.empty()) << k;

@@ -52,7 +52,7 @@ std::string Doc(const Lines& lines) {
 std::string ReadBytes(const std::string& path) {
   std::string bytes;
   FileError err;
-  EXPECT_TRUE(fileops::ReadFile(path, bytes, err)) << err.text;
+  EXPECT_TRUE(fileops::ReadFile(path, bytes, err)) << Describe(err);
   return bytes;
 }
 
@@ -251,7 +251,7 @@ TEST_F(OpenDatabaseTest, PreCheckRefusesAFolderWithLefFiles) {
   MakeLxf(lxf, {{"zawody.lef", kAthletesDoc}});
   {
     FileError err;
-    ASSERT_TRUE(fileops::WriteFile(dir.file("Stary.LEF"), "x", err)) << err.text;
+    ASSERT_TRUE(fileops::WriteFile(dir.file("Stary.LEF"), "x", err)) << Describe(err);
   }
   const OpenOutcome out = Open(lxf);
   EXPECT_EQ(out.kind, OpenOutcome::Ended);
@@ -265,7 +265,7 @@ TEST_F(OpenDatabaseTest, PreCheckRefusesAFolderWithLefFiles) {
 
 TEST_F(OpenDatabaseTest, InvalidArchive) {
   FileError err;
-  ASSERT_TRUE(fileops::WriteFile(lxf, "to nie jest archiwum ZIP", err)) << err.text;
+  ASSERT_TRUE(fileops::WriteFile(lxf, "to nie jest archiwum ZIP", err)) << Describe(err);
   const OpenOutcome out = Open(lxf);
   EXPECT_EQ(out.kind, OpenOutcome::Ended);
   EXPECT_EQ(out.dbFile, lxf);
@@ -285,23 +285,30 @@ TEST_F(OpenDatabaseTest, InvalidArchive) {
   EXPECT_EQ(ReadBytes(lxf), "to nie jest archiwum ZIP");
 }
 
-TEST_F(OpenDatabaseTest, ArchiveWithoutADocumentEndsSilently) {
-  MakeLxf(lxf, {{"czytaj.txt", "nic"}});
-  const OpenOutcome out = Open(lxf);
-  EXPECT_EQ(out.kind, OpenOutcome::Ended);
-  EXPECT_EQ(out.dbFile, lxf);
-  EXPECT_FALSE(out.clubsChanged);
-  EXPECT_TRUE(prompter.messages.empty());
-  EXPECT_EQ(Folder(), (Lines{"baza.lxf", "czytaj.txt"}));
-}
-
-TEST_F(OpenDatabaseTest, ArchiveWithTwoDocumentsEndsSilently) {
-  MakeLxf(lxf, {{"a.lef", kAthletesDoc}, {"b.lef", kAthletesDoc}});
-  const OpenOutcome out = Open(lxf);
-  EXPECT_EQ(out.kind, OpenOutcome::Ended);
-  EXPECT_FALSE(out.clubsChanged);
-  EXPECT_TRUE(prompter.messages.empty());
-  EXPECT_EQ(Folder(), (Lines{"a.lef", "b.lef", "baza.lxf"}));
+// An archive without a single document is told, and what it held is taken away again.
+TEST_F(OpenDatabaseTest, ArchiveWithoutASingleDocumentIsToldAndTidiedUp) {
+  const struct {
+    std::vector<Member> members;
+    const char* message;
+  } cases[] = {
+      {{{"czytaj.txt", "nic"}},
+       "Archiwum LXF nie zawiera dokumentu LEF (pliku z rozszerzeniem .lef). Sprawdź, czy "
+       "wybrano właściwy plik, i wskaż plik LXF z jednym dokumentem LEF."},
+      {{{"a.lef", kAthletesDoc}, {"b.lef", kAthletesDoc}, {"opis/czytaj.txt", "nic"}},
+       "Archiwum LXF zawiera kilka dokumentów LEF (plików z rozszerzeniem .lef), a program "
+       "może odczytać tylko jeden. Wskaż plik LXF z jednym dokumentem LEF."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    MakeLxf(lxf, c.members);
+    prompter.messages.clear();
+    const OpenOutcome out = Open(lxf);
+    EXPECT_EQ(out.kind, OpenOutcome::Ended);
+    EXPECT_EQ(out.dbFile, lxf);
+    EXPECT_FALSE(out.clubsChanged);
+    ExpectOnlyMessage(c.message);
+    EXPECT_EQ(Folder(), Lines{"baza.lxf"});
+  }
 }
 
 // The document's read is the next-to-last file operation of a clean opening.
@@ -320,8 +327,8 @@ TEST_F(OpenDatabaseTest, UnreadableDocumentEndsTheOpening) {
   EXPECT_FALSE(out.clubsChanged);
   EXPECT_TRUE(out.displayLines.empty());
   ExpectOnlyMessage("Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" +
-                    dir.file("zawody.lef") + "\r\nBłąd " + std::to_string(EIO) +
-                    ": read: " + std::generic_category().message(EIO));
+                    dir.file("zawody.lef") + "\r\n" + std::to_string(EIO) +
+                    " błąd odczytu lub zapisu na dysku");
   EXPECT_EQ(Folder(), Lines{"baza.lxf"});
 }
 

@@ -302,7 +302,7 @@ class ReadClubsFileTest : public ::testing::Test {
   std::string Write(const std::string& bytes) {
     const std::string path = dir.file("baza.lef");
     FileError err;
-    EXPECT_TRUE(fileops::WriteFile(path, bytes, err)) << err.text;
+    EXPECT_TRUE(fileops::WriteFile(path, bytes, err)) << Describe(err);
     return path;
   }
 
@@ -339,8 +339,8 @@ TEST_F(ReadClubsFileTest, ReadFailureIsReportedAndTheDocumentDeleted) {
   EXPECT_FALSE(fileops::Exists(path));
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text, "Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" +
-                                           path + "\r\nBłąd " + std::to_string(EACCES) +
-                                           ": read: " + std::generic_category().message(EACCES));
+                                           path + "\r\n" + std::to_string(EACCES) +
+                                           " brak uprawnień do pliku lub katalogu");
   EXPECT_EQ(prompter.messages[0].title, "Rostrel");
   EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
   EXPECT_EQ(prompter.messages[0].buttons, Buttons::Ok);
@@ -351,9 +351,9 @@ TEST_F(ReadClubsFileTest, MissingDocumentGivesOneMessage) {
   EXPECT_EQ(r.kind, ClubsReading::Failed);
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text, "Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" +
-                                           dir.file("brak.lef") + "\r\nBłąd " +
-                                           std::to_string(ENOENT) + ": " +
-                                           std::generic_category().message(ENOENT));
+                                           dir.file("brak.lef") + "\r\n" +
+                                           std::to_string(ENOENT) +
+                                           " plik lub katalog nie istnieje");
 }
 
 TEST_F(ReadClubsFileTest, DeletionFailureEndsTheReading) {
@@ -368,8 +368,8 @@ TEST_F(ReadClubsFileTest, DeletionFailureEndsTheReading) {
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text,
             "Nie udało się usunąć pliku LEF rozpakowanego z bazy zawodników:\r\n" + path +
-                "\r\nUsuń ten plik, zanim ponownie otworzysz bazę.\r\nBłąd " +
-                std::to_string(EBUSY) + ": remove: " + std::generic_category().message(EBUSY));
+                "\r\nUsuń ten plik, zanim ponownie otworzysz bazę.\r\n" +
+                std::to_string(EBUSY) + " plik jest używany przez inny program");
   EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
 }
 

@@ -15,7 +15,7 @@ using testing::TempDir;
 std::string Read(const std::string& path) {
   std::string bytes;
   FileError err;
-  EXPECT_TRUE(fileops::ReadFile(path, bytes, err)) << err.text;
+  EXPECT_TRUE(fileops::ReadFile(path, bytes, err)) << Describe(err);
   return bytes;
 }
 
@@ -26,16 +26,16 @@ TEST(FileOps, WriteReadCopyAndRemoveUnderPolishNames) {
   const std::string a = folder + "żółw.lef", b = folder + "kopia żółwia.lef";
   FileError err;
   const std::string bytes("x\0y\r\n\xB9", 6);
-  ASSERT_TRUE(fileops::WriteFile(a, bytes, err)) << err.text;
+  ASSERT_TRUE(fileops::WriteFile(a, bytes, err)) << Describe(err);
   EXPECT_EQ(Read(a), bytes);
   ASSERT_TRUE(fileops::WriteFile(b, "old", err));
-  ASSERT_TRUE(fileops::CopyFileReplacing(a, b, err)) << err.text;  // replaces the destination
+  ASSERT_TRUE(fileops::CopyFileReplacing(a, b, err)) << Describe(err);  // replaces the destination
   EXPECT_EQ(Read(b), bytes);
   EXPECT_TRUE(fileops::RemoveFile(b, err));
   EXPECT_FALSE(fileops::Exists(b));
   EXPECT_FALSE(fileops::RemoveFile(b, err));
   EXPECT_EQ(err.code, ENOENT);
-  EXPECT_FALSE(err.text.empty());
+  EXPECT_EQ(Describe(err), "plik lub katalog nie istnieje");
 }
 
 TEST(FileOps, RemoveLeavesFoldersAlone) {
@@ -52,7 +52,7 @@ TEST(FileOps, ReplaceMovesTheNewFileOverTheOld) {
   FileError err;
   ASSERT_TRUE(fileops::WriteFile(dir.file("new"), "new", err));
   ASSERT_TRUE(fileops::WriteFile(dir.file("old"), "old", err));
-  ASSERT_TRUE(fileops::ReplaceFileAtomically(dir.file("new"), dir.file("old"), err)) << err.text;
+  ASSERT_TRUE(fileops::ReplaceFileAtomically(dir.file("new"), dir.file("old"), err)) << Describe(err);
   EXPECT_EQ(Read(dir.file("old")), "new");
   EXPECT_FALSE(fileops::Exists(dir.file("new")));
 }

@@ -52,6 +52,7 @@ const std::string kOtherClubs =
 
 const std::string kHandlerPrefix = std::string(kProgramErrorMessage) + "\r\n";
 const std::string kUnchanged = "Operacja anulowana, plik zgłoszenia nie został zmieniony.";
+const std::string kDeniedPhrase = "brak uprawnień do pliku lub katalogu";
 
 class PasteEntriesTest : public ::testing::Test {
  protected:
@@ -199,12 +200,30 @@ TEST_F(PasteEntriesTest, AnInvalidArchiveEndsThePaste) {
   EXPECT_EQ(testing::Names(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
 }
 
-TEST_F(PasteEntriesTest, TwoDocumentsEndThePasteSilently) {
+TEST_F(PasteEntriesTest, TwoDocumentsAreToldAndTidiedUp) {
   MakeEntries({{"a.lef", Document("3.0", kOldClubs)}, {"b.lef", Document("3.0", kOldClubs)}});
   EXPECT_FALSE(Paste(entries));
-  EXPECT_EQ(Texts(), V{kConfirmText});
+  EXPECT_EQ(Texts(), (V{kConfirmText, kSeveralDocumentsMessage}));
+  EXPECT_EQ(prompter.messages[1].icon, Icon::Stop);
   EXPECT_EQ(testing::ReadBytes(entries), before);
-  EXPECT_EQ(testing::Names(dir.fs()), (V{"a.lef", "b.lef", "baza.lxf", "zgłoszenie zawody.lxf"}));
+  EXPECT_EQ(testing::Names(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+}
+
+// Pasting first checks the folder as opening does: a LEF document lying beside the entries file
+// (a leftover, or the user's own) is refused before anything is copied or unpacked, and the
+// user is told what to remove. A file named like the archive's document is refused too.
+TEST_F(PasteEntriesTest, ADocumentBesideTheEntriesFileIsRefusedBeforeAnythingIsUnpacked) {
+  for (const std::string name : {"zawody.lef", "stary.LEF"}) {
+    SCOPED_TRACE(name);
+    MakeEntries();
+    testing::WriteBytes(dir.file(name), "mój plik");
+    const auto snapshot = testing::Snapshot(dir.fs());
+    prompter = FakePrompter();
+    EXPECT_FALSE(Paste(entries));
+    EXPECT_EQ(Texts(), (V{kConfirmText, kLefFilesPresentMessage}));
+    EXPECT_EQ(testing::Snapshot(dir.fs()), snapshot);
+    std::filesystem::remove(dir.fs() / fileops::FsPath(name));
+  }
 }
 
 TEST_F(PasteEntriesTest, AVersionFailureLeavesTheEntriesFile) {
@@ -247,8 +266,9 @@ TEST_F(PasteEntriesTest, EveryFailingFileOperationKeepsTheEntriesFileWhole) {
   int unpackCalls = 0, packCalls = 0;
   {
     FakePrompter quiet;
+    UnpackedFiles files;
     fileops::ResetFaults();
-    const UnpackResult unpacked = UnpackLxf(quiet, entries);
+    const UnpackResult unpacked = UnpackLxf(quiet, entries, files);
     unpackCalls = fileops::CallCount();
     ASSERT_EQ(unpacked.kind, UnpackResult::DocumentFound);
     fileops::ResetFaults();
@@ -293,7 +313,7 @@ TEST_F(PasteEntriesTest, EveryFailingFileOperationKeepsTheEntriesFileWhole) {
       EXPECT_NE(last.icon, Icon::Information);
       bool told = false;
       for (const auto& m : prompter.messages) {
-        told = told || m.text.find("Permission denied") != std::string::npos;
+        told = told || m.text.find(kDeniedPhrase) != std::string::npos;
       }
       EXPECT_TRUE(told) << last.text;
       // Whatever else stays behind, the unpacked document does not block the next paste.
@@ -303,16 +323,15 @@ TEST_F(PasteEntriesTest, EveryFailingFileOperationKeepsTheEntriesFileWhole) {
     }
     if (k == read) {
       EXPECT_EQ(last.text, "Nie można odczytać dokumentu LEF z pliku zgłoszenia: " + document +
-                               "\r\n" + denied + "read: Permission denied\r\n" + kUnchanged);
+                               "\r\n" + denied + kDeniedPhrase + "\r\n" + kUnchanged);
       EXPECT_EQ(last.icon, Icon::Stop);
     } else if (k == firstRemove) {
       EXPECT_EQ(last.text, "Nie można usunąć dokumentu LEF: " + document + "\r\n" + denied +
-                               "remove: Permission denied\r\n" + kUnchanged);
+                               kDeniedPhrase + "\r\n" + kUnchanged);
       EXPECT_EQ(last.icon, Icon::Stop);
       std::filesystem::remove(fileops::FsPath(document));
     } else if (k == write || k == rename || k == lastRemove) {
-      const char* what = k == write ? "write" : k == rename ? "rename" : "remove";
-      EXPECT_EQ(last.text, kHandlerPrefix + denied + what + ": Permission denied");
+      EXPECT_EQ(last.text, kHandlerPrefix + denied + kDeniedPhrase);
       EXPECT_EQ(last.icon, Icon::None);
       EXPECT_EQ(last.buttons, Buttons::Ok);
       if (k == lastRemove) {
@@ -322,7 +341,7 @@ TEST_F(PasteEntriesTest, EveryFailingFileOperationKeepsTheEntriesFileWhole) {
     } else {
       // The packing shows its own warning; nothing of ours is left behind.
       EXPECT_EQ(last.icon, Icon::Warning);
-      EXPECT_NE(last.text.find("Permission denied"), std::string::npos) << last.text;
+      EXPECT_NE(last.text.find(kDeniedPhrase), std::string::npos) << last.text;
     }
     if (last.icon != Icon::Warning) {
       EXPECT_EQ(last.title, "Rostrel");

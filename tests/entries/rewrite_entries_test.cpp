@@ -358,7 +358,7 @@ TEST(RewriteEntries, SaysSoWhenTheWrongVersionCannotBeDeleted) {
   ASSERT_EQ(prompter.messages.size(), 2u);
   EXPECT_EQ(prompter.messages[0].text, WrongVersionText());
   EXPECT_EQ(prompter.messages[1].text, "Nie można usunąć dokumentu LEF: " + path + "\r\n" +
-                                           std::to_string(EACCES) + " remove: Permission denied");
+                                           std::to_string(EACCES) + " brak uprawnień do pliku lub katalogu");
   EXPECT_EQ(prompter.messages[1].icon, Icon::Stop);
 }
 
@@ -383,7 +383,7 @@ TEST(RewriteEntries, ReportsADocumentThatCannotBeRead) {
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text,
             "Nie można odczytać dokumentu LEF z pliku zgłoszenia: " + path +
-                "\r\n2 No such file or directory\r\nOperacja anulowana, plik zgłoszenia nie "
+                "\r\n2 plik lub katalog nie istnieje\r\nOperacja anulowana, plik zgłoszenia nie "
                 "został zmieniony.");
   EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
   EXPECT_EQ(prompter.messages[0].title, "Rostrel");

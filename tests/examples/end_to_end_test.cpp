@@ -311,7 +311,7 @@ std::vector<Member> ReadArchive(const std::string& path) {
 std::string ReadBytes(const std::string& path) {
   std::string bytes;
   FileError err;
-  EXPECT_TRUE(fileops::ReadFile(path, bytes, err)) << path << ": " << err.text;
+  EXPECT_TRUE(fileops::ReadFile(path, bytes, err)) << path << ": " << Describe(err);
   return bytes;
 }
 
@@ -404,7 +404,8 @@ TEST_P(EndToEnd, ReadsTheDatabaseAndPastesItsClubsIntoTheEntriesFile) {
   FakePrompter prompter;
 
   ASSERT_TRUE(DirectoryPreCheck(prompter, dbFile_));
-  const UnpackResult unpacked = UnpackLxf(prompter, dbFile_);
+  UnpackedFiles files;
+  const UnpackResult unpacked = UnpackLxf(prompter, dbFile_, files);
   ASSERT_EQ(unpacked.kind, UnpackResult::DocumentFound);
   EXPECT_EQ(unpacked.documentPath, dbDir_ + "baza.lef");
 

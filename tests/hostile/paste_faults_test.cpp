@@ -31,12 +31,33 @@ struct EntriesFolder {
   EntriesFolder() { WriteBytes(entries, old); }
 };
 
+// The two failures injected below, with the phrase the user must read for each.
+struct Injected {
+  int code;
+  std::string phrase;
+};
+const Injected kInjected[] = {{EACCES, "brak uprawnień do pliku lub katalogu"},
+                              {ENOSPC, "brak miejsca na dysku"}};
+
 // The program-error message of a failed file operation, as the user must see it.
-bool IsProgramError(const Shown& m, int code) {
-  if (m.title != kAppTitle || m.icon != Icon::None || m.buttons != Buttons::Ok) return false;
-  const std::string head = std::string(kProgramErrorMessage) + "\r\n" + std::to_string(code) + " ";
-  const std::string reason = ": " + std::generic_category().message(code);
-  return m.text.starts_with(head) && m.text.ends_with(reason);
+bool IsProgramError(const Shown& m, const Injected& fault) {
+  return m == Shown{std::string(kProgramErrorMessage) + "\r\n" + std::to_string(fault.code) +
+                        " " + fault.phrase,
+                    kAppTitle, Icon::None, Buttons::Ok};
+}
+
+// The next paste goes through, or, when a document was left behind that the user was told
+// about, is refused by the check for LEF files; once the user has removed them, as that message
+// asks, it goes through.
+PasteRun PasteAgain(const std::string& entries, const Clubs& clubs, const TempDir& root) {
+  PasteRun again = PasteThrough(entries, clubs);
+  if (!again.replaced &&
+      again.shown == std::vector<Shown>{Confirmation(), Stop(kLefFilesPresentMessage)}) {
+    for (const auto& [name, content] : Snapshot(root.fs()))
+      if (name.ends_with(".lef")) fs::remove(root.fs() / name);
+    again = PasteThrough(entries, clubs);
+  }
+  return again;
 }
 
 class PasteFaults : public NoPause {
@@ -62,12 +83,12 @@ TEST_F(PasteFaults, EachFailingOperationLeavesTheOldOrTheNewEntriesFile) {
   ASSERT_GE(operations, 10);
 
   int oldKept = 0, newWritten = 0;
-  for (const int code : {EACCES, ENOSPC}) {
-    const std::string reason = std::generic_category().message(code);
+  for (const Injected& fault : kInjected) {
+    const std::string& reason = fault.phrase;
     for (int k = 1; k <= operations; ++k) {
       SCOPED_TRACE("operation " + std::to_string(k) + " fails with " + reason);
       EntriesFolder folder;
-      fileops::FailAtCall(k, code);
+      fileops::FailAtCall(k, fault.code);
       const PasteRun run = PasteThrough(folder.entries, clubs_);
       fileops::ResetFaults();
 
@@ -88,16 +109,16 @@ TEST_F(PasteFaults, EachFailingOperationLeavesTheOldOrTheNewEntriesFile) {
         const bool ours = last.icon == Icon::Stop && last.title == kAppTitle;
         const bool archiveRoutine = last.icon == Icon::Warning &&
                                     (last.title == "error" || last.title == "Error");
-        EXPECT_TRUE(ours || archiveRoutine || IsProgramError(last, code)) << last;
+        EXPECT_TRUE(ours || archiveRoutine || IsProgramError(last, fault)) << last;
       } else {
         ++newWritten;
         EXPECT_TRUE(HoldsNewDocument(folder.entries)) << "the entries file is damaged";
         EXPECT_TRUE(run.replaced);
-        EXPECT_TRUE(last == PasteDone(folder.entries) || IsProgramError(last, code)) << last;
+        EXPECT_TRUE(last == PasteDone(folder.entries) || IsProgramError(last, fault)) << last;
       }
 
       // Whatever was left behind, the next paste goes through and cleans up after itself.
-      const PasteRun again = PasteThrough(folder.entries, clubs_);
+      const PasteRun again = PasteAgain(folder.entries, clubs_, folder.root);
       EXPECT_TRUE(again.replaced) << ::testing::PrintToString(again.shown);
       EXPECT_TRUE(HoldsNewDocument(folder.entries));
       EXPECT_EQ(Names(Snapshot(folder.root.fs())), std::vector<std::string>{"zgloszenie.lxf"});
@@ -116,36 +137,35 @@ TEST_F(PasteFaults, EachFailingOperationShowsItsMessage) {
     return Shown{std::string(kProgramErrorMessage) + "\r\n" + detail, kAppTitle, Icon::None,
                  Buttons::Ok};
   };
-  for (const int code : {EACCES, ENOSPC}) {
-    const std::string c = std::to_string(code) + " ";
-    const std::string r = std::generic_category().message(code);
+  for (const Injected& fault : kInjected) {
+    const std::string c = std::to_string(fault.code) + " ";
+    const std::string& r = fault.phrase;
     EntriesFolder probe;
     const std::string e = probe.entries;
     const std::string d = probe.root.file("zawody.lef");
     // The messages after the confirmation, and whether the entries file is then the new one.
     const std::vector<std::pair<std::vector<Shown>, bool>> expected = {
-        {{Stop("Nie można skopiować pliku " + e + " do " + e + ".zip: " + c + "copy: " + r)}, false},
-        {{ArchiveError("write: " + r), InvalidArchive()}, false},
-        {{ArchiveError("rename: " + r + ": " + d), InvalidArchive()}, false},
-        {{Stop("Nie można usunąć pliku " + e + ".zip: " + c + "remove: " + r)}, false},
-        {{Stop("Nie można odczytać dokumentu LEF z pliku zgłoszenia: " + d + "\r\n" + c +
-               "read: " + r + unchanged)},
+        {{Stop("Nie można skopiować pliku " + e + " do " + e + ".zip: " + c + r)}, false},
+        {{ArchiveError(r), InvalidArchive()}, false},
+        {{ArchiveError(r + ": " + d), InvalidArchive()}, false},
+        {{Stop("Nie można usunąć pliku " + e + ".zip: " + c + r)}, false},
+        {{Stop("Nie można odczytać dokumentu LEF z pliku zgłoszenia: " + d + "\r\n" + c + r +
+               unchanged)},
          false},
-        {{Stop("Nie można usunąć dokumentu LEF: " + d + "\r\n" + c + "remove: " + r + unchanged)},
-         false},
-        {{programError(c + "write: " + r)}, false},
-        {{{"write: " + r, "Error", Icon::Warning, Buttons::Ok}}, false},
-        {{ArchiveError("zip: " + r)}, false},
-        {{ArchiveError("sync: " + r)}, false},
-        {{programError(c + "rename: " + r)}, false},
-        {{programError(c + "remove: " + r)}, true},
+        {{Stop("Nie można usunąć dokumentu LEF: " + d + "\r\n" + c + r + unchanged)}, false},
+        {{programError(c + r)}, false},
+        {{{r, "Error", Icon::Warning, Buttons::Ok}}, false},
+        {{ArchiveError(r)}, false},
+        {{ArchiveError(r)}, false},
+        {{programError(c + r)}, false},
+        {{programError(c + r)}, true},
     };
     for (size_t k = 1; k <= expected.size(); ++k) {
       SCOPED_TRACE("operation " + std::to_string(k) + " fails with " + r);
       fs::remove_all(probe.root.fs());
       fs::create_directories(probe.root.fs());
       WriteBytes(e, probe.old);
-      fileops::FailAtCall(static_cast<int>(k), code);
+      fileops::FailAtCall(static_cast<int>(k), fault.code);
       const PasteRun run = PasteThrough(e, clubs_);
       fileops::ResetFaults();
 
@@ -211,8 +231,7 @@ TEST_F(PasteFaults, FolderInPlaceOfTheNewArchive) {
   EXPECT_FALSE(run.replaced);
   EXPECT_EQ(run.shown, (std::vector<Shown>{
                            Confirmation(),
-                           {std::generic_category().message(EISDIR), "Error", Icon::Warning,
-                            Buttons::Ok}}));
+                           {"w miejscu pliku jest katalog", "Error", Icon::Warning, Buttons::Ok}}));
   EXPECT_EQ(Snapshot(folder.root.fs()),
             (Tree{{"zgloszenie.lxf", folder.old}, {"zgloszenie.lxf.ZIP", "<folder>"}}));
 }
@@ -234,7 +253,7 @@ TEST_F(PasteFaults, FolderInPlaceOfTheArchiveCopy) {
             (Tree{{"zgloszenie.lxf", folder.old}, {"zgloszenie.lxf.zip", "<folder>"}}));
 }
 
-// A folder stands where the unpacked document must go: the archive routine cannot unpack.
+// A folder stands where the unpacked document must go: the archive routine refuses to unpack.
 TEST_F(PasteFaults, FolderInPlaceOfTheDocument) {
   EntriesFolder folder;
   fs::create_directory(folder.root.fs() / "zawody.lef");
@@ -242,10 +261,12 @@ TEST_F(PasteFaults, FolderInPlaceOfTheDocument) {
   const PasteRun run = PasteThrough(folder.entries, clubs_);
 
   EXPECT_FALSE(run.replaced);
-  ASSERT_EQ(run.shown.size(), 3u);
-  EXPECT_EQ(run.shown[1].title, "error");
-  EXPECT_TRUE(Contains(run.shown[1].text, folder.root.file("zawody.lef"))) << run.shown[1];
-  EXPECT_EQ(run.shown[2], InvalidArchive());
+  EXPECT_EQ(run.shown,
+            (std::vector<Shown>{
+                Confirmation(),
+                ArchiveError("Element archiwum zastąpiłby plik, który już jest w katalogu: "
+                             "zawody.lef"),
+                InvalidArchive()}));
   EXPECT_EQ(Snapshot(folder.root.fs()),
             (Tree{{"zgloszenie.lxf", folder.old}, {"zawody.lef", "<folder>"}}));
 }
@@ -269,8 +290,7 @@ TEST_F(PasteFaults, WriteThatBreaksOffHalfWay) {
   EXPECT_EQ(run.shown,
             (std::vector<Shown>{Confirmation(),
                                 {std::string(kProgramErrorMessage) + "\r\n" +
-                                     std::to_string(EFBIG) + " " +
-                                     std::generic_category().message(EFBIG),
+                                     std::to_string(EFBIG) + " plik jest za duży",
                                  kAppTitle, Icon::None, Buttons::Ok}}));
   EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));
 }
@@ -285,7 +305,7 @@ TEST_F(PasteFaults, ReadOnlyFolder) {
     std::string failure;
     if (run.replaced) failure += "the paste reports success; ";
     if (run.shown.size() != 2 || run.shown[1].icon != Icon::Stop ||
-        !Contains(run.shown[1].text, std::generic_category().message(EACCES))) {
+        !Contains(run.shown[1].text, "brak uprawnień do pliku lub katalogu")) {
       failure += "shown: " + ::testing::PrintToString(run.shown) + "; ";
     }
     if (Snapshot(folder.root.fs()) != Tree{{"zgloszenie.lxf", folder.old}})

@@ -97,13 +97,13 @@ inline std::vector<std::string> Names(const Tree& tree) {
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   FileError err;
-  ASSERT_TRUE(fileops::WriteFile(path, bytes, err)) << path << ": " << err.text;
+  ASSERT_TRUE(fileops::WriteFile(path, bytes, err)) << path << ": " << Describe(err);
 }
 
 inline std::string ReadBytes(const std::string& path) {
   std::string bytes;
   FileError err;
-  if (!fileops::ReadFile(path, bytes, err)) return "<unreadable: " + err.text + ">";
+  if (!fileops::ReadFile(path, bytes, err)) return "<unreadable: " + Describe(err) + ">";
   return bytes;
 }
 

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   std::string clubs;
   rostrel::FileError err;
   if (!rostrel::fileops::ReadFile(argv[2], clubs, err)) {
-    std::fprintf(stderr, "%s: %s\n", argv[2], err.text.c_str());
+    std::fprintf(stderr, "%s: %s\n", argv[2], Describe(err).c_str());
     return 2;
   }
   rostrel::SetShellZipPause(std::chrono::milliseconds(0));

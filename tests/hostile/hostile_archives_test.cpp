@@ -206,6 +206,14 @@ std::vector<ArchiveCase> Cases() {
        C::Refused, kWouldReplace + kFile + ".zip"},
       {"NoDocumentAtAll", [](auto&, auto&, auto&) { return BuildZip("opis.txt", "opis\r\n"); },
        C::NoDocument},
+      // The members written before the damaged one are taken away again.
+      {"DamagedAfterGoodMembers",
+       [](const std::string& d, const std::string& m, auto&) {
+         RawMember damaged = Member(m, d);
+         damaged.crc = 1;
+         return BuildZip({Member("opis.txt", "opis"), Member("inne/opis.txt", "opis"), damaged});
+       },
+       C::Refused, "uszkodzone dane w archiwum ZIP (niezgodna suma kontrolna): @"},
   };
 }
 
@@ -334,6 +342,33 @@ INSTANTIATE_TEST_SUITE_P(Corpus, HostileArchive,
                            return std::get<0>(info.param).name +
                                   (std::get<1>(info.param) == Action::Open ? "_Open" : "_Paste");
                          });
+
+// A file of the user's lying beside the chosen file under a member's name is never replaced:
+// the archive is refused before anything is written, with the member's name.
+TEST_F(NoPause, AFileOfTheUsersNamedLikeAMemberStaysAsItIs) {
+  for (const Action action : {Action::Open, Action::Paste}) {
+    SCOPED_TRACE(action == Action::Open ? "open" : "paste");
+    TempDir root;
+    const std::string chosen = root.file(kFile);
+    const bool open = action == Action::Open;
+    const std::string document = open ? DatabaseDocument() : EntriesDocument();
+    WriteBytes(chosen, BuildZip({Member(open ? "baza.lef" : "zawody.lef", document),
+                                 Member("opis.txt", "z archiwum")}));
+    WriteBytes(root.file("opis.txt"), "mój opis");
+    const Tree before = Snapshot(root.fs());
+
+    const std::vector<Shown> shown =
+        open ? OpenThrough(chosen).shown : PasteThrough(chosen, ClubsOf(DatabaseDocument())).shown;
+
+    std::vector<Shown> expected;
+    if (!open) expected.push_back(Confirmation());
+    expected.push_back(
+        ArchiveError("Element archiwum zastąpiłby plik, który już jest w katalogu: opis.txt"));
+    expected.push_back(InvalidArchive());
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(Snapshot(root.fs()), before);
+  }
+}
 
 // A member that the archive marks as a symbolic link is unpacked as an ordinary file holding the
 // link's target as text: no link is ever made, so nothing can be reached through it.

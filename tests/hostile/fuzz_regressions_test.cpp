@@ -45,7 +45,10 @@ std::vector<Input> Inputs(const std::string& target) {
 template <class Body>
 void RunAll(const std::string& target, Body body) {
   ::testing::FLAGS_gtest_death_test_style = "fast";
-  for (const Input& input : Inputs(target)) {
+  const std::vector<Input> inputs = Inputs(target);
+  ASSERT_FALSE(inputs.empty()) << "no kept input in " << ROSTREL_FUZZ_REGRESSIONS_DIR << "/"
+                               << target;
+  for (const Input& input : inputs) {
     SCOPED_TRACE(target + "/" + input.name);
     const auto* data = reinterpret_cast<const uint8_t*>(input.bytes.data());
     EXPECT_EXIT(

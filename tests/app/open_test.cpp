@@ -8,8 +8,8 @@
 
 #include "app/frm_main.h"
 #include "common/prompter.h"
-#include "support/lxf_files.h"
 #include "gui_helpers.h"
+#include "support/lxf_files.h"
 #include "window_fixture.h"
 
 namespace rostrel::testing {
@@ -280,12 +280,11 @@ TEST_F(WindowTest, ButtonsAndListsFollowTheirTableOverARun) {
       {"paste: confirmation cancelled", [&](WindowTest& t) { t.Paste(entries, Answer::Cancel); },
        true, true, fokaLines, fokaLines},
       {"paste: done", [&](WindowTest& t) { t.Paste(entries); }, true, true, fokaLines, fokaLines},
-      {"open: ended with a message", [&](WindowTest& t) { t.Open(zly); }, false, false, none,
-       none},
+      {"open: ended with a message", [&](WindowTest& t) { t.Open(zly); }, false, false, none, none},
       {"click on >> while disabled again", [](WindowTest& t) { Click(t.window, "ComGetAll"); },
        false, false, none, none},
-      {"open: athletes found again", [&](WindowTest& t) { t.Open(baza); }, false, true,
-       kBazaLines, none},
+      {"open: athletes found again", [&](WindowTest& t) { t.Open(baza); }, false, true, kBazaLines,
+       none},
       {"open: dialog cancelled", [](WindowTest& t) { t.Open(""); }, false, false, none, none},
   };
   for (const Row& row : rows) {

@@ -9,10 +9,10 @@
 #include "app/frm_main.h"
 #include "common/fileops.h"
 #include "common/prompter.h"
-#include "support/lxf_files.h"
-#include "entries/rewrite_entries.h"
 #include "gui_helpers.h"
 #include "support/fake_prompter.h"
+#include "support/lxf_files.h"
+#include "support/sample_documents.h"
 #include "window_fixture.h"
 
 namespace rostrel::testing {
@@ -41,15 +41,6 @@ class PasteTest : public WindowTest {
     ASSERT_FALSE(originalDocument.empty());
   }
 
-  // The document the entries file must hold after pasting this window's clubs section.
-  std::string Rewritten(const std::string& document) {
-    FakePrompter quiet;
-    const Rewrite rewrite =
-        RewriteEntriesText(quiet, document, window.ClubsText(), window.ClubsEncoding());
-    EXPECT_EQ(rewrite.kind, Rewrite::Rewritten);
-    return rewrite.text;
-  }
-
   void ExpectUnchanged() {
     EXPECT_EQ(ReadBytes(entries), original);
     EXPECT_EQ(Names(dir.fs() / "zawody"), std::vector<std::string>{Name(entries)});
@@ -67,6 +58,7 @@ struct Pair {
   const char* name;
   const char* database;
   const char* entries;
+  samples::Encoding entriesEncoding;
 };
 
 void PrintTo(const Pair& c, std::ostream* os) { *os << c.name; }
@@ -101,7 +93,7 @@ TEST_P(PasteEndToEnd, ReplacesTheEntriesFileAndTidiesUp) {
   ASSERT_EQ(members.size(), 1u);
   ASSERT_EQ(members.begin()->first, "zawody.lef");
   const std::string& pasted = members.begin()->second;
-  EXPECT_EQ(pasted, Rewritten(originalDocument));
+  EXPECT_EQ(pasted, samples::Pasted(GetParam().entriesEncoding));
   EXPECT_NE(pasted.find("UKS Delfin"), std::string::npos);
   EXPECT_NE(pasted.find("</SESSIONS>"), std::string::npos);
 
@@ -123,10 +115,11 @@ TEST_P(PasteEndToEnd, ReplacesTheEntriesFileAndTidiesUp) {
 
 INSTANTIATE_TEST_SUITE_P(
     Encodings, PasteEndToEnd,
-    ::testing::Values(Pair{"Cp1250IntoCp1250", "baza-cp1250.lxf", "zgloszenie-cp1250.lxf"},
-                      Pair{"Utf8IntoUtf8", "baza-utf8.lxf", "zgloszenie-utf8.lxf"},
-                      Pair{"Utf8IntoCp1250", "baza-utf8.lxf", "zgloszenie-cp1250.lxf"},
-                      Pair{"Cp1250IntoUtf8", "baza-cp1250.lxf", "zgloszenie-utf8.lxf"}),
+    ::testing::Values(
+        Pair{"Cp1250IntoCp1250", "baza-cp1250.lxf", "zgloszenie-cp1250.lxf", samples::kCp1250},
+        Pair{"Utf8IntoUtf8", "baza-utf8.lxf", "zgloszenie-utf8.lxf", samples::kUtf8},
+        Pair{"Utf8IntoCp1250", "baza-utf8.lxf", "zgloszenie-cp1250.lxf", samples::kCp1250},
+        Pair{"Cp1250IntoUtf8", "baza-cp1250.lxf", "zgloszenie-utf8.lxf", samples::kUtf8}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Refusal {
@@ -207,7 +200,6 @@ TEST_F(PasteTest, APackingThatFailsLeavesTheEntriesFileByteForByte) {
 // half-written, the user is told, and success is reported only when the file was replaced.
 TEST_F(PasteTest, AFailingFileOperationNeverLosesTheEntriesFile) {
   Prepare("baza-cp1250.lxf", "zgloszenie-cp1250.lxf");
-  std::string replaced;
   for (int k = 1;; ++k) {
     SCOPED_TRACE(k);
     WriteBytes(entries, original);
@@ -228,8 +220,7 @@ TEST_F(PasteTest, AFailingFileOperationNeverLosesTheEntriesFile) {
     EXPECT_GE(prompter.messages.size(), 2u) << "the failure was not reported";
     EXPECT_FALSE(success);
     if (now != original) {
-      if (replaced.empty()) replaced = Rewritten(originalDocument);
-      EXPECT_EQ(ReadZip(entries)["zawody.lef"], replaced);
+      EXPECT_EQ(ReadZip(entries)["zawody.lef"], samples::Pasted(samples::kCp1250));
     }
     // Clear what a failed removal may have left, so that the next round starts clean.
     for (const std::string& name : Names(dir.fs() / "zawody"))

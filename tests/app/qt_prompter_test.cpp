@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <string>
 
-#include "support/lxf_files.h"
 #include "gui_helpers.h"
+#include "support/lxf_files.h"
 #include "support/temp_dir.h"
 
 namespace rostrel::testing {

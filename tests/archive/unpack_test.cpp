@@ -16,10 +16,10 @@ namespace {
 using testing::FakePrompter;
 using testing::MakeArchive;
 using testing::ReadBytes;
-using testing::WriteBytes;
 using testing::TempDir;
 using testing::TestMember;
 using testing::Tree;
+using testing::WriteBytes;
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
@@ -35,8 +35,8 @@ struct OutcomeCase {
   std::vector<TestMember> members;
   Strings before;  // files already in the folder, beside baza.lxf
   UnpackResult::Kind kind;
-  std::string document;  // file name of the document found
-  Strings after;         // the folder afterwards, baza.lxf included
+  std::string document;   // file name of the document found
+  Strings after;          // the folder afterwards, baza.lxf included
   Strings messages = {};  // what the user is told
 };
 
@@ -166,13 +166,13 @@ INSTANTIATE_TEST_SUITE_P(
                     UnpackResult::DocumentFound,
                     "zawody.lef",
                     {"baza.lxf", "inne", "inne/nowy.txt", "inne/stary.txt", "zawody.lef"}},
-        OutcomeCase{"FoldersMadeAreRemovedDeepestFirst",
-                    {{"zawody.lef", "<LENEX>"}, {"a/b/c/gleboko.txt", "g"}, {"a/plik.txt", "p"}},
-                    {},
-                    UnpackResult::DocumentFound,
-                    "zawody.lef",
-                    {"a", "a/b", "a/b/c", "a/b/c/gleboko.txt", "a/plik.txt", "baza.lxf",
-                     "zawody.lef"}},
+        OutcomeCase{
+            "FoldersMadeAreRemovedDeepestFirst",
+            {{"zawody.lef", "<LENEX>"}, {"a/b/c/gleboko.txt", "g"}, {"a/plik.txt", "p"}},
+            {},
+            UnpackResult::DocumentFound,
+            "zawody.lef",
+            {"a", "a/b", "a/b/c", "a/b/c/gleboko.txt", "a/plik.txt", "baza.lxf", "zawody.lef"}},
         OutcomeCase{"LeftoverCopyIsOverwrittenAndRemoved",
                     {{"zawody.lef", "<LENEX>"}},
                     {"baza.lxf.zip"},
@@ -233,7 +233,8 @@ TEST_P(UnpackFailedTest, TellsTheUserTheArchiveIsInvalid) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, UnpackFailedTest,
-    ::testing::Values(FailedCase{"Text", "<?xml version=\"1.0\"?>\r\n", "nieprawidłowe lub uszkodzone archiwum ZIP"},
+    ::testing::Values(FailedCase{"Text", "<?xml version=\"1.0\"?>\r\n",
+                                 "nieprawidłowe lub uszkodzone archiwum ZIP"},
                       FailedCase{"ZeroBytes", "", "nieprawidłowe lub uszkodzone archiwum ZIP"},
                       FailedCase{"Hostile", "hostile", "Niedozwolona nazwa w archiwum: ../x.lef"},
                       // A member may replace neither the LXF file nor the copy being read.
@@ -249,8 +250,8 @@ TEST(DirectoryPreCheck, RefusesAFolderHoldingAnyDocument) {
     ASSERT_EQ(MakeArchive(dir.file("baza.lxf"), {{"zawody.lef", "x"}}), "");
     for (const std::string& name : files) WriteBytes(dir.file(name), "x");
     // A copy left from elsewhere is the program's own file: overwritten, then removed.
-  Strings before = Tree(dir.fs());
-  std::erase(before, "baza.lxf.zip");
+    Strings before = Tree(dir.fs());
+    std::erase(before, "baza.lxf.zip");
     FakePrompter prompter;
     EXPECT_FALSE(DirectoryPreCheck(prompter, dir.file("baza.lxf")));
     ASSERT_EQ(prompter.messages.size(), 1u);

@@ -351,8 +351,7 @@ TEST_F(ReadClubsFileTest, MissingDocumentGivesOneMessage) {
   EXPECT_EQ(r.kind, ClubsReading::Failed);
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text, "Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" +
-                                           dir.file("brak.lef") + "\r\n" +
-                                           std::to_string(ENOENT) +
+                                           dir.file("brak.lef") + "\r\n" + std::to_string(ENOENT) +
                                            " plik lub katalog nie istnieje");
 }
 
@@ -368,8 +367,8 @@ TEST_F(ReadClubsFileTest, DeletionFailureEndsTheReading) {
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text,
             "Nie udało się usunąć pliku LEF rozpakowanego z bazy zawodników:\r\n" + path +
-                "\r\nUsuń ten plik, zanim ponownie otworzysz bazę.\r\n" +
-                std::to_string(EBUSY) + " plik jest używany przez inny program");
+                "\r\nUsuń ten plik, zanim ponownie otworzysz bazę.\r\n" + std::to_string(EBUSY) +
+                " plik jest używany przez inny program");
   EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
 }
 

@@ -25,20 +25,19 @@ TEST_P(Descriptions, ArePolishForEveryKindOfCode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, Descriptions,
-    ::testing::Values(
-        DescriptionCase{PosixError(EACCES), "brak uprawnień do pliku lub katalogu"},
-        DescriptionCase{PosixError(ENOSPC), "brak miejsca na dysku"},
-        DescriptionCase{PosixError(EROFS), "dysk tylko do odczytu"},
-        DescriptionCase{PosixError(ENOENT), "plik lub katalog nie istnieje"},
-        DescriptionCase{PosixError(EBUSY), "plik jest używany przez inny program"},
-        DescriptionCase{PosixError(1234), "nieznany błąd systemu (kod 1234)"},
-        DescriptionCase{WindowsError(5), "brak uprawnień do pliku lub katalogu"},
-        DescriptionCase{WindowsError(32), "plik jest używany przez inny program"},
-        DescriptionCase{WindowsError(112), "brak miejsca na dysku"},
-        DescriptionCase{WindowsError(13), "nieznany błąd systemu Windows (kod 13)"},
-        DescriptionCase{ZipError(19), "nieprawidłowe lub uszkodzone archiwum ZIP"},
-        DescriptionCase{ZipError(13), "uszkodzone dane w archiwum ZIP"},
-        DescriptionCase{ZipError(99), "nieznany błąd archiwum ZIP (kod 99)"}));
+    ::testing::Values(DescriptionCase{PosixError(EACCES), "brak uprawnień do pliku lub katalogu"},
+                      DescriptionCase{PosixError(ENOSPC), "brak miejsca na dysku"},
+                      DescriptionCase{PosixError(EROFS), "dysk tylko do odczytu"},
+                      DescriptionCase{PosixError(ENOENT), "plik lub katalog nie istnieje"},
+                      DescriptionCase{PosixError(EBUSY), "plik jest używany przez inny program"},
+                      DescriptionCase{PosixError(1234), "nieznany błąd systemu (kod 1234)"},
+                      DescriptionCase{WindowsError(5), "brak uprawnień do pliku lub katalogu"},
+                      DescriptionCase{WindowsError(32), "plik jest używany przez inny program"},
+                      DescriptionCase{WindowsError(112), "brak miejsca na dysku"},
+                      DescriptionCase{WindowsError(13), "nieznany błąd systemu Windows (kod 13)"},
+                      DescriptionCase{ZipError(19), "nieprawidłowe lub uszkodzone archiwum ZIP"},
+                      DescriptionCase{ZipError(13), "uszkodzone dane w archiwum ZIP"},
+                      DescriptionCase{ZipError(99), "nieznany błąd archiwum ZIP (kod 99)"}));
 
 TEST(DescribeWithCode, PutsTheCodeBeforeThePhrase) {
   EXPECT_EQ(DescribeWithCode(WindowsError(32)), "32 plik jest używany przez inny program");

@@ -14,8 +14,8 @@
 #include "athletes/read_clubs.h"
 #include "common/encoding.h"
 #include "common/fileops.h"
-#include "support/lxf_files.h"
 #include "support/fake_prompter.h"
+#include "support/lxf_files.h"
 #include "support/temp_dir.h"
 
 namespace rostrel {

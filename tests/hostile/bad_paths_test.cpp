@@ -36,13 +36,13 @@ void OpenAndPaste(const TempDir& root, const std::string& database, const std::s
   EXPECT_EQ(pasted.shown, (std::vector<Shown>{Confirmation(), PasteDone(entries)}));
   const ArchiveContents now = ReadArchive(entries);
   ASSERT_TRUE(now.whole) << now.error;
-  EXPECT_EQ(now.members.at("zawody.lef"), PastedDocument(EntriesDocument(), clubs));
+  EXPECT_EQ(now.members.at("zawody.lef"), SamplePasted());
 
   std::vector<std::string> files;
   for (const auto& [name, content] : Snapshot(root.fs()))
     if (content != "<folder>") files.push_back(root.path() + name);
-  EXPECT_EQ(files, (std::vector<std::string>{std::min(database, entries),
-                                             std::max(database, entries)}));
+  EXPECT_EQ(files,
+            (std::vector<std::string>{std::min(database, entries), std::max(database, entries)}));
 }
 
 class BadPaths : public NoPause {};
@@ -58,7 +58,7 @@ TEST_F(BadPaths, FolderThatDoesNotExist) {
   EXPECT_TRUE(opened.shown[0].text.starts_with("Nie można skopiować pliku " + missing))
       << opened.shown[0];
 
-  const PasteRun pasted = PasteThrough(missing, ClubsOf(DatabaseDocument()));
+  const PasteRun pasted = PasteThrough(missing, SampleClubs());
   EXPECT_FALSE(pasted.replaced);
   ASSERT_EQ(pasted.shown.size(), 2u);
   EXPECT_EQ(pasted.shown[1], opened.shown[0]);
@@ -74,7 +74,7 @@ TEST_F(BadPaths, ReadOnlyFolder) {
                                  fs::perms::others_read | fs::perms::others_exec);
   AsOrdinaryUser([&] {
     const OpenRun opened = OpenThrough(database);
-    const PasteRun pasted = PasteThrough(database, ClubsOf(DatabaseDocument()));
+    const PasteRun pasted = PasteThrough(database, SampleClubs());
     const std::string denied = "brak uprawnień do pliku lub katalogu";
     std::string failure;
     if (opened.outcome.kind != OpenOutcome::Ended || opened.shown.size() != 1 ||
@@ -130,7 +130,7 @@ TEST_F(BadPaths, FileNameNearTheSystemLimit) {
     const std::string old = ReadBytes(Example("zgloszenie-utf8.lxf"));
     WriteBytes(entries, old);
 
-    const PasteRun pasted = PasteThrough(entries, ClubsOf(DatabaseDocument()));
+    const PasteRun pasted = PasteThrough(entries, SampleClubs());
 
     const Tree after = Snapshot(root.fs());
     EXPECT_EQ(after.size(), 1u) << ::testing::PrintToString(Names(after));

@@ -102,9 +102,7 @@ std::vector<ArchiveCase> Cases() {
       // On POSIX a backslash is an ordinary character of a file name: the member lands in the
       // folder under that odd name, and nowhere else.
       {"BackslashInsideName",
-       [](const std::string& d, const std::string& m, auto&) {
-         return BuildZip("stare\\" + m, d);
-       },
+       [](const std::string& d, const std::string& m, auto&) { return BuildZip("stare\\" + m, d); },
        C::Works},
       {"EncryptedMember",
        [](const std::string& d, const std::string& m, auto&) {
@@ -120,8 +118,7 @@ std::vector<ArchiveCase> Cases() {
          member.stored = d;
          return BuildZip({member});
        },
-       C::Refused,
-       "Nieobsługiwana metoda kompresji (6) elementu archiwum: @"},
+       C::Refused, "Nieobsługiwana metoda kompresji (6) elementu archiwum: @"},
       {"Zip64Archive",
        [](const std::string& d, const std::string& m, auto&) {
          RawMember member = Member(m, d);
@@ -184,8 +181,8 @@ std::vector<ArchiveCase> Cases() {
          return BuildZip({Member(m, d), Member("./" + m, "<inny dokument/>\r\n")});
        },
        C::Refused, "Powtórzona nazwa w archiwum: ./@"},
-      {"DirectoryNamedLef",
-       [](auto&, auto&, auto&) { return BuildZip({Member("x.lef/", "")}); }, C::NoDocument},
+      {"DirectoryNamedLef", [](auto&, auto&, auto&) { return BuildZip({Member("x.lef/", "")}); },
+       C::NoDocument},
       {"DirectoryNamedLefBesideDocument",
        [](const std::string& d, const std::string& m, auto&) {
          return BuildZip({Member("x.lef/", ""), Member(m, d)});
@@ -258,7 +255,7 @@ TEST_P(HostileArchive, EndsAsTheUserMustSeeAndWritesOnlyInItsFolder) {
   WriteBytes(chosen, bytes);
   const Tree before = Snapshot(root.fs());
 
-  const Clubs clubs = ClubsOf(DatabaseDocument());
+  const Clubs clubs = SampleClubs();
   OpenRun opened;
   PasteRun pasted;
   if (open) {
@@ -281,7 +278,8 @@ TEST_P(HostileArchive, EndsAsTheUserMustSeeAndWritesOnlyInItsFolder) {
       ASSERT_EQ(shown.size(), expectedShown.size() + 2) << ::testing::PrintToString(shown);
       const Shown& description = shown[shown.size() - 2];
       std::string detail = c.detail;
-      if (const size_t at = detail.find('@'); at != std::string::npos) detail.replace(at, 1, member);
+      if (const size_t at = detail.find('@'); at != std::string::npos)
+        detail.replace(at, 1, member);
       if (c.exact) {
         EXPECT_EQ(description, ArchiveError(detail));
       } else {
@@ -323,7 +321,7 @@ TEST_P(HostileArchive, EndsAsTheUserMustSeeAndWritesOnlyInItsFolder) {
         const ArchiveContents now = ReadArchive(chosen);
         ASSERT_TRUE(now.whole) << now.error;
         ASSERT_EQ(now.order.size(), 1u);
-        EXPECT_EQ(now.members.begin()->second, PastedDocument(document, clubs));
+        EXPECT_EQ(now.members.begin()->second, SamplePasted());
       }
       break;
   }
@@ -331,7 +329,8 @@ TEST_P(HostileArchive, EndsAsTheUserMustSeeAndWritesOnlyInItsFolder) {
   if (open && c.outcome != ArchiveCase::Works) {
     WriteBytes(chosen, Good(document, member));
     const OpenRun again = OpenThrough(chosen);
-    EXPECT_EQ(again.outcome.kind, OpenOutcome::AthletesFound) << ::testing::PrintToString(again.shown);
+    EXPECT_EQ(again.outcome.kind, OpenOutcome::AthletesFound)
+        << ::testing::PrintToString(again.shown);
   }
 }
 
@@ -358,7 +357,7 @@ TEST_F(NoPause, AFileOfTheUsersNamedLikeAMemberStaysAsItIs) {
     const Tree before = Snapshot(root.fs());
 
     const std::vector<Shown> shown =
-        open ? OpenThrough(chosen).shown : PasteThrough(chosen, ClubsOf(DatabaseDocument())).shown;
+        open ? OpenThrough(chosen).shown : PasteThrough(chosen, SampleClubs()).shown;
 
     std::vector<Shown> expected;
     if (!open) expected.push_back(Confirmation());

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 
 #include "hostile/scenario.h"
@@ -40,44 +39,64 @@ const std::string kTenMegabytes(10 << 20, 'x');
 
 constexpr const char* kRefusalEnd = " Operacja anulowana, plik zgłoszenia nie został zmieniony.";
 const std::string kNoSessions =
-    std::string("W dokumencie LEF pliku zgłoszenia nie ma wiersza </SESSIONS>, więc nie ma "
-                "miejsca, w które można wkleić zawodników.") +
+    std::string(
+        "W dokumencie LEF pliku zgłoszenia nie ma wiersza </SESSIONS>, więc nie ma "
+        "miejsca, w które można wkleić zawodników.") +
     kRefusalEnd;
 const std::string kFirstLineHoldsMore =
-    std::string("Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż "
-                "deklarację XML, a zastąpienie go usunęłoby tę treść z dokumentu. Program "
-                "obsługuje dokumenty zapisane po jednym elemencie w wierszu.") +
+    std::string(
+        "Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż "
+        "deklarację XML, a zastąpienie go usunęłoby tę treść z dokumentu. Program "
+        "obsługuje dokumenty zapisane po jednym elemencie w wierszu.") +
     kRefusalEnd;
 const std::string kEmptyDocument =
     std::string("Dokument LEF w pliku zgłoszenia jest pusty.") + kRefusalEnd;
 
+using Change = std::function<std::string(const std::string&)>;
+
 struct DocumentCase {
   std::string name;
-  std::function<std::string(const std::string&)> transform;  // of a sample document
+  Change transform;  // of a sample document
   // As the database: what the open action ends in, and the message it shows ("" for none).
   OpenOutcome::Kind openKind;
   std::string openMessage;
   // As the entries file: the refusal shown, or "" when the paste goes through.
   std::string pasteRefusal;
+  // How the transform shows in the sample's clubs section once read, and in the sample's
+  // pasted entries document (none: they come out as the written-out samples).
+  Change clubsChange = {};
+  Change pastedChange = {};
+};
+
+std::string Apply(const Change& change, const std::string& text) {
+  return change ? change(text) : text;
+}
+
+const Change kNulInName = [](const std::string& d) {
+  return ReplaceAll(d, "Zofia\"", std::string("Zo\0fia\"", 7));
+};
+const Change kNulAfterSessions = [](const std::string& d) {
+  return ReplaceAll(d, "<SESSIONS>", std::string("<SESSIONS>\0\0", 12));
+};
+const Change kLongConstructor = [](const std::string& d) {
+  return ReplaceAll(d, "<CONSTRUCTOR ", "<CONSTRUCTOR x=\"" + kTenMegabytes + "\" ");
 };
 
 std::ostream& operator<<(std::ostream& os, const DocumentCase& c) { return os << c.name; }
 
 std::vector<DocumentCase> Cases() {
   return {
-      {"NulBytes",
-       [](const std::string& d) {
-         std::string out = ReplaceAll(d, "Zofia\"", std::string("Zo\0fia\"", 7));
-         return ReplaceAll(out, "<SESSIONS>", std::string("<SESSIONS>\0\0", 12));
-       },
-       OpenOutcome::AthletesFound, "", ""},
+      {"NulBytes", [](const std::string& d) { return kNulAfterSessions(kNulInName(d)); },
+       OpenOutcome::AthletesFound, "", "", kNulInName, kNulAfterSessions},
       {"OneLineOfTenMegabytes", [](const std::string&) { return kTenMegabytes; },
        OpenOutcome::NoAthletes, kNoAthletesMessage, kFirstLineHoldsMore},
       {"TenMegabyteLineInside",
-       [](const std::string& d) {
-         return ReplaceAll(d, "<CONSTRUCTOR ", "<CONSTRUCTOR x=\"" + kTenMegabytes + "\" ");
-       },
-       OpenOutcome::AthletesFound, "", ""},
+       kLongConstructor,
+       OpenOutcome::AthletesFound,
+       "",
+       "",
+       {},
+       kLongConstructor},
       {"LinesEndedByLoneCr", [](const std::string& d) { return ReplaceAll(d, "\r\n", "\r"); },
        OpenOutcome::NoAthletes, kNoAthletesMessage, kFirstLineHoldsMore},
       {"LinesEndedByLoneLf", [](const std::string& d) { return ReplaceAll(d, "\r\n", "\n"); },
@@ -102,15 +121,14 @@ TEST_P(HostileDocument, OpenedAsTheDatabase) {
   const std::string archive = BuildZip("baza.lef", document);
   WriteBytes(chosen, archive);
 
-  const auto start = std::chrono::steady_clock::now();
   const OpenRun run = OpenThrough(chosen);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 
   EXPECT_EQ(run.outcome.kind, c.openKind);
-  EXPECT_EQ(run.shown, c.openMessage.empty() ? std::vector<Shown>{}
-                                             : std::vector<Shown>{Stop(c.openMessage)});
+  EXPECT_EQ(run.shown,
+            c.openMessage.empty() ? std::vector<Shown>{} : std::vector<Shown>{Stop(c.openMessage)});
   // The clubs section is kept exactly as the document has it, whatever bytes it holds.
-  EXPECT_EQ(run.outcome.clubsText, ClubsOf(document).text);
+  const bool found = c.openKind == OpenOutcome::AthletesFound;
+  EXPECT_EQ(run.outcome.clubsText, found ? Apply(c.clubsChange, SampleClubs().text) : "");
   if (c.openKind == OpenOutcome::AthletesFound) {
     EXPECT_EQ(run.outcome.displayLines.size(), 8u);
     EXPECT_EQ(run.outcome.clubsEncoding, "UTF-8");
@@ -126,7 +144,7 @@ TEST_P(HostileDocument, PastedIntoAsTheEntriesFile) {
   const std::string document = c.transform(EntriesDocument());
   const std::string archive = BuildZip("zawody.lef", document);
   WriteBytes(chosen, archive);
-  const Clubs clubs = ClubsOf(DatabaseDocument());
+  const Clubs clubs = SampleClubs();
 
   const PasteRun run = PasteThrough(chosen, clubs);
 
@@ -144,7 +162,7 @@ TEST_P(HostileDocument, PastedIntoAsTheEntriesFile) {
   ASSERT_TRUE(now.whole) << now.error;
   ASSERT_EQ(now.order, std::vector<std::string>{"zawody.lef"});
   const std::string& pasted = now.members.at("zawody.lef");
-  EXPECT_EQ(pasted, PastedDocument(document, clubs));
+  EXPECT_EQ(pasted, Apply(c.pastedChange, SamplePasted()));
   // What the program wrote: its declaration, the clubs section once, no old club, CR LF only.
   EXPECT_TRUE(pasted.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
   EXPECT_NE(pasted.find(clubs.text), std::string::npos);
@@ -157,9 +175,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, HostileDocument, ::testing::ValuesIn(Cases()),
 // NUL bytes in the database reach the entries file exactly as they stand.
 TEST_F(NoPause, NulBytesInTheClubsSectionArePastedAsTheyAre) {
   TempDir root;
-  const std::string database =
-      ReplaceAll(DatabaseDocument(), "Zofia\"", std::string("Zo\0fia\"", 7));
-  const Clubs clubs = ClubsOf(database);
+  const Clubs clubs = {kNulInName(SampleClubs().text), "UTF-8"};
   ASSERT_NE(clubs.text.find(std::string("Zo\0fia", 6)), std::string::npos);
   WriteBytes(root.file("zgloszenie.lxf"), BuildZip("zawody.lef", EntriesDocument()));
 

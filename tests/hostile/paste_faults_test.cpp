@@ -41,8 +41,8 @@ const Injected kInjected[] = {{EACCES, "brak uprawnień do pliku lub katalogu"},
 
 // The program-error message of a failed file operation, as the user must see it.
 bool IsProgramError(const Shown& m, const Injected& fault) {
-  return m == Shown{std::string(kProgramErrorMessage) + "\r\n" + std::to_string(fault.code) +
-                        " " + fault.phrase,
+  return m == Shown{std::string(kProgramErrorMessage) + "\r\n" + std::to_string(fault.code) + " " +
+                        fault.phrase,
                     kAppTitle, Icon::None, Buttons::Ok};
 }
 
@@ -62,8 +62,8 @@ PasteRun PasteAgain(const std::string& entries, const Clubs& clubs, const TempDi
 
 class PasteFaults : public NoPause {
  protected:
-  const Clubs clubs_ = ClubsOf(DatabaseDocument());
-  const std::string newDocument_ = PastedDocument(EntriesDocument(), clubs_);
+  const Clubs clubs_ = SampleClubs();
+  const std::string newDocument_ = SamplePasted();
 
   bool HoldsNewDocument(const std::string& path) {
     const ArchiveContents now = ReadArchive(path);
@@ -107,8 +107,8 @@ TEST_F(PasteFaults, EachFailingOperationLeavesTheOldOrTheNewEntriesFile) {
         for (const Shown& m : run.shown) told = told || Contains(m.text, reason);
         EXPECT_TRUE(told) << ::testing::PrintToString(run.shown);
         const bool ours = last.icon == Icon::Stop && last.title == kAppTitle;
-        const bool archiveRoutine = last.icon == Icon::Warning &&
-                                    (last.title == "error" || last.title == "Error");
+        const bool archiveRoutine =
+            last.icon == Icon::Warning && (last.title == "error" || last.title == "Error");
         EXPECT_TRUE(ours || archiveRoutine || IsProgramError(last, fault)) << last;
       } else {
         ++newWritten;
@@ -125,9 +125,10 @@ TEST_F(PasteFaults, EachFailingOperationLeavesTheOldOrTheNewEntriesFile) {
     }
   }
   EXPECT_EQ(oldKept + newWritten, 2 * operations);
-  std::printf("[ summary  ] %d fallible operations x 2 error codes: %d runs kept the old entries "
-              "file, %d left the whole new one, 0 damaged\n",
-              operations, oldKept, newWritten);
+  std::printf(
+      "[ summary  ] %d fallible operations x 2 error codes: %d runs kept the old entries "
+      "file, %d left the whole new one, 0 damaged\n",
+      operations, oldKept, newWritten);
 }
 
 // What the user sees when the k-th file operation of a paste fails, operation by operation.
@@ -217,7 +218,8 @@ TEST_F(PasteFaults, EachFailingOperationOfAnOpeningLeavesTheDatabaseAndAllowsAno
         if (name.ends_with(".lef")) fs::remove(root.fs() / name);
       again = OpenThrough(database);
     }
-    EXPECT_EQ(again.outcome.kind, OpenOutcome::AthletesFound) << ::testing::PrintToString(again.shown);
+    EXPECT_EQ(again.outcome.kind, OpenOutcome::AthletesFound)
+        << ::testing::PrintToString(again.shown);
   }
 }
 
@@ -246,8 +248,8 @@ TEST_F(PasteFaults, FolderInPlaceOfTheArchiveCopy) {
   EXPECT_FALSE(run.replaced);
   ASSERT_EQ(run.shown.size(), 2u);
   EXPECT_EQ(run.shown[1].icon, Icon::Stop);
-  EXPECT_TRUE(run.shown[1].text.starts_with("Nie można skopiować pliku " + folder.entries +
-                                            " do " + folder.entries + ".zip: "))
+  EXPECT_TRUE(run.shown[1].text.starts_with("Nie można skopiować pliku " + folder.entries + " do " +
+                                            folder.entries + ".zip: "))
       << run.shown[1];
   EXPECT_EQ(Snapshot(folder.root.fs()),
             (Tree{{"zgloszenie.lxf", folder.old}, {"zgloszenie.lxf.zip", "<folder>"}}));
@@ -287,11 +289,10 @@ TEST_F(PasteFaults, WriteThatBreaksOffHalfWay) {
   std::signal(SIGXFSZ, handler);
 
   EXPECT_FALSE(run.replaced);
-  EXPECT_EQ(run.shown,
-            (std::vector<Shown>{Confirmation(),
-                                {std::string(kProgramErrorMessage) + "\r\n" +
-                                     std::to_string(EFBIG) + " plik jest za duży",
-                                 kAppTitle, Icon::None, Buttons::Ok}}));
+  EXPECT_EQ(run.shown, (std::vector<Shown>{Confirmation(),
+                                           {std::string(kProgramErrorMessage) + "\r\n" +
+                                                std::to_string(EFBIG) + " plik jest za duży",
+                                            kAppTitle, Icon::None, Buttons::Ok}}));
   EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));
 }
 

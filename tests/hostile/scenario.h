@@ -21,6 +21,7 @@
 #include "entries/rewrite_entries.h"
 #include "hostile/zip_tools.h"
 #include "support/fake_prompter.h"
+#include "support/sample_documents.h"
 #include "support/temp_dir.h"
 
 // Shared ground for the hostile-input tests: the sample documents, the two actions driven
@@ -58,9 +59,7 @@ inline Shown Stop(const std::string& text) { return {text, kAppTitle, Icon::Stop
 inline Shown ArchiveError(const std::string& text) {
   return {text, "error", Icon::Warning, Buttons::Ok};
 }
-inline Shown Confirmation() {
-  return {kConfirmText, kConfirmTitle, Icon::None, Buttons::OkCancel};
-}
+inline Shown Confirmation() { return {kConfirmText, kConfirmTitle, Icon::None, Buttons::OkCancel}; }
 inline Shown InvalidArchive() { return Stop(kInvalidArchiveMessage); }
 inline Shown PasteDone(const std::string& path) {
   return {kPasteDoneMessage + path, kAppTitle, Icon::Information, Buttons::Ok};
@@ -107,17 +106,17 @@ inline std::string ReadBytes(const std::string& path) {
   return bytes;
 }
 
-// The sample database's clubs section, as the open action leaves it in the window.
+// A database's clubs section, as the open action leaves it in the window.
 struct Clubs {
   std::string text;
   std::string encoding;
 };
 
-inline Clubs ClubsOf(const std::string& document) {
-  FakePrompter quiet;
-  const ClubsReading reading = ReadClubsText(quiet, document);
-  return {reading.clubsText, reading.encoding};
-}
+// The sample database's, written out.
+inline Clubs SampleClubs() { return {samples::ClubsText(samples::kUtf8), "UTF-8"}; }
+
+// The sample entries document after a paste of the sample clubs section, written out.
+inline std::string SamplePasted() { return samples::Pasted(samples::kUtf8); }
 
 struct OpenRun {
   OpenOutcome outcome;
@@ -149,12 +148,6 @@ inline PasteRun PasteThrough(const std::string& path, const Clubs& clubs,
   run.replaced = PasteEntries(prompter, comIN, dbFile, clubs.text, clubs.encoding);
   run.shown = ShownMessages(prompter);
   return run;
-}
-
-// The document a successful paste of `clubs` into `entriesDocument` writes.
-inline std::string PastedDocument(const std::string& entriesDocument, const Clubs& clubs) {
-  FakePrompter quiet;
-  return RewriteEntriesText(quiet, entriesDocument, clubs.text, clubs.encoding).text;
 }
 
 // Runs `check` with the permissions of an ordinary user; it returns "" when all held, or what

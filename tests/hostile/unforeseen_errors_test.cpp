@@ -63,11 +63,12 @@ INSTANTIATE_TEST_SUITE_P(
                        false,
                        {Member("opis.txt", "opis")},
                        kNoDocumentMessage},
-        UnforeseenCase{"PasteWhileRefusingTheDocument",
-                       false,
-                       {Member("zawody.lef",
-                               "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</LENEX>\r\n")},
-                       kNoSessions}),
+        UnforeseenCase{
+            "PasteWhileRefusingTheDocument",
+            false,
+            {Member("zawody.lef",
+                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</LENEX>\r\n")},
+            kNoSessions}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

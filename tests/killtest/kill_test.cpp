@@ -3,9 +3,9 @@
 // old document or the new one, byte for byte, and the next paste must either go through or be
 // refused because the killed one left its LEF document behind.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,10 +41,9 @@ struct Victim {
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const std::string program = ROSTREL_PASTE_VICTIM;
-    std::vector<char*> argv = {const_cast<char*>(program.c_str()),
-                               const_cast<char*>(entries.c_str()),
-                               const_cast<char*>(clubsFile.c_str()),
-                               const_cast<char*>(encoding.c_str()), nullptr};
+    std::vector<char*> argv = {
+        const_cast<char*>(program.c_str()), const_cast<char*>(entries.c_str()),
+        const_cast<char*>(clubsFile.c_str()), const_cast<char*>(encoding.c_str()), nullptr};
     if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
@@ -80,8 +79,8 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
   const std::string entries = folder.file("zgloszenie.lxf");
   const std::string clubsFile = side.file("clubs.txt");
   const std::string old = ReadBytes(Example("zgloszenie-utf8.lxf"));
-  const Clubs clubs = ClubsOf(DatabaseDocument());
-  const std::string newDocument = PastedDocument(EntriesDocument(), clubs);
+  const Clubs clubs = SampleClubs();
+  const std::string newDocument = SamplePasted();
   WriteBytes(clubsFile, clubs.text);
 
   // How long a paste takes here, from its announcement to its end: the kills are spread over
@@ -144,11 +143,12 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
         if (name.ends_with(".lef")) fs::remove(folder.fs() / name);
     }
   }
-  std::printf("[ summary  ] %d of %d kills (a paste takes %lld us; %d more runs finished first, "
-              "all successfully): %d left the old entries file, %d the new one, %d damaged; "
-              "the next paste went through %d times and was refused %d times\n",
-              kills, 200, static_cast<long long>(span.count()), finished, oldKept, newWritten,
-              damaged, nextPasted, nextRefused);
+  std::printf(
+      "[ summary  ] %d of %d kills (a paste takes %lld us; %d more runs finished first, "
+      "all successfully): %d left the old entries file, %d the new one, %d damaged; "
+      "the next paste went through %d times and was refused %d times\n",
+      kills, 200, static_cast<long long>(span.count()), finished, oldKept, newWritten, damaged,
+      nextPasted, nextRefused);
   EXPECT_EQ(kills, 200);
   EXPECT_EQ(damaged, 0);
   EXPECT_EQ(oldKept + newWritten, kills);

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "archive/unpack.h"
+#include "archive/unpack_lxf.h"
 #include "athletes/parse_athletes.h"
 #include "athletes/read_clubs.h"
 

@@ -12,7 +12,7 @@
 
 #include "app/frm_main.h"
 #include "app/startup.h"
-#include "archive/modlxf.h"
+#include "archive/shell_zip.h"
 #include "bench/harness.h"
 
 namespace rostrel::bench {

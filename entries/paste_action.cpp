@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "archive/modlxf.h"
-#include "archive/unpack.h"
+#include "archive/shell_zip.h"
+#include "archive/unpack_lxf.h"
 #include "common/fileops.h"
 #include "entries/rewrite_entries.h"
 

@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "app/startup.h"
-#include "archive/modlxf.h"
+#include "archive/shell_zip.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

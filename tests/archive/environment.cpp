@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "archive/modlxf.h"
+#include "archive/shell_zip.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "archive/modlxf.h"
+#include "archive/shell_zip.h"
 #include "support/fake_prompter.h"
 #include "support/temp_dir.h"
 #include "zip_test_util.h"
@@ -15,10 +15,10 @@ namespace {
 using testing::FakePrompter;
 using testing::MakeArchive;
 using testing::ReadBytes;
-using testing::WriteBytes;
 using testing::TempDir;
 using testing::TestMember;
 using testing::Tree;
+using testing::WriteBytes;
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
@@ -46,38 +46,25 @@ void ExpectRefused(Scene& scene, const std::string& text) {
   EXPECT_EQ(ReadBytes(scene.dest + "stary.txt"), "stary");
 }
 
-class HostileNameTest : public ::testing::TestWithParam<std::string> {};
-
-// A harmless member comes first, so that a check made only while writing would let it through.
-TEST_P(HostileNameTest, IsRefusedAndNothingIsWritten) {
+// The name rules themselves are tried on a table of names (member_names_test.cpp); here a bad
+// name among good ones stops the unpacking before anything is written. A harmless member comes
+// first, so that a check made only while writing would let it through.
+TEST(HostileNames, ABadNameIsRefusedBeforeAnythingIsWritten) {
   Scene scene;
-  ASSERT_EQ(MakeArchive(scene.archive, {{"zawody.lef", "ok"}, {GetParam(), "zły"}}), "");
-  ExpectRefused(scene, "Niedozwolona nazwa w archiwum: " + GetParam());
+  ASSERT_EQ(MakeArchive(scene.archive, {{"zawody.lef", "ok"}, {"a/../../x.lef", "zły"}}), "");
+  ExpectRefused(scene, "Niedozwolona nazwa w archiwum: a/../../x.lef");
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, HostileNameTest,
-                         ::testing::Values("../x.lef", "..", "a/../../x.lef", "a/..", "/abs.lef",
-                                           "/tmp/abs.lef", "\\abs.lef", "C:x.lef", "C:/x.lef",
-                                           "c:\\x.lef", "a\\..\\b.lef", "..\\x.lef",
-                                           "a/..\\..\\x.lef", "sub/../zawody.lef", "../"));
-
-// Names that merely look odd stay inside the folder and are unpacked.
+// Names that merely look odd stay inside the folder and are unpacked where they say.
 TEST(HostileNames, HarmlessLookalikesAreUnpacked) {
   Scene scene;
-  ASSERT_EQ(MakeArchive(scene.archive, {{"..x.lef", "1"},
-                                        {"x..lef", "2"},
-                                        {"./a.lef", "3"},
-                                        {"b/.../c.lef", "4"},
-                                        {"1:x.lef", "5"}}),
-            "");
+  ASSERT_EQ(MakeArchive(scene.archive, {{"..x.lef", "1"}, {"x..lef", "2"}, {"./a.lef", "3"}}), "");
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "UNZIP", scene.archive, scene.dest));
   EXPECT_TRUE(prompter.messages.empty());
   EXPECT_EQ(ReadBytes(scene.dest + "..x.lef"), "1");
   EXPECT_EQ(ReadBytes(scene.dest + "x..lef"), "2");
   EXPECT_EQ(ReadBytes(scene.dest + "a.lef"), "3");
-  EXPECT_EQ(ReadBytes(scene.dest + "b/.../c.lef"), "4");
-  EXPECT_EQ(ReadBytes(scene.dest + "1:x.lef"), "5");
 }
 
 // A member's stored bytes, declared with the sizes and flags patched into its headers.
@@ -112,14 +99,13 @@ TEST_P(PatchedMemberTest, IsRefusedAndNothingIsWritten) {
 // Local header: general flags at 6, method at 8.
 INSTANTIATE_TEST_SUITE_P(
     Headers, PatchedMemberTest,
-    ::testing::Values(
-        Patch{"DeclaredOverOneGiB", 24, 0, (1ull << 30) + 1, 4,
-              "Element archiwum jest za duży (ponad 1 GiB): big.lef"},
-        Patch{"DeclaredFourGiB", 24, 0, 0xFFFFFFFEull, 4,
-              "Element archiwum jest za duży (ponad 1 GiB): big.lef"},
-        Patch{"Encrypted", 8, 6, 1, 2, "Zaszyfrowany element archiwum: big.lef"},
-        Patch{"Imploded", 10, 8, 6, 2,
-              "Nieobsługiwana metoda kompresji (6) elementu archiwum: big.lef"}),
+    ::testing::Values(Patch{"DeclaredOverOneGiB", 24, 0, (1ull << 30) + 1, 4,
+                            "Element archiwum jest za duży (ponad 1 GiB): big.lef"},
+                      Patch{"DeclaredFourGiB", 24, 0, 0xFFFFFFFEull, 4,
+                            "Element archiwum jest za duży (ponad 1 GiB): big.lef"},
+                      Patch{"Encrypted", 8, 6, 1, 2, "Zaszyfrowany element archiwum: big.lef"},
+                      Patch{"Imploded", 10, 8, 6, 2,
+                            "Nieobsługiwana metoda kompresji (6) elementu archiwum: big.lef"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // The data holds more than the header declares: reading stops as soon as the declared size is

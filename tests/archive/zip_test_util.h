@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/modlxf.h"
+#include "archive/shell_zip.h"
 #include "common/fileops.h"
 #include "support/lxf_files.h"
 

@@ -11,8 +11,8 @@
 #include <system_error>
 #include <vector>
 
-#include "archive/modlxf.h"
-#include "archive/unpack.h"
+#include "archive/shell_zip.h"
+#include "archive/unpack_lxf.h"
 #include "athletes/read_clubs.h"
 #include "common/fileops.h"
 #include "support/fake_prompter.h"

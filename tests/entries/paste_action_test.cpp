@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/modlxf.h"
-#include "archive/unpack.h"
+#include "archive/shell_zip.h"
+#include "archive/unpack_lxf.h"
 #include "athletes/read_clubs.h"
 #include "common/encoding.h"
 #include "common/fileops.h"

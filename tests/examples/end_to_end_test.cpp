@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/modlxf.h"
-#include "archive/unpack.h"
+#include "archive/shell_zip.h"
+#include "archive/unpack_lxf.h"
 #include "athletes/open_action.h"
 #include "athletes/parse_athletes.h"
 #include "athletes/read_clubs.h"

@@ -16,7 +16,7 @@
 #include <system_error>
 #include <vector>
 
-#include "archive/modlxf.h"
+#include "archive/shell_zip.h"
 #include "athletes/parse_athletes.h"
 #include "athletes/read_clubs.h"
 #include "common/encoding.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/modlxf.h"
-#include "archive/unpack.h"
+#include "archive/shell_zip.h"
+#include "archive/unpack_lxf.h"
 #include "athletes/open_action.h"
 #include "athletes/read_clubs.h"
 #include "common/fileops.h"

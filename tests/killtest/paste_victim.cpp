@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <string>
 
-#include "archive/modlxf.h"
+#include "archive/shell_zip.h"
 #include "common/fileops.h"
 #include "entries/paste_action.h"
 #include "support/fake_prompter.h"

@@ -1,11 +1,11 @@
-#include "archive/unpack.h"
+#include "archive/unpack_lxf.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
 
-#include "archive/modlxf.h"
+#include "archive/shell_zip.h"
 #include "support/fake_prompter.h"
 #include "support/temp_dir.h"
 #include "zip_test_util.h"

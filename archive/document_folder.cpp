@@ -1,8 +1,9 @@
-#include "archive/paths.h"
+#include "archive/document_folder.h"
 
 #include <filesystem>
 #include <system_error>
 
+#include "common/ascii.h"
 #include "common/fileops.h"
 
 #ifdef _WIN32
@@ -26,17 +27,7 @@ bool IsSeparator(char c) {
 #endif
 }
 
-bool HasLefSuffix(const std::string& name) {
-  static constexpr char kSuffix[] = ".lef";
-  if (name.size() < 4) return false;
-  const std::string tail = name.substr(name.size() - 4);
-  for (int i = 0; i < 4; ++i) {
-    char c = tail[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kSuffix[i]) return false;
-  }
-  return true;
-}
+bool HasLefSuffix(const std::string& name) { return EndsWithIgnoringCase(name, ".lef"); }
 
 bool IsHidden(const std::filesystem::directory_entry& entry, const std::string& name) {
 #ifdef _WIN32

@@ -1,4 +1,4 @@
-#include "archive/paths.h"
+#include "archive/document_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 namespace rostrel {
 namespace {
 
-using testing::WriteBytes;
 using testing::TempDir;
+using testing::WriteBytes;
 namespace fs = std::filesystem;
 
 struct DirCase {

@@ -1,10 +1,10 @@
-#include "archive/unpack.h"
+#include "archive/unpack_lxf.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "archive/modlxf.h"
-#include "archive/paths.h"
+#include "archive/document_folder.h"
+#include "archive/shell_zip.h"
 #include "common/fileops.h"
 #include "common/prompter.h"
 

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <string>
 
+// The program's archive routines, as its design names them: packing, unpacking and the empty
+// archive, each with its own failure message.
 namespace rostrel {
 
 class Prompter;
@@ -34,8 +36,5 @@ void SetShellZipPause(std::chrono::milliseconds pause);
 std::chrono::milliseconds ShellZipPause();
 // How many times ShellZip has taken its pause since the program started.
 int ShellZipPausesTaken();
-
-// Unpacked members larger than this are refused.
-inline constexpr unsigned long long kMaxMemberSize = 1ull << 30;
 
 }  // namespace rostrel

@@ -1,4 +1,4 @@
-#include "archive/modlxf.h"
+#include "archive/shell_zip.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,113 @@
+#include "archive/member_checks.h"
+
+#include <set>
+#include <system_error>
+
+#include "archive/member_names.h"
+#include "archive/zip_handles.h"
+#include "common/fileops.h"
+
+namespace rostrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A link already lying in the destination could lead a member out of it; the directories a
+// member passes through must be real directories.
+bool PassesThroughLink(const fs::path& destination, const std::vector<std::string>& parts,
+                       size_t directories) {
+  fs::path path = destination;
+  for (size_t i = 0; i < directories && i < parts.size(); ++i) {
+    path /= fileops::FsPath(parts[i]);
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    if (ec || status.type() == fs::file_type::not_found) return false;
+    if (fs::is_symlink(status)) return true;
+  }
+  return false;
+}
+
+// A member may land on a folder that is already there, or on nothing at all.
+bool LandsOnSomethingThere(const fs::path& target, bool folder) {
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(target, ec);
+  if (status.type() == fs::file_type::not_found) return false;
+  return !(folder && fs::is_directory(status));
+}
+
+// True when `target` is one of the files that unpacking must leave alone.
+bool WouldReplace(const fs::path& target, const std::vector<fs::path>& keep) {
+  for (const fs::path& kept : keep) {
+    std::error_code ec;
+    if (fs::equivalent(target, kept, ec)) return true;
+  }
+  return false;
+}
+
+// What the archive itself says of a member: its encryption, method and size. "" when it is fit
+// to be unpacked.
+std::string StoredProblem(const zip_stat_t& st, const std::string& name) {
+  if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
+    return "Zaszyfrowany element archiwum: " + name;
+  if ((st.valid & ZIP_STAT_COMP_METHOD) &&
+      !zip_compression_method_supported(static_cast<zip_int32_t>(st.comp_method), 0)) {
+    return "Nieobsługiwana metoda kompresji (" + std::to_string(st.comp_method) +
+           ") elementu archiwum: " + name;
+  }
+  if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxMemberSize)
+    return "Element archiwum jest za duży (ponad 1 GiB): " + name;
+  return "";
+}
+
+// Where the member would land and what lies there already. "" when it may be written.
+std::string PlaceProblem(const fs::path& destination, const UnpackRules& rules,
+                         const std::vector<std::string>& parts, const CheckedMember& member) {
+  const size_t directories = member.folder ? parts.size() : parts.size() - 1;
+  if (PassesThroughLink(destination, parts, directories))
+    return "Element archiwum prowadzi przez dowiązanie symboliczne: " + member.name;
+  if (!member.folder && WouldReplace(member.target, rules.keep))
+    return "Element archiwum zastąpiłby rozpakowywany plik: " + member.name;
+  if (rules.keepExisting && LandsOnSomethingThere(member.target, member.folder))
+    return "Element archiwum zastąpiłby plik, który już jest w katalogu: " + member.name;
+  return "";
+}
+
+std::string CheckMember(const zip_stat_t& st, const fs::path& destination, const UnpackRules& rules,
+                        std::set<std::string>& seen, CheckedMember& member) {
+  member.name = (st.valid & ZIP_STAT_NAME) && st.name ? st.name : "";
+  member.folder = IsFolderMember(member.name);
+  member.size = st.size;
+  const std::vector<std::string> parts = MemberTarget(member.name);
+  if (!IsSafeMemberName(member.name) || (parts.empty() && !member.folder))
+    return "Niedozwolona nazwa w archiwum: " + member.name;
+  // Two members that land on the same place would silently replace one another.
+  if (!seen.insert(MemberKey(member.name)).second)
+    return "Powtórzona nazwa w archiwum: " + member.name;
+  if (std::string problem = StoredProblem(st, member.name); !problem.empty()) return problem;
+  member.target = destination;
+  for (const std::string& part : parts) member.target /= fileops::FsPath(part);
+  return PlaceProblem(destination, rules, parts, member);
+}
+
+}  // namespace
+
+bool CheckMembers(zip_t* za, const fs::path& destination, const UnpackRules& rules,
+                  std::vector<CheckedMember>& members, std::string& failure) {
+  const zip_int64_t count = zip_get_num_entries(za, 0);
+  std::set<std::string> seen;
+  for (zip_int64_t i = 0; i < count; ++i) {
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) != 0) {
+      failure = ZipErrorText(za);
+      return false;
+    }
+    CheckedMember member{static_cast<zip_uint64_t>(i), "", 0, false, {}};
+    failure = CheckMember(st, destination, rules, seen, member);
+    if (!failure.empty()) return false;
+    members.push_back(std::move(member));
+  }
+  return true;
+}
+
+}  // namespace rostrel

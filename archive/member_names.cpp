@@ -1,0 +1,93 @@
+#include "archive/member_names.h"
+
+#include <cstdint>
+
+#include "common/ascii.h"
+#include "common/encoding.h"
+
+namespace rostrel {
+namespace {
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The lower-case form of a code point in Latin-1 and Latin Extended-A, where Windows file names
+// meet Polish and other European letters; other code points stay as they are.
+uint32_t LatinLower(uint32_t cp) {
+  if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) return cp + 0x20;
+  // U+0130 and U+0131, the Turkish dotted and dotless i, have no partner in this block.
+  const bool evenUpper =
+      (cp >= 0x100 && cp <= 0x12F) || (cp >= 0x132 && cp <= 0x137) || (cp >= 0x14A && cp <= 0x177);
+  const bool oddUpper = (cp >= 0x139 && cp <= 0x148) || (cp >= 0x179 && cp <= 0x17E);
+  if ((evenUpper && cp % 2 == 0) || (oddUpper && cp % 2 == 1)) return cp + 1;
+  if (cp == 0x178) return 0xFF;
+  return cp;
+}
+
+// Folds letter case in UTF-8 text as Windows compares file names; bytes that are not valid
+// UTF-8 stay as they are.
+std::string FoldCase(std::string_view utf8) {
+  std::string out;
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    if (lead < 0x80) {
+      out += AsciiLower(utf8[i++]);
+      continue;
+    }
+    if (lead >= 0xC2 && lead <= 0xC5 && i + 1 < utf8.size() &&
+        (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+      const uint32_t cp = ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+      AppendUtf8CodePoint(LatinLower(cp), out);
+      i += 2;
+      continue;
+    }
+    out += utf8[i++];
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::string_view> SplitMemberName(std::string_view name, bool backslashSeparates) {
+  std::vector<std::string_view> parts;
+  size_t start = 0;
+  for (size_t i = 0; i <= name.size(); ++i) {
+    if (i == name.size() || name[i] == '/' || (backslashSeparates && name[i] == '\\')) {
+      parts.push_back(name.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  return parts;
+}
+
+bool IsSafeMemberName(std::string_view name, NameRules rules) {
+  if (name.empty() || name[0] == '/' || name[0] == '\\') return false;
+  if (name.size() >= 2 && IsLetter(name[0]) && name[1] == ':') return false;
+  for (std::string_view part : SplitMemberName(name, true)) {
+    if (part == "..") return false;
+    if (rules != NameRules::Windows) continue;
+    if (part.find(':') != std::string_view::npos) return false;
+    if (part != "." && !part.empty() && (part.back() == '.' || part.back() == ' ')) return false;
+  }
+  return true;
+}
+
+bool IsFolderMember(std::string_view name, NameRules rules) {
+  if (name.empty()) return false;
+  return name.back() == '/' || (rules == NameRules::Windows && name.back() == '\\');
+}
+
+std::vector<std::string> MemberTarget(std::string_view name, NameRules rules) {
+  std::vector<std::string> target;
+  for (std::string_view part : SplitMemberName(name, rules == NameRules::Windows))
+    if (!part.empty() && part != ".") target.emplace_back(part);
+  return target;
+}
+
+std::string MemberKey(std::string_view name, NameRules rules) {
+  std::string key;
+  for (const std::string& part : MemberTarget(name, rules))
+    key += "/" + (rules == NameRules::Windows ? FoldCase(part) : part);
+  return key;
+}
+
+}  // namespace rostrel

@@ -1,0 +1,161 @@
+#include "archive/zip_extractor.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <random>
+#include <system_error>
+#include <vector>
+
+#include "archive/unpacked_files.h"
+#include "archive/zip_handles.h"
+#include "common/file_error.h"
+#include "common/fileops.h"
+
+namespace rostrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string SystemFailure(const fs::path& path) {
+  return Describe(PosixError(errno ? errno : EIO)) + ": " + fileops::Utf8(path);
+}
+
+CFile CreateNewFile(const fs::path& path) {
+#ifdef _WIN32
+  return CFile(_wfopen(path.c_str(), L"wbx"));
+#else
+  return CFile(std::fopen(path.c_str(), "wbx"));
+#endif
+}
+
+// A fresh file beside `target` under a random name, so that leftovers of an unpacking that was
+// killed never block the next one.
+CFile CreateTempBeside(const fs::path& target, fs::path& temp, std::string& failure) {
+  static std::mt19937_64 random{std::random_device{}()};
+  CFile out;
+  for (int attempt = 0; attempt < 100 && !out; ++attempt) {
+    temp = target;
+    temp.replace_filename(".rostrel-unzip-" + std::to_string(random()));
+    errno = 0;
+    out = CreateNewFile(temp);
+    if (!out && errno != EEXIST) break;
+  }
+  if (!out) failure = SystemFailure(temp);
+  return out;
+}
+
+// Copies the member's data into `out`, no more than the archive declares.
+bool CopyData(zip_file_t* zf, const CheckedMember& member, std::FILE* out, std::string& failure) {
+  const zip_uint64_t limit = std::min<zip_uint64_t>(member.size, kMaxMemberSize);
+  std::vector<char> buffer(1 << 16);
+  zip_uint64_t total = 0;
+  for (;;) {
+    const zip_int64_t n = zip_fread(zf, buffer.data(), buffer.size());
+    if (n < 0) {
+      failure = ZipErrorText(zf) + ": " + member.name;
+      return false;
+    }
+    if (n == 0) break;
+    total += static_cast<zip_uint64_t>(n);
+    if (total > limit) {
+      failure = "Element archiwum jest większy, niż podaje archiwum: " + member.name;
+      return false;
+    }
+    if (std::fwrite(buffer.data(), 1, static_cast<size_t>(n), out) != static_cast<size_t>(n)) {
+      failure = SystemFailure(member.target);
+      return false;
+    }
+  }
+  if (total != member.size) {
+    failure = "Element archiwum jest krótszy, niż podaje archiwum: " + member.name;
+    return false;
+  }
+  return true;
+}
+
+bool ExtractFile(zip_t* za, const CheckedMember& member, std::string& failure) {
+  FileError err;
+  if (!fileops::Fallible(err)) {
+    failure = Describe(err);
+    return false;
+  }
+  ZipMember zf(zip_fopen_index(za, member.index, 0));
+  if (!zf) {
+    failure = ZipErrorText(za) + ": " + member.name;
+    return false;
+  }
+  fs::path temp;
+  CFile out = CreateTempBeside(member.target, temp, failure);
+  if (!out) return false;
+  bool written = CopyData(zf.get(), member, out.get(), failure);
+  errno = 0;
+  if (std::fclose(out.release()) != 0 && written) {
+    failure = SystemFailure(member.target);
+    written = false;
+  }
+  if (written &&
+      !fileops::ReplaceFileAtomically(fileops::Utf8(temp), fileops::Utf8(member.target), err,
+                                      /*durable=*/false)) {
+    failure = Describe(err) + ": " + fileops::Utf8(member.target);
+    written = false;
+  }
+  if (!written) {
+    FileError ignored;
+    fileops::RemoveFile(fileops::Utf8(temp), ignored);
+  }
+  return written;
+}
+
+// Creates the folders on the way to `folder` that are not there yet, noting each one made.
+bool MakeFolders(const fs::path& destination, const fs::path& folder, UnpackedFiles* record,
+                 std::string& failure) {
+  fs::path path = destination;
+  for (const fs::path& part : folder.lexically_relative(destination)) {
+    path /= part;
+    std::error_code ec;
+    if (fs::is_directory(fs::symlink_status(path, ec))) continue;
+    if (!fs::create_directory(path, ec) || ec) {
+      if (!ec) ec = std::make_error_code(std::errc::file_exists);
+      failure = Describe(ErrorFrom(ec)) + ": " + fileops::Utf8(path);
+      return false;
+    }
+    if (record) record->AddFolder(path);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool Unpack(const std::string& archive, const std::string& destination, UnpackRules rules,
+            std::string& failure) {
+  std::error_code ec;
+  const fs::path dest = fileops::FsPath(destination);
+  if (!fs::is_directory(dest, ec)) {
+    failure = Describe(PosixError(fs::exists(dest, ec) ? ENOTDIR : ENOENT)) + ": " + destination;
+    return false;
+  }
+  // libzip takes an empty file for an empty archive; an LXF file of no bytes is not one.
+  const fs::path archivePath = fileops::FsPath(archive);
+  if (fs::is_regular_file(archivePath, ec) && fs::file_size(archivePath, ec) == 0 && !ec) {
+    failure = Describe(ZipError(ZIP_ER_NOZIP));
+    return false;
+  }
+  ZipArchive za = OpenArchive(archive, ZIP_RDONLY, failure);
+  if (!za) return false;
+
+  rules.keep.push_back(archivePath);
+  std::vector<CheckedMember> members;
+  if (!CheckMembers(za.get(), dest, rules, members, failure)) return false;
+
+  for (const CheckedMember& member : members) {
+    const fs::path folder = member.folder ? member.target : member.target.parent_path();
+    if (!MakeFolders(dest, folder, rules.record, failure)) return false;
+    if (member.folder) continue;
+    if (!ExtractFile(za.get(), member, failure)) return false;
+    if (rules.record) rules.record->AddFile(member.target);
+  }
+  return true;
+}
+
+}  // namespace rostrel

@@ -1,0 +1,40 @@
+#include "archive/zip_handles.h"
+
+#include "common/file_error.h"
+
+namespace rostrel {
+
+std::string ZipErrorText(const zip_error_t* error) {
+  if (zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0)
+    return Describe(PosixError(zip_error_code_system(error)));
+  return Describe(ZipError(zip_error_code_zip(error)));
+}
+
+std::string ZipErrorText(zip_t* archive) { return ZipErrorText(zip_get_error(archive)); }
+
+std::string ZipErrorText(zip_file_t* member) { return ZipErrorText(zip_file_get_error(member)); }
+
+zip_source_t* FileSource(const std::string& path, std::string& failure) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &error);
+  if (!source) failure = ZipErrorText(&error);
+  zip_error_fini(&error);
+  return source;
+}
+
+ZipArchive OpenArchive(const std::string& path, int flags, std::string& failure) {
+  zip_source_t* source = FileSource(path, failure);
+  if (!source) return nullptr;
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_t* archive = zip_open_from_source(source, flags, &error);
+  if (!archive) {
+    failure = ZipErrorText(&error);
+    zip_source_free(source);
+  }
+  zip_error_fini(&error);
+  return ZipArchive(archive);
+}
+
+}  // namespace rostrel

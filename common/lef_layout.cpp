@@ -81,8 +81,15 @@ bool LefLayout::Flush(Sink sink) {
 // The quick look every line gets: a line that holds one element is emitted as it is, with no
 // copy. Scans on a copy of the scanner, so that a line found to hold more is cut from its start.
 bool LefLayout::PassUntouched(std::string_view line) {
-  TagScanner scanner = scanner_;
   Token token;
+  if (scanner_.SoleTag(token)) {
+    const bool root = IsRoot(token.kind);
+    if (token.kind == TokenKind::EndTag && depth_ > 0) --depth_;
+    Emit(line, root);
+    if (token.kind == TokenKind::StartTag) ++depth_;
+    return true;
+  }
+  TagScanner scanner = scanner_;
   int step = 0;
   bool root = false;
   if (NextSolid(scanner, token)) {

@@ -14,16 +14,9 @@ class BalanceChecker {
     ++lineNumber_;
     scanner_.Feed(line);
     Token token;
-    while (scanner_.Next(token)) {
-      if (!token.continued) {
-        markupStart_ = token.text;
-        markupLine_ = lineNumber_;
-      }
-      lastKind_ = token.kind;
-      if (token.open) break;
-      if (token.kind == TokenKind::StartTag) open_.push_back({TagName(markupStart_), markupLine_});
-      if (token.kind == TokenKind::EndTag && !Close()) return false;
-    }
+    if (scanner_.SoleTag(token)) return Take(token);
+    while (scanner_.Next(token))
+      if (!Take(token)) return false;
     return true;
   }
 
@@ -47,6 +40,17 @@ class BalanceChecker {
     std::string_view name;
     size_t line;
   };
+
+  bool Take(const Token& token) {
+    if (!token.continued) {
+      markupStart_ = token.text;
+      markupLine_ = lineNumber_;
+    }
+    lastKind_ = token.kind;
+    if (token.open) return true;
+    if (token.kind == TokenKind::StartTag) open_.push_back({TagName(markupStart_), markupLine_});
+    return token.kind != TokenKind::EndTag || Close();
+  }
 
   bool Close() {
     const std::string_view name = TagName(markupStart_);

@@ -1,17 +1,58 @@
 #include "common/tag_scanner.h"
 
-#include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace rostrel {
 namespace {
 
-// The bytes a tag's end is looked for among, outside attribute values.
-constexpr std::array<bool, 256> kTagStops = [] {
-  std::array<bool, 256> stops{};
-  stops['>'] = stops['"'] = stops['\''] = true;
-  return stops;
-}();
+constexpr uint64_t kOnes = 0x0101010101010101u, kLow7 = 0x7F7F7F7F7F7F7F7Fu,
+                   kHighs = 0x8080808080808080u;
+
+// 0x80 in each byte of the word that equals c, 0 elsewhere.
+uint64_t BytesEqual(uint64_t word, char c) {
+  const uint64_t x = word ^ (static_cast<unsigned char>(c) * kOnes);
+  return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// The first '>' in [p, end) (or nullptr), and whether the bytes before it hold no apostrophe and
+// an even number of double quotes, so that it stands outside every attribute value. This is
+// the check every tag gets, so it takes eight bytes at a time with no branch per quote; the last
+// few bytes are taken with the eight that end at `end`, when the piece from `begin` holds them.
+const char* TagEndOutsideQuotes(const char* begin, const char* p, const char* end, bool& paired) {
+  uint64_t quotes = 0, apostrophes = 0;
+  const char* gt = nullptr;
+  const auto take = [&](const char* at, uint64_t looked) {  // looked: the bytes' 0x80 bits
+    uint64_t word;
+    std::memcpy(&word, at, 8);
+    uint64_t q = BytesEqual(word, '"') & looked, a = BytesEqual(word, '\'') & looked;
+    if (const uint64_t g = BytesEqual(word, '>') & looked) {
+      const uint64_t before = (g & (~g + 1)) - 1;  // the bytes below the first '>'
+      q &= before, a &= before;
+      gt = at + std::countr_zero(g) / 8;
+    }
+    quotes ^= q;  // only whether their number is even matters
+    apostrophes |= a;
+  };
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; !gt && end - p >= 8; p += 8) take(p, kHighs);
+    if (!gt && p < end && end - begin >= 8) {
+      take(end - 8, kHighs << (8 * (8 - (end - p))));
+      p = end;
+    }
+  }
+  for (; !gt && p < end; ++p) {
+    if (*p == '>') gt = p;
+    quotes ^= *p == '"' ? 0x80 : 0;
+    apostrophes |= *p == '\'';
+  }
+  quotes ^= quotes >> 32;
+  quotes ^= quotes >> 16;
+  quotes ^= quotes >> 8;
+  paired = apostrophes == 0 && (quotes & 0x80) == 0;
+  return gt;
+}
 
 bool IsNameStart(unsigned char c) {
   const unsigned char lower = c | 0x20;
@@ -78,6 +119,29 @@ bool TagScanner::Next(Token& token) {
   return true;
 }
 
+bool TagScanner::SoleTag(Token& token) {
+  if (open_ != Open::None) return false;
+  const char* at = p_;
+  while (at < end_ && IsXmlBlank(*at)) ++at;
+  const TagScanner before = *this;
+  const char* inside = at < end_ ? Opener(at) : nullptr;
+  if (inside && open_ == Open::Tag) {
+    p_ = inside;
+    if (CloseTag()) {
+      const char* rest = p_;
+      while (rest < end_ && IsXmlBlank(*rest)) ++rest;
+      if (rest == end_) {
+        token = {kind_, std::string_view(at, static_cast<size_t>(p_ - at)), false, false};
+        open_ = Open::None;
+        p_ = end_;
+        return true;
+      }
+    }
+  }
+  *this = before;
+  return false;
+}
+
 // Recognises the markup a '<' at `at` begins; returns where its content starts, or nullptr when
 // the '<' begins none and is text.
 const char* TagScanner::Opener(const char* at) {
@@ -124,30 +188,33 @@ const char* TagScanner::TextEnd(const char* from) const {
   return end_;
 }
 
-// Hops from quote to quote: attribute values, where most of a tag's bytes are, are skipped with
-// memchr, and only the bytes between them are looked at one by one.
+// Mostly one look for the '>' that counts the quotes before it. When that cannot tell (an
+// apostrophe, a '>' inside a value, a tag begun or going on in another piece), the tag is
+// walked byte by byte, where within a value only its own quote counts.
 bool TagScanner::CloseTag() {
-  for (;;) {
-    if (quote_) {
-      const void* close = std::memchr(p_, quote_, static_cast<size_t>(end_ - p_));
-      if (!close) {
-        p_ = end_;
-        return false;
-      }
-      p_ = static_cast<const char*>(close) + 1;
-      quote_ = 0;
-    }
-    while (p_ < end_ && !kTagStops[static_cast<unsigned char>(*p_)]) ++p_;
-    if (p_ == end_) return false;
-    const char c = *p_++;
-    if (c == '>') {
-      // "/>" ends an empty-element tag only when both bytes stand in the same piece.
-      if (kind_ == TokenKind::StartTag && p_ - 2 >= begin_ && p_[-2] == '/')
-        kind_ = TokenKind::EmptyTag;
-      return true;
-    }
-    quote_ = c;
+  if (!quote_) {
+    bool paired = false;
+    const char* gt = TagEndOutsideQuotes(begin_, p_, end_, paired);
+    if (gt && paired) return EndTagAt(gt);
   }
+  for (; p_ < end_; ++p_) {
+    const char c = *p_;
+    if (quote_) {
+      if (c == quote_) quote_ = 0;
+    } else if (c == '>') {
+      return EndTagAt(p_);
+    } else if (c == '"' || c == '\'') {
+      quote_ = c;
+    }
+  }
+  return false;
+}
+
+// "/>" ends an empty-element tag only when both bytes stand in the same piece.
+bool TagScanner::EndTagAt(const char* gt) {
+  if (kind_ == TokenKind::StartTag && gt > begin_ && gt[-1] == '/') kind_ = TokenKind::EmptyTag;
+  p_ = gt + 1;
+  return true;
 }
 
 bool TagScanner::CloseAt(std::string_view closer) {

@@ -43,6 +43,9 @@ class TagScanner {
   void Feed(std::string_view piece);
   // The next token of the piece; false when the piece is used up.
   bool Next(Token& token);
+  // When nothing is open and the rest of the piece is one whole tag between blanks, the commonest
+  // line of all, takes it at once as `token` (the tag alone); otherwise false, with nothing taken.
+  bool SoleTag(Token& token);
   // Markup runs on past the end of the last piece.
   bool InsideMarkup() const { return open_ != Open::None; }
   // That markup is a tag and stands inside a quoted attribute value.
@@ -54,6 +57,7 @@ class TagScanner {
   const char* Opener(const char* at);  // starts the markup at `at`; its first byte after
   const char* TextEnd(const char* from) const;
   bool CloseTag();
+  bool EndTagAt(const char* gt);
   bool CloseDoctype();
   bool CloseAt(std::string_view closer);
 

@@ -90,6 +90,55 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{{"<!DOCTYPE L [", "<!ENTITY e '>'>", "]>"},
                  "Doctype[<!DOCTYPE L []... | ...Doctype[<!ENTITY e '>'>]... | ...Doctype[]>]"}));
 
+// The end of a tag is looked for eight bytes at a time: wherever the '>' falls among them, and
+// whatever quotes stand before it, the tag ends at the first '>' outside a value.
+TEST(TagScanner, EndsATagWhereverItsEndFalls) {
+  for (size_t length = 0; length <= 20; ++length) {
+    for (const char quote : {'"', '\''}) {
+      for (const char filler : {'x', '>', '"', '\''}) {
+        if (filler == quote) continue;
+        std::string value;
+        for (size_t i = 0; i < length; ++i) value += (i % 3 == 1) ? filler : 'x';
+        const std::string tag = std::string("<A v=") + quote + value + quote + ">";
+        EXPECT_EQ(Scan({tag + "tail"}), "Start[" + tag + "] Text[tail]") << tag;
+        EXPECT_EQ(Scan({"  " + tag}), "Text[  ] Start[" + tag + "]") << tag;
+      }
+    }
+  }
+}
+
+struct SoleCase {
+  std::string piece;
+  std::string taken;  // the token SoleTag takes, or nothing
+  std::string after;  // what Next finds in the piece afterwards
+};
+
+class SoleTagTest : public ::testing::TestWithParam<SoleCase> {};
+
+TEST_P(SoleTagTest, TakesALineOfOneTagAtOnce) {
+  TagScanner scanner;
+  scanner.Feed(GetParam().piece);
+  Token token;
+  const bool taken = scanner.SoleTag(token);
+  EXPECT_EQ(taken ? std::string(KindName(token.kind)) + "[" + std::string(token.text) + "]" : "",
+            GetParam().taken);
+  std::string after;
+  while (scanner.Next(token))
+    after += std::string(KindName(token.kind)) + "[" + std::string(token.text) + "]";
+  EXPECT_EQ(after, GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, SoleTagTest,
+    ::testing::Values(SoleCase{"    <ATHLETE a=\"1\" b='O\"x'>  ",
+                               "Start[<ATHLETE a=\"1\" b='O\"x'>]", ""},
+                      SoleCase{"\t</CLUB>", "End[</CLUB>]", ""},
+                      SoleCase{"<CONTACT a=\">\" />\r", "Empty[<CONTACT a=\">\" />]", ""},
+                      SoleCase{"<A>x</A>", "", "Start[<A>]Text[x]End[</A>]"},
+                      SoleCase{" <!-- x -->", "", "Text[ ]Comment[<!-- x -->]"},
+                      SoleCase{"<A b=\"1", "", "Start[<A b=\"1]"},
+                      SoleCase{"tekst", "", "Text[tekst]"}, SoleCase{"", "", ""}));
+
 struct NameCase {
   std::string tag;
   std::string name;

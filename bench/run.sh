@@ -14,7 +14,7 @@ counts=("$@")
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DROSTREL_BUILD_BENCH=ON \
   -DROSTREL_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target rostrel_bench -j2 >/dev/null
+cmake --build "$build" --target rostrel_bench rostrel_layout_bench -j2 >/dev/null
 
 python3 bench/generate.py "$build/bench-data" "${counts[@]}"
 
@@ -34,3 +34,9 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 joined=$(IFS=,; echo "${counts[*]}")
 "$build/bench/rostrel_bench" "$build/bench-data" "$build/bench-work" \
   --python bench/python_anchor.py --counts "$joined" 2> >(grep -v XDG_RUNTIME_DIR >&2)
+
+# The layout of a document not written one element per line, on the largest database.
+largest=$(printf '%s\n' "${counts[@]}" | sort -n | tail -1)
+echo
+echo "## Layout and tag balance, N = $largest"
+"$build/bench/rostrel_layout_bench" "$build/bench-data/$largest/cp1250/lef/baza.lef"

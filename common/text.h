@@ -68,6 +68,15 @@ inline std::string_view TrimSpaces(std::string_view s) {
   return s.substr(b, e - b);
 }
 
+// Removes blanks and tabs from both ends: how a line is trimmed to be recognised, so that a
+// document indented with tabs reads as one indented with blanks.
+inline std::string_view TrimBlanksAndTabs(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  return s.substr(b, e - b);
+}
+
 inline constexpr std::string_view kCrLf = "\r\n";
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 

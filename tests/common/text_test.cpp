@@ -59,5 +59,23 @@ TEST(TrimSpaces, RemovesOnlyBlanks) {
   EXPECT_EQ(TrimSpaces("    "), "");
 }
 
+struct TrimCase {
+  std::string line;
+  std::string trimmed;
+};
+
+class TrimBlanksAndTabsTest : public ::testing::TestWithParam<TrimCase> {};
+
+TEST_P(TrimBlanksAndTabsTest, RemovesBlanksAndTabsAtBothEnds) {
+  EXPECT_EQ(TrimBlanksAndTabs(GetParam().line), GetParam().trimmed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, TrimBlanksAndTabsTest,
+                         ::testing::Values(TrimCase{"\t\t<CLUBS>", "<CLUBS>"},
+                                           TrimCase{" \t <CLUBS> \t", "<CLUBS>"},
+                                           TrimCase{"<A>\t<B>", "<A>\t<B>"},
+                                           TrimCase{"<CLUBS>\r", "<CLUBS>\r"},
+                                           TrimCase{"\t \t", ""}));
+
 }  // namespace
 }  // namespace rostrel

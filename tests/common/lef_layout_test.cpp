@@ -1,0 +1,275 @@
+#include "common/lef_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/text.h"
+
+namespace rostrel {
+namespace {
+
+struct Laid {
+  std::vector<std::string> lines;
+  bool changed = false;
+  size_t rootLine = 0;
+  std::string Text() const {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+  }
+};
+
+Laid Lay(std::string_view document) {
+  LefLayout layout;
+  Laid laid;
+  const auto keep = [&](std::string_view line) {
+    laid.lines.emplace_back(line);
+    return true;
+  };
+  ForEachLine(document, [&](std::string_view line) { return layout.Line(line, keep); });
+  layout.Finish(keep);
+  laid.changed = layout.Changed();
+  laid.rootLine = layout.RootLine();
+  return laid;
+}
+
+std::string WithoutWhitespace(std::string_view text) {
+  std::string out;
+  for (const char c : text)
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') out += c;
+  return out;
+}
+
+struct CutCase {
+  const char* what;
+  std::string document;
+  std::string laidOut;
+  size_t rootLine;
+};
+
+class LefLayoutCuts : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(LefLayoutCuts, PutsEachElementOnALineOfItsOwn) {
+  const Laid laid = Lay(GetParam().document);
+  EXPECT_EQ(laid.Text(), GetParam().laidOut) << GetParam().what;
+  EXPECT_TRUE(laid.changed) << GetParam().what;
+  EXPECT_EQ(laid.rootLine, GetParam().rootLine) << GetParam().what;
+}
+
+// The cutting never drops or reorders a byte other than whitespace.
+TEST_P(LefLayoutCuts, KeepsEveryOtherByteInOrder) {
+  EXPECT_EQ(WithoutWhitespace(Lay(GetParam().document).Text()),
+            WithoutWhitespace(GetParam().document))
+      << GetParam().what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, LefLayoutCuts,
+    ::testing::Values(
+        CutCase{"one line after the declaration",
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                "<LENEX version=\"3.0\"><MEETS><MEET name=\"M\"><SESSIONS><SESSION number=\"1\"/>"
+                "</SESSIONS><CLUBS><CLUB name=\"K\"><CONTACT name=\"Jan\"></CONTACT><ATHLETES>"
+                "<ATHLETE athleteid=\"1\" lastname=\"Nowak\"><ENTRIES><ENTRY eventid=\"1\" />"
+                "</ENTRIES></ATHLETE></ATHLETES></CLUB></CLUBS></MEET></MEETS></LENEX>\r\n",
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<LENEX version=\"3.0\">\n"
+                "  <MEETS>\n"
+                "    <MEET name=\"M\">\n"
+                "      <SESSIONS>\n"
+                "        <SESSION number=\"1\"/>\n"
+                "      </SESSIONS>\n"
+                "      <CLUBS>\n"
+                "        <CLUB name=\"K\">\n"
+                "          <CONTACT name=\"Jan\"></CONTACT>\n"
+                "          <ATHLETES>\n"
+                "            <ATHLETE athleteid=\"1\" lastname=\"Nowak\">\n"
+                "              <ENTRIES>\n"
+                "                <ENTRY eventid=\"1\" />\n"
+                "              </ENTRIES>\n"
+                "            </ATHLETE>\n"
+                "          </ATHLETES>\n"
+                "        </CLUB>\n"
+                "      </CLUBS>\n"
+                "    </MEET>\n"
+                "  </MEETS>\n"
+                "</LENEX>\n",
+                2},
+        CutCase{"declaration and root on line 1",
+                "<?xml version=\"1.0\" encoding=\"windows-1250\"?><LENEX version=\"3.0\">\n"
+                "  <MEETS>\n"
+                "  </MEETS>\n"
+                "</LENEX>\n",
+                "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n"
+                "<LENEX version=\"3.0\">\n"
+                "  <MEETS>\n"
+                "  </MEETS>\n"
+                "</LENEX>\n",
+                2},
+        CutCase{"a byte-order mark and a comment before the root, all on line 1",
+                "\xEF\xBB\xBF<?xml version=\"1.0\"?> <!-- eksport --><LENEX version=\"2.0\">"
+                "<MEETS/></LENEX>",
+                "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n"
+                "<!-- eksport -->\n"
+                "<LENEX version=\"2.0\">\n"
+                "  <MEETS/>\n"
+                "</LENEX>\n",
+                3},
+        CutCase{"several tags on some lines only",
+                "<?xml version=\"1.0\"?>\n"
+                "<LENEX version=\"3.0\">\n"
+                "  <CLUBS>\n"
+                "    <CLUB name=\"K\"><ATHLETES>\n"
+                "      <ATHLETE athleteid=\"1\"><NAME>Jan</NAME> <ENTRY eventid=\"1\"/></ATHLETE>\n"
+                "    </ATHLETES></CLUB>\n"
+                "  </CLUBS>\n"
+                "</LENEX>\n",
+                "<?xml version=\"1.0\"?>\n"
+                "<LENEX version=\"3.0\">\n"
+                "  <CLUBS>\n"
+                "    <CLUB name=\"K\">\n"
+                "      <ATHLETES>\n"
+                "        <ATHLETE athleteid=\"1\">\n"
+                "          <NAME>Jan</NAME>\n"
+                "          <ENTRY eventid=\"1\"/>\n"
+                "        </ATHLETE>\n"
+                "      </ATHLETES>\n"
+                "    </CLUB>\n"
+                "  </CLUBS>\n"
+                "</LENEX>\n",
+                2},
+        CutCase{"tab indentation",
+                "<?xml version=\"1.0\"?>\n"
+                "<LENEX version=\"3.0\">\n"
+                "\t<CLUBS>\n"
+                "\t\t<CLUB name=\"K\">\t<ATHLETES/></CLUB>\n"
+                "\t</CLUBS>\n"
+                "</LENEX>\n",
+                "<?xml version=\"1.0\"?>\n"
+                "<LENEX version=\"3.0\">\n"
+                "\t<CLUBS>\n"
+                "    <CLUB name=\"K\">\n"
+                "      <ATHLETES/>\n"
+                "    </CLUB>\n"
+                "\t</CLUBS>\n"
+                "</LENEX>\n",
+                2},
+        CutCase{"a '>' inside an attribute value and comments holding tags",
+                "<LENEX version=\"3.0\">\n"
+                "  <!-- <CLUB name=\"stary\"></CLUB> -->\n"
+                "  <CLUB name=\"A > B\"><!-- <ATHLETE> --><ATHLETES/></CLUB>\n"
+                "</LENEX>\n",
+                "<LENEX version=\"3.0\">\n"
+                "  <!-- <CLUB name=\"stary\"></CLUB> -->\n"
+                "  <CLUB name=\"A > B\">\n"
+                "    <!-- <ATHLETE> -->\n"
+                "    <ATHLETES/>\n"
+                "  </CLUB>\n"
+                "</LENEX>\n",
+                1},
+        CutCase{"an athlete's start tag over three lines",
+                "<LENEX version=\"3.0\">\n"
+                "  <ATHLETES>\n"
+                "    <ATHLETE athleteid=\"1\"\n"
+                "             lastname=\"Nowak\"  \n"
+                "\tfirstname=\"Jan\">\n"
+                "      <ENTRIES/>\n"
+                "    </ATHLETE>\n"
+                "  </ATHLETES>\n"
+                "</LENEX>\n",
+                "<LENEX version=\"3.0\">\n"
+                "  <ATHLETES>\n"
+                "    <ATHLETE athleteid=\"1\" lastname=\"Nowak\" firstname=\"Jan\">\n"
+                "      <ENTRIES/>\n"
+                "    </ATHLETE>\n"
+                "  </ATHLETES>\n"
+                "</LENEX>\n",
+                1},
+        CutCase{"a joined start tag followed by its text and end tag, then another tag",
+                "<NAME a=\"1\"\n b=\"2\">Jan</NAME><X/>\n",
+                "<NAME a=\"1\" b=\"2\">Jan</NAME>\n"
+                "<X/>\n",
+                1},
+        CutCase{"a line break inside a quoted value becomes one blank, the blanks around it stay",
+                "<CLUB name=\"Klub\n  Delfin\"/>\n", "<CLUB name=\"Klub   Delfin\"/>\n", 1},
+        CutCase{"a declaration not closed on line 1",
+                "<?xml version=\"1.0\"\n   encoding=\"UTF-8\"?><LENEX version=\"3.0\">\n</LENEX>\n",
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<LENEX version=\"3.0\">\n"
+                "</LENEX>\n",
+                2},
+        CutCase{"a comment over two lines that share them with tags",
+                "<A><!-- jeden\ndwa <B> -->  <C/></A>\n",
+                "<A>\n"
+                "  <!-- jeden\n"
+                "dwa <B> -->\n"
+                "  <C/>\n"
+                "</A>\n",
+                1},
+        CutCase{"text sharing a line with tags", "<A> tekst <B/> </A>\n",
+                "<A>\n"
+                "  tekst\n"
+                "  <B/>\n"
+                "</A>\n",
+                1},
+        CutCase{"a tag the document never closes is passed on at its end", "<A/><B c=\"1\"\n d",
+                "<A/>\n"
+                "<B c=\"1\" d\n",
+                1}));
+
+TEST(LefLayout, PassesADocumentAlreadyOneElementPerLineUntouchedAndUncopied) {
+  const std::string document =
+      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+      "<!DOCTYPE LENEX [ <!ENTITY a \"b\"> ]>\r\n"
+      "<!-- eksport\r\n"
+      "   <CLUB> w komentarzu -->\r\n"
+      "<LENEX version=\"3.0\">\r\n"
+      "\t<CONTACT name=\"Jan\" email=\"a@b.pl\"></CONTACT>\r\n"
+      "\r\n"
+      "    <NAME>Jan  Nowak</NAME>   \r\n"
+      "\t<DESC>\r\n"
+      "\t\ttekst bez znaczników\r\n"
+      "\t</DESC>\r\n"
+      "  <![CDATA[ <A>\r\n"
+      "  ]]>\r\n"
+      "  <ATHLETE athleteid=\"1\" lastname=\"A > B\" />\r\n"
+      "</LENEX>\r\n";
+  std::vector<std::string_view> inputs;
+  ForEachLine(document, [&](std::string_view line) {
+    inputs.push_back(line);
+    return true;
+  });
+  LefLayout layout;
+  std::vector<std::string_view> outputs;
+  const auto keep = [&](std::string_view line) {
+    outputs.push_back(line);
+    return true;
+  };
+  for (const std::string_view line : inputs) layout.Line(line, keep);
+  layout.Finish(keep);
+  ASSERT_EQ(outputs.size(), 15u);
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    EXPECT_EQ(outputs[i].data(), inputs[i].data()) << "line " << i + 1 << " was copied";
+    EXPECT_EQ(outputs[i].size(), inputs[i].size()) << "line " << i + 1;
+  }
+  EXPECT_FALSE(layout.Changed());
+  EXPECT_EQ(layout.RootLine(), 5u);
+}
+
+TEST(LefLayout, StopsWhenEmitSaysSo) {
+  LefLayout layout;
+  std::vector<std::string> seen;
+  const auto twoOnly = [&](std::string_view line) {
+    seen.emplace_back(line);
+    return seen.size() < 2;
+  };
+  EXPECT_FALSE(layout.Line("<A><B/><C/></A>", twoOnly));
+  EXPECT_FALSE(layout.Line("<D/>", twoOnly));
+  EXPECT_FALSE(layout.Finish(twoOnly));
+  EXPECT_EQ(seen, (std::vector<std::string>{"<A>", "  <B/>"}));
+}
+
+}  // namespace
+}  // namespace rostrel

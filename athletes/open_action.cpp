@@ -56,7 +56,9 @@ OpenOutcome OpenDatabase(Prompter& prompter, FileDialogSettings& comIN) {
   UnpackedFiles unpacked;
   RunGuarded([&] { ReadDatabase(prompter, outcome, unpacked); },
              [&](const std::string& what) {
-               outcome = OpenOutcome{OpenOutcome::Ended, outcome.dbFile};
+               OpenOutcome ended;
+               ended.dbFile = outcome.dbFile;
+               outcome = std::move(ended);
                RemoveUnpacked(prompter, unpacked);
                ShowProgramError(prompter, what);
              });

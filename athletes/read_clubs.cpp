@@ -7,6 +7,7 @@
 
 #include "common/encoding.h"
 #include "common/fileops.h"
+#include "common/lef_document.h"
 #include "common/prompter.h"
 #include "common/text.h"
 
@@ -45,10 +46,6 @@ bool RemoveDocument(Prompter& prompter, const std::string& path) {
 
 }  // namespace
 
-std::string WrongVersionText() {
-  return std::string(kWrongVersionMessage) + kInstructionsUrl + " ";
-}
-
 namespace {
 
 // Reads a database document line by line, keeping what its clubs section holds.
@@ -66,12 +63,11 @@ class ClubsReader {
   bool Line(std::string_view line) {
     ++lineCount_;
     if (lineCount_ == 1) reading_.encoding = DeclaredEncoding(line);
-    if (lineCount_ == 2 && line.find("2.0") == std::string_view::npos &&
-        line.find("3.0") == std::string_view::npos) {
+    if (lineCount_ == 2 && !NamesLenexVersion(line)) {
       reading_.kind = ClubsReading::VersionFailure;
       return false;
     }
-    const std::string_view trimmed = TrimSpaces(line);
+    const std::string_view trimmed = Recognised(line);
     if (trimmed == "<CLUBS>") inSection_ = true;
     if (inSection_ && IsKept(trimmed)) {
       reading_.clubsText.append(line);

@@ -8,13 +8,6 @@ namespace rostrel {
 
 class Prompter;
 
-// Shown, followed by the instructions address and a blank, when line 2 of a document names
-// neither LENEX 2.0 nor 3.0.
-inline constexpr const char* kWrongVersionMessage =
-    "Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj do instrukcji ";
-
-std::string WrongVersionText();  // kWrongVersionMessage + kInstructionsUrl + " "
-
 struct ClubsReading {
   enum Kind {
     Read,            // clubsText and athleteLines hold what the document's clubs section kept

@@ -12,10 +12,9 @@ namespace rostrel {
 inline constexpr const char* kUtf8 = "UTF-8";
 inline constexpr const char* kWindows1250 = "Windows-1250";
 
-// The encoding a document's first line declares: "UTF-8" after a UTF-8 byte-order mark, the
-// name in encoding="..." (or '...') otherwise, canonicalised so that letter case and common
-// aliases (utf8, cp1250, latin2, ...) do not matter, and "UTF-8" when the line declares none.
-std::string DeclaredEncoding(std::string_view firstLine);
+// The canonical spelling of an encoding's name: letter case and common aliases (utf8, cp1250,
+// latin2, ...) do not matter; a name the program does not know is kept as it is spelt.
+std::string CanonicalEncoding(std::string_view name);
 
 // True when the two names denote the same encoding (compared after canonicalisation).
 bool SameEncoding(std::string_view a, std::string_view b);

@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "athletes/read_clubs.h"
 #include "common/encoding.h"
 #include "common/fileops.h"
+#include "common/lef_document.h"
 #include "common/prompter.h"
 #include "common/text.h"
 
@@ -19,31 +19,6 @@ Rewrite Refuse(Prompter& prompter, const std::string& text) {
   return {Rewrite::Refused, {}};
 }
 
-// Line 1 is replaced by our own declaration, so it may hold nothing that would be lost with it:
-// only an optional byte-order mark and one "<?xml ...?>" declaration, or nothing at all.
-bool FirstLineIsOnlyDeclaration(std::string_view line) {
-  if (line.substr(0, kUtf8Bom.size()) == kUtf8Bom) line.remove_prefix(kUtf8Bom.size());
-  while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-  while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
-  if (line.empty()) return true;
-  constexpr std::string_view kOpen = "<?xml";
-  if (line.size() < kOpen.size() + 3 || line.substr(0, kOpen.size()) != kOpen) return false;
-  const char after = line[kOpen.size()];
-  if (after != ' ' && after != '\t') return false;  // "<?xml-stylesheet" is no declaration
-  return line.find("?>") == line.size() - 2;
-}
-
-// An encoding name as XML allows it: a letter, then letters, digits, '.', '_' and '-'. Anything
-// else would break the declaration we write.
-bool IsEncodingName(std::string_view name) {
-  auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-  if (name.empty() || !letter(name.front())) return false;
-  for (char c : name) {
-    if (!letter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-') return false;
-  }
-  return true;
-}
-
 std::string_view FirstLine(std::string_view document) {
   std::string_view first;
   ForEachLine(document, [&](std::string_view line) {
@@ -53,15 +28,13 @@ std::string_view FirstLine(std::string_view document) {
   return first;
 }
 
-// Line 2 exists and names neither LENEX version: a plain substring test, as LENEX 2.0 and 3.0
-// documents carry the version in the root element's start tag.
+// Line 2 exists and names neither LENEX version.
 bool WrongVersion(std::string_view document) {
   int count = 0;
   bool wrong = false;
   ForEachLine(document, [&](std::string_view line) {
     if (++count < 2) return true;
-    wrong =
-        line.find("2.0") == std::string_view::npos && line.find("3.0") == std::string_view::npos;
+    wrong = !NamesLenexVersion(line);
     return false;
   });
   return wrong;
@@ -129,13 +102,11 @@ Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
   ForEachLine(document, [&](std::string_view line) {
     if (!firstLineDone) {
       firstLineDone = true;
-      out += "<?xml version=\"1.0\" encoding=\"";
-      out += encoding;
-      out += "\"?>";
+      out += XmlDeclaration(encoding);
       out += kCrLf;
       return true;
     }
-    const std::string_view trimmed = TrimSpaces(line);
+    const std::string_view trimmed = Recognised(line);
     if (trimmed == kSessionsEnd) {
       sessionsFound = true;
       copying = false;

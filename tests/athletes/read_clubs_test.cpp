@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/lef_document.h"
 #include "common/fileops.h"
 #include "support/fake_prompter.h"
 #include "support/temp_dir.h"

@@ -52,7 +52,8 @@ TEST(FileOps, ReplaceMovesTheNewFileOverTheOld) {
   FileError err;
   ASSERT_TRUE(fileops::WriteFile(dir.file("new"), "new", err));
   ASSERT_TRUE(fileops::WriteFile(dir.file("old"), "old", err));
-  ASSERT_TRUE(fileops::ReplaceFileAtomically(dir.file("new"), dir.file("old"), err)) << Describe(err);
+  ASSERT_TRUE(fileops::ReplaceFileAtomically(dir.file("new"), dir.file("old"), err))
+      << Describe(err);
   EXPECT_EQ(Read(dir.file("old")), "new");
   EXPECT_FALSE(fileops::Exists(dir.file("new")));
 }

@@ -1,9 +1,9 @@
+#include "common/text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "common/text.h"
 
 namespace rostrel {
 namespace {
@@ -36,7 +36,8 @@ TEST(ForEachLine, StopsWhenAsked) {
 }
 
 TEST(LineJoiner, FindsTheSameLinesWhereverThePiecesAreCut) {
-  const std::string texts[] = {"a\r\nbb\nccc\r\n\r\nd", "x\r", "\n\n", "one line", "", "e\r\r\nf\n"};
+  const std::string texts[] = {
+      "a\r\nbb\nccc\r\n\r\nd", "x\r", "\n\n", "one line", "", "e\r\r\nf\n"};
   for (const std::string& text : texts) {
     for (size_t size = 1; size <= text.size() + 1; ++size) {
       std::vector<std::string> lines;

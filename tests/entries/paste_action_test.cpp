@@ -12,6 +12,7 @@
 #include "archive/shell_zip.h"
 #include "archive/unpack_lxf.h"
 #include "athletes/read_clubs.h"
+#include "common/lef_document.h"
 #include "common/encoding.h"
 #include "common/fileops.h"
 #include "support/fake_prompter.h"

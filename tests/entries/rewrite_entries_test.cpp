@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "athletes/read_clubs.h"
+#include "common/lef_document.h"
 #include "common/encoding.h"
 #include "common/fileops.h"
 #include "support/lxf_files.h"

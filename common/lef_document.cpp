@@ -1,0 +1,63 @@
+#include "common/lef_document.h"
+
+#include "common/encoding.h"
+#include "common/prompter.h"
+
+namespace rostrel {
+namespace {
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+}  // namespace
+
+std::string WrongVersionText() {
+  return std::string(kWrongVersionMessage) + kInstructionsUrl + " ";
+}
+
+bool NamesLenexVersion(std::string_view line) {
+  return line.find("2.0") != std::string_view::npos || line.find("3.0") != std::string_view::npos;
+}
+
+std::string DeclaredEncoding(std::string_view firstLine) {
+  if (firstLine.substr(0, kUtf8Bom.size()) == kUtf8Bom) return kUtf8;
+  size_t at = 0;
+  while ((at = firstLine.find("encoding", at)) != std::string_view::npos) {
+    size_t p = at + 8;
+    at = p;
+    while (p < firstLine.size() && firstLine[p] == ' ') ++p;
+    if (p >= firstLine.size() || firstLine[p] != '=') continue;
+    ++p;
+    while (p < firstLine.size() && firstLine[p] == ' ') ++p;
+    if (p >= firstLine.size() || (firstLine[p] != '"' && firstLine[p] != '\'')) continue;
+    const char quote = firstLine[p++];
+    const size_t close = firstLine.find(quote, p);
+    if (close == std::string_view::npos || close == p) continue;
+    return CanonicalEncoding(firstLine.substr(p, close - p));
+  }
+  return kUtf8;
+}
+
+bool FirstLineIsOnlyDeclaration(std::string_view line) {
+  if (line.substr(0, kUtf8Bom.size()) == kUtf8Bom) line.remove_prefix(kUtf8Bom.size());
+  line = TrimBlanksAndTabs(line);
+  if (line.empty()) return true;
+  constexpr std::string_view kOpen = "<?xml";
+  if (line.size() < kOpen.size() + 3 || line.substr(0, kOpen.size()) != kOpen) return false;
+  const char after = line[kOpen.size()];
+  if (after != ' ' && after != '\t') return false;  // "<?xml-stylesheet" is no declaration
+  return line.find("?>") == line.size() - 2;
+}
+
+bool IsEncodingName(std::string_view name) {
+  if (name.empty() || !IsLetter(name.front())) return false;
+  for (char c : name) {
+    if (!IsLetter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-') return false;
+  }
+  return true;
+}
+
+std::string XmlDeclaration(std::string_view encoding) {
+  return "<?xml version=\"1.0\" encoding=\"" + std::string(encoding) + "\"?>";
+}
+
+}  // namespace rostrel

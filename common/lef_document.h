@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/text.h"
+
+// The rules of a LEF document that reading a database and rewriting an entries file share: its
+// first line and the declaration there, its version, and how a line is recognised.
+namespace rostrel {
+
+// Shown, followed by the instructions address and a blank, when a document names neither
+// LENEX 2.0 nor 3.0.
+inline constexpr const char* kWrongVersionMessage =
+    "Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj do instrukcji ";
+
+std::string WrongVersionText();  // kWrongVersionMessage + kInstructionsUrl + " "
+
+// The version test, a plain substring test on the line that carries the version (line 2 of a
+// document written one element per line, where the root element's start tag stands): LENEX 2.0
+// and 3.0 are handled alike, anything else is refused.
+bool NamesLenexVersion(std::string_view line);
+
+// A line is recognised by its text without the blanks around it.
+inline std::string_view Recognised(std::string_view line) { return TrimSpaces(line); }
+
+// The encoding a document's first line declares: "UTF-8" after a UTF-8 byte-order mark, the
+// name in encoding="..." (or '...') otherwise, canonicalised so that letter case and common
+// aliases (utf8, cp1250, latin2, ...) do not matter, and "UTF-8" when the line declares none.
+std::string DeclaredEncoding(std::string_view firstLine);
+
+// True when line 1 holds nothing but an optional byte-order mark and one "<?xml ...?>"
+// declaration, or nothing at all: what rewriting may replace without losing anything.
+bool FirstLineIsOnlyDeclaration(std::string_view line);
+
+// An encoding name as XML allows it: a letter, then letters, digits, '.', '_' and '-'.
+bool IsEncodingName(std::string_view name);
+
+// The declaration a rewritten document starts with: version 1.0 and the given encoding.
+std::string XmlDeclaration(std::string_view encoding);
+
+}  // namespace rostrel

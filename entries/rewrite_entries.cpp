@@ -40,12 +40,66 @@ bool WrongVersion(std::string_view document) {
   return wrong;
 }
 
+// What keeps a document in `encoding` from taking the clubs section: "" when nothing does.
+std::string EncodingProblem(const std::string& encoding, const std::string& clubsText,
+                            const std::string& clubsEncoding) {
+  if (!IsEncodingName(encoding))
+    return "Dokument LEF w pliku zgłoszenia deklaruje nieprawidłową nazwę kodowania znaków.";
+  // Lines are handled as bytes, so only encodings that keep ASCII as single bytes can be
+  // rewritten; UTF-16 text, for one, would be cut apart at the wrong bytes.
+  if (!IsAsciiCompatible(encoding)) {
+    return "Dokument LEF w pliku zgłoszenia jest w kodowaniu znaków " + encoding +
+           ", którego program nie obsługuje.";
+  }
+  if (!clubsText.empty() && !SameEncoding(clubsEncoding, encoding) &&
+      !IsAsciiCompatible(clubsEncoding)) {
+    return "Baza zawodników jest w kodowaniu znaków " + clubsEncoding +
+           ", którego program nie obsługuje.";
+  }
+  return "";
+}
+
+// The document with its first line replaced by our declaration and the clubs section after
+// each "</SESSIONS>" line, in place of the lines up to the next "</MEET>".
+struct Spliced {
+  std::string text;
+  bool sessionsFound = false;
+  bool meetEndFound = true;  // every "</SESSIONS>" has its "</MEET>" after it
+};
+
+Spliced Splice(std::string_view document, std::string_view clubs, const std::string& encoding) {
+  Spliced result;
+  std::string& out = result.text;
+  // Lone LF line ends grow by one byte each; the slack spares most reallocations.
+  out.reserve(document.size() + document.size() / 32 + clubs.size() + 64);
+  bool firstLineDone = false;
+  bool copying = true;
+  ForEachLine(document, [&](std::string_view line) {
+    if (!firstLineDone) {
+      firstLineDone = true;
+      (out += XmlDeclaration(encoding)) += kCrLf;
+      return true;
+    }
+    const std::string_view recognised = Recognised(line);
+    if (recognised == kSessionsEnd) {
+      result.sessionsFound = true;
+      copying = false;
+      ((out += line) += kCrLf) += clubs;
+      return true;
+    }
+    if (recognised == kMeetEnd) copying = true;
+    if (copying) (out += line) += kCrLf;
+    return true;
+  });
+  result.meetEndFound = copying;
+  return result;
+}
+
 }  // namespace
 
 Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
                            const std::string& clubsText, const std::string& clubsEncoding) {
   if (document.empty()) return Refuse(prompter, "Dokument LEF w pliku zgłoszenia jest pusty.");
-
   const std::string_view firstLine = FirstLine(document);
   if (!FirstLineIsOnlyDeclaration(firstLine)) {
     return Refuse(prompter,
@@ -53,28 +107,14 @@ Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
                   "deklarację XML, a zastąpienie go usunęłoby tę treść z dokumentu. Program "
                   "obsługuje dokumenty zapisane po jednym elemencie w wierszu.");
   }
-
   if (WrongVersion(document)) {
     ShowStop(prompter, WrongVersionText());
     return {Rewrite::VersionFailure, {}};
   }
-
   const std::string encoding = DeclaredEncoding(firstLine);
-  if (!IsEncodingName(encoding)) {
-    return Refuse(
-        prompter,
-        "Dokument LEF w pliku zgłoszenia deklaruje nieprawidłową nazwę kodowania znaków.");
-  }
-  // Lines are handled as bytes, so only encodings that keep ASCII as single bytes can be
-  // rewritten; UTF-16 text, for one, would be cut apart at the wrong bytes.
-  if (!IsAsciiCompatible(encoding)) {
-    return Refuse(prompter, "Dokument LEF w pliku zgłoszenia jest w kodowaniu znaków " + encoding +
-                                ", którego program nie obsługuje.");
-  }
-  if (!clubsText.empty() && !SameEncoding(clubsEncoding, encoding) &&
-      !IsAsciiCompatible(clubsEncoding)) {
-    return Refuse(prompter, "Baza zawodników jest w kodowaniu znaków " + clubsEncoding +
-                                ", którego program nie obsługuje.");
+  if (const std::string problem = EncodingProblem(encoding, clubsText, clubsEncoding);
+      !problem.empty()) {
+    return Refuse(prompter, problem);
   }
 
   // The clubs section is written in the entries document's own encoding: copied byte for byte
@@ -91,49 +131,18 @@ Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
     clubs = &converted;
   }
 
-  Rewrite result{Rewrite::Rewritten, {}};
-  std::string& out = result.text;
-  // Lone LF line ends grow by one byte each; the slack spares most reallocations.
-  out.reserve(document.size() + document.size() / 32 + clubs->size() + 64);
-
-  bool firstLineDone = false;
-  bool copying = true;
-  bool sessionsFound = false;
-  ForEachLine(document, [&](std::string_view line) {
-    if (!firstLineDone) {
-      firstLineDone = true;
-      out += XmlDeclaration(encoding);
-      out += kCrLf;
-      return true;
-    }
-    const std::string_view trimmed = Recognised(line);
-    if (trimmed == kSessionsEnd) {
-      sessionsFound = true;
-      copying = false;
-      out += line;
-      out += kCrLf;
-      out += *clubs;
-      return true;
-    }
-    if (trimmed == kMeetEnd) copying = true;
-    if (copying) {
-      out += line;
-      out += kCrLf;
-    }
-    return true;
-  });
-
-  if (!sessionsFound) {
+  Spliced spliced = Splice(document, *clubs, encoding);
+  if (!spliced.sessionsFound) {
     return Refuse(prompter,
                   "W dokumencie LEF pliku zgłoszenia nie ma wiersza </SESSIONS>, więc nie ma "
                   "miejsca, w które można wkleić zawodników.");
   }
-  if (!copying) {
+  if (!spliced.meetEndFound) {
     return Refuse(prompter,
                   "W dokumencie LEF pliku zgłoszenia po wierszu </SESSIONS> brakuje wiersza "
                   "</MEET>, a wklejenie zawodników usunęłoby zakończenie dokumentu.");
   }
-  return result;
+  return {Rewrite::Rewritten, std::move(spliced.text)};
 }
 
 Rewrite RewriteEntries(Prompter& prompter, const std::string& documentPath,

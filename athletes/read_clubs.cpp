@@ -8,6 +8,7 @@
 #include "common/encoding.h"
 #include "common/fileops.h"
 #include "common/lef_document.h"
+#include "common/lef_layout.h"
 #include "common/prompter.h"
 #include "common/text.h"
 
@@ -15,9 +16,10 @@ namespace rostrel {
 namespace {
 
 // The first five characters of every line of the clubs section that is kept: clubs, their
-// contacts, the athlete lists and the athletes' start and end tags.
-constexpr std::array<std::string_view, 5> kKeptPrefixes = {"<CLUB", "<CONT", "<ATHL", "</ATH",
-                                                           "</CLU"};
+// contacts (with the end tag of a contact that has one), the athlete lists and the athletes'
+// start and end tags.
+constexpr std::array<std::string_view, 6> kKeptPrefixes = {"<CLUB", "<CONT", "</CON",
+                                                           "<ATHL", "</ATH", "</CLU"};
 constexpr std::string_view kAthleteStart = "<ATHLETE ";
 
 bool IsKept(std::string_view trimmed) {
@@ -48,7 +50,9 @@ bool RemoveDocument(Prompter& prompter, const std::string& path) {
 
 namespace {
 
-// Reads a database document line by line, keeping what its clubs section holds.
+// Reads a database document line by line, keeping what its clubs section holds. The lines go
+// through the layout first, so that a document not written one element per line is read as if
+// it were.
 class ClubsReader {
  public:
   explicit ClubsReader(size_t documentSize) {
@@ -59,28 +63,20 @@ class ClubsReader {
     reading_.clubsText.reserve(documentSize);
   }
 
-  // Takes the next line; false when the reading is over.
+  // Takes the document's next line; false when the reading is over.
   bool Line(std::string_view line) {
-    ++lineCount_;
-    if (lineCount_ == 1) reading_.encoding = DeclaredEncoding(line);
-    if (lineCount_ == 2 && !NamesLenexVersion(line)) {
-      reading_.kind = ClubsReading::VersionFailure;
-      return false;
-    }
-    const std::string_view trimmed = Recognised(line);
-    if (trimmed == "<CLUBS>") inSection_ = true;
-    if (inSection_ && IsKept(trimmed)) {
-      reading_.clubsText.append(line);
-      reading_.clubsText.append(kCrLf);
-      if (trimmed.substr(0, kAthleteStart.size()) == kAthleteStart)
-        reading_.athleteLines.emplace_back(line);
-    }
-    return trimmed != "</CLUBS>";
+    return layout_.Line(line, [this](std::string_view laid) { return Laid(laid); });
   }
 
   ClubsReading Finish(Prompter& prompter) {
-    if (lineCount_ == 0) reading_.encoding = DeclaredEncoding("");
-    if (reading_.kind == ClubsReading::VersionFailure) {
+    if (!over_) layout_.Finish([this](std::string_view laid) { return Laid(laid); });
+    if (layout_.EmittedLines() == 0) reading_.encoding = DeclaredEncoding("");
+    // A document laid out anew has its version in the root element's start tag, wherever
+    // that stands; any other has it on line 2.
+    const Verdict& version = layout_.Changed() ? root_ : line2_;
+    if (version.known && !version.passes) {
+      reading_.kind = ClubsReading::VersionFailure;
+      reading_.clubsText.resize(version.keptBefore);
       reading_.athleteLines.clear();
       prompter.message(WrongVersionText(), kAppTitle, Icon::Stop, Buttons::Ok);
     }
@@ -88,9 +84,42 @@ class ClubsReader {
   }
 
  private:
+  // The version test on one line, and how much was kept before that line.
+  struct Verdict {
+    bool known = false;
+    bool passes = true;
+    size_t keptBefore = 0;
+  };
+
+  bool Laid(std::string_view line) {
+    const size_t number = layout_.EmittedLines();
+    if (number == 1) reading_.encoding = DeclaredEncoding(line);
+    if (number == 2) line2_ = {true, NamesLenexVersion(line), reading_.clubsText.size()};
+    if (number == layout_.RootLine())
+      root_ = {true, NamesLenexVersion(line), reading_.clubsText.size()};
+    // Both places that can carry the version name the wrong one: nothing more to read.
+    if (line2_.known && !line2_.passes && root_.known && !root_.passes) return Over();
+    const std::string_view recognised = Recognised(line);
+    if (recognised == "<CLUBS>") inSection_ = true;
+    if (inSection_ && IsKept(recognised)) {
+      reading_.clubsText.append(line);
+      reading_.clubsText.append(kCrLf);
+      if (recognised.substr(0, kAthleteStart.size()) == kAthleteStart)
+        reading_.athleteLines.emplace_back(line);
+    }
+    return recognised != "</CLUBS>" || Over();
+  }
+
+  bool Over() {
+    over_ = true;
+    return false;
+  }
+
+  LefLayout layout_;
   ClubsReading reading_;
-  size_t lineCount_ = 0;
+  Verdict line2_, root_;
   bool inSection_ = false;
+  bool over_ = false;
 };
 
 }  // namespace

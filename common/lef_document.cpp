@@ -37,15 +37,19 @@ std::string DeclaredEncoding(std::string_view firstLine) {
   return kUtf8;
 }
 
-bool FirstLineIsOnlyDeclaration(std::string_view line) {
+bool IsXmlDeclaration(std::string_view line) {
   if (line.substr(0, kUtf8Bom.size()) == kUtf8Bom) line.remove_prefix(kUtf8Bom.size());
   line = TrimBlanksAndTabs(line);
-  if (line.empty()) return true;
   constexpr std::string_view kOpen = "<?xml";
   if (line.size() < kOpen.size() + 3 || line.substr(0, kOpen.size()) != kOpen) return false;
   const char after = line[kOpen.size()];
   if (after != ' ' && after != '\t') return false;  // "<?xml-stylesheet" is no declaration
   return line.find("?>") == line.size() - 2;
+}
+
+bool FirstLineIsOnlyDeclaration(std::string_view line) {
+  if (line.substr(0, kUtf8Bom.size()) == kUtf8Bom) line.remove_prefix(kUtf8Bom.size());
+  return TrimBlanksAndTabs(line).empty() || IsXmlDeclaration(line);
 }
 
 bool IsEncodingName(std::string_view name) {

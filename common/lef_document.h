@@ -16,18 +16,24 @@ inline constexpr const char* kWrongVersionMessage =
 
 std::string WrongVersionText();  // kWrongVersionMessage + kInstructionsUrl + " "
 
-// The version test, a plain substring test on the line that carries the version (line 2 of a
-// document written one element per line, where the root element's start tag stands): LENEX 2.0
-// and 3.0 are handled alike, anything else is refused.
+// The version test, a plain substring test on the line that carries the version: line 2 of a
+// document written one element per line, where the root element's start tag stands, and the
+// root element's start tag of one laid out anew. LENEX 2.0 and 3.0 are handled alike, anything
+// else is refused.
 bool NamesLenexVersion(std::string_view line);
 
-// A line is recognised by its text without the blanks around it.
-inline std::string_view Recognised(std::string_view line) { return TrimSpaces(line); }
+// A line is recognised by its text without the blanks and tabs around it: a document indented
+// with tabs reads as one indented with blanks.
+inline std::string_view Recognised(std::string_view line) { return TrimBlanksAndTabs(line); }
 
 // The encoding a document's first line declares: "UTF-8" after a UTF-8 byte-order mark, the
 // name in encoding="..." (or '...') otherwise, canonicalised so that letter case and common
 // aliases (utf8, cp1250, latin2, ...) do not matter, and "UTF-8" when the line declares none.
 std::string DeclaredEncoding(std::string_view firstLine);
+
+// True when the line holds one "<?xml ...?>" declaration and nothing else (an optional byte-order
+// mark and blanks aside).
+bool IsXmlDeclaration(std::string_view line);
 
 // True when line 1 holds nothing but an optional byte-order mark and one "<?xml ...?>"
 // declaration, or nothing at all: what rewriting may replace without losing anything.

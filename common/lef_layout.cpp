@@ -90,17 +90,18 @@ bool LefLayout::PassUntouched(std::string_view line) {
     return true;
   }
   TagScanner scanner = scanner_;
-  int step = 0;
+  int step = 0, markup = 0;
   bool root = false;
-  if (NextSolid(scanner, token)) {
+  while (NextSolid(scanner, token)) {
+    // Text beside a line's one piece of markup stays with it: the tag already stands alone.
+    if (token.kind == TokenKind::Text) continue;
+    if (++markup > 1) return false;
     if (token.open && !token.continued && JoinsLines(token)) return false;
     if (!token.open && !token.continued) {
       root = IsRoot(token.kind);
       if (token.kind == TokenKind::StartTag && SameLineEnd(scanner, token.text).empty()) step = 1;
       if (token.kind == TokenKind::EndTag) step = -1;
     }
-    Token more;
-    if (NextSolid(scanner, more)) return false;
   }
   scanner_ = scanner;
   if (step < 0 && depth_ > 0) --depth_;

@@ -60,14 +60,6 @@ class LineJoiner {
   std::string carry_;
 };
 
-// Removes space characters (code 32 only; tabs stay) from both ends.
-inline std::string_view TrimSpaces(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && s[b] == ' ') ++b;
-  while (e > b && s[e - 1] == ' ') --e;
-  return s.substr(b, e - b);
-}
-
 // Removes blanks and tabs from both ends: how a line is trimmed to be recognised, so that a
 // document indented with tabs reads as one indented with blanks.
 inline std::string_view TrimBlanksAndTabs(std::string_view s) {

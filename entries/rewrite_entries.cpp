@@ -5,7 +5,9 @@
 #include "common/encoding.h"
 #include "common/fileops.h"
 #include "common/lef_document.h"
+#include "common/lef_layout.h"
 #include "common/prompter.h"
+#include "common/tag_balance.h"
 #include "common/text.h"
 
 namespace rostrel {
@@ -17,6 +19,42 @@ constexpr std::string_view kMeetEnd = "</MEET>";
 Rewrite Refuse(Prompter& prompter, const std::string& text) {
   ShowStop(prompter, text + " " + kUnchangedMessage);
   return {Rewrite::Refused, {}};
+}
+
+// The entries document laid out one element per line, each line ending in CR LF, with the line
+// that holds its root element's start tag. Empty when the document is already written so: it is
+// then used as it stands, never copied.
+struct LaidOut {
+  bool changed = false;
+  std::string text;
+  std::string root;
+  bool rootSeen = false;
+  bool secondDeclaration = false;  // line 1 held two declarations, now lines 1 and 2
+};
+
+LaidOut LayOut(std::string_view document) {
+  LaidOut laid;
+  LefLayout probe;
+  const auto ignore = [](std::string_view) { return true; };
+  ForEachLine(document, [&](std::string_view line) { return probe.Line(line, ignore); });
+  probe.Finish(ignore);
+  if (!probe.Changed()) return laid;
+
+  LefLayout layout;
+  laid.changed = true;
+  laid.text.reserve(document.size() + document.size() / 8);
+  const auto keep = [&](std::string_view line) {
+    if (layout.EmittedLines() == layout.RootLine()) {
+      laid.root = line;
+      laid.rootSeen = true;
+    }
+    if (layout.EmittedLines() == 2 && IsXmlDeclaration(line)) laid.secondDeclaration = true;
+    (laid.text += line) += kCrLf;
+    return true;
+  };
+  ForEachLine(document, [&](std::string_view line) { return layout.Line(line, keep); });
+  layout.Finish(keep);
+  return laid;
 }
 
 std::string_view FirstLine(std::string_view document) {
@@ -97,17 +135,19 @@ Spliced Splice(std::string_view document, std::string_view clubs, const std::str
 
 }  // namespace
 
-Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
+Rewrite RewriteEntriesText(Prompter& prompter, std::string_view entries,
                            const std::string& clubsText, const std::string& clubsEncoding) {
-  if (document.empty()) return Refuse(prompter, "Dokument LEF w pliku zgłoszenia jest pusty.");
+  if (entries.empty()) return Refuse(prompter, "Dokument LEF w pliku zgłoszenia jest pusty.");
+  const LaidOut laid = LayOut(entries);
+  const std::string_view document = laid.changed ? std::string_view(laid.text) : entries;
   const std::string_view firstLine = FirstLine(document);
-  if (!FirstLineIsOnlyDeclaration(firstLine)) {
+  if (!FirstLineIsOnlyDeclaration(firstLine) || laid.secondDeclaration) {
     return Refuse(prompter,
                   "Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż "
-                  "deklarację XML, a zastąpienie go usunęłoby tę treść z dokumentu. Program "
-                  "obsługuje dokumenty zapisane po jednym elemencie w wierszu.");
+                  "deklarację XML, a zastąpienie go usunęłoby tę treść z dokumentu.");
   }
-  if (WrongVersion(document)) {
+  // A document laid out anew has its version in the root element's start tag.
+  if (laid.changed ? laid.rootSeen && !NamesLenexVersion(laid.root) : WrongVersion(document)) {
     ShowStop(prompter, WrongVersionText());
     return {Rewrite::VersionFailure, {}};
   }
@@ -145,6 +185,14 @@ Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
   return {Rewrite::Rewritten, std::move(spliced.text)};
 }
 
+bool CheckRewritten(Prompter& prompter, std::string_view text) {
+  const TagBalance balance = CheckTagBalance(text);
+  if (balance.kind == TagBalance::Balanced) return true;
+  Refuse(prompter, "Po wklejeniu zawodników dokument LEF pliku zgłoszenia byłby uszkodzony: " +
+                       DescribeTagBalance(balance) + ".");
+  return false;
+}
+
 Rewrite RewriteEntries(Prompter& prompter, const std::string& documentPath,
                        const std::string& clubsText, const std::string& clubsEncoding) {
   std::string document;
@@ -159,6 +207,8 @@ Rewrite RewriteEntries(Prompter& prompter, const std::string& documentPath,
     ShowStop(prompter,
              "Nie można usunąć dokumentu LEF: " + documentPath + "\r\n" + DescribeWithCode(err));
   }
+  if (result.kind == Rewrite::Rewritten && !CheckRewritten(prompter, result.text))
+    return {Rewrite::Refused, {}};
   return result;
 }
 

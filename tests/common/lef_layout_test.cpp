@@ -232,6 +232,8 @@ TEST(LefLayout, PassesADocumentAlreadyOneElementPerLineUntouchedAndUncopied) {
       "\t<DESC>\r\n"
       "\t\ttekst bez znaczników\r\n"
       "\t</DESC>\r\n"
+      "  <NOTE>tekst obok jedynego znacznika w wierszu\r\n"
+      "  i jego koniec</NOTE>\r\n"
       "  <![CDATA[ <A>\r\n"
       "  ]]>\r\n"
       "  <ATHLETE athleteid=\"1\" lastname=\"A > B\" />\r\n"
@@ -249,7 +251,7 @@ TEST(LefLayout, PassesADocumentAlreadyOneElementPerLineUntouchedAndUncopied) {
   };
   for (const std::string_view line : inputs) layout.Line(line, keep);
   layout.Finish(keep);
-  ASSERT_EQ(outputs.size(), 15u);
+  ASSERT_EQ(outputs.size(), 17u);
   for (size_t i = 0; i < outputs.size(); ++i) {
     EXPECT_EQ(outputs[i].data(), inputs[i].data()) << "line " << i + 1 << " was copied";
     EXPECT_EQ(outputs[i].size(), inputs[i].size()) << "line " << i + 1;

@@ -54,12 +54,6 @@ TEST(LineJoiner, FindsTheSameLinesWhereverThePiecesAreCut) {
   }
 }
 
-TEST(TrimSpaces, RemovesOnlyBlanks) {
-  EXPECT_EQ(TrimSpaces("  <CLUBS>  "), "<CLUBS>");
-  EXPECT_EQ(TrimSpaces("\t<CLUBS>"), "\t<CLUBS>");
-  EXPECT_EQ(TrimSpaces("    "), "");
-}
-
 struct TrimCase {
   std::string line;
   std::string trimmed;

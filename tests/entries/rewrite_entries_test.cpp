@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "athletes/read_clubs.h"
-#include "common/lef_document.h"
 #include "common/encoding.h"
 #include "common/fileops.h"
-#include "support/lxf_files.h"
+#include "common/lef_document.h"
 #include "support/fake_prompter.h"
+#include "support/lxf_files.h"
 #include "support/temp_dir.h"
 
 namespace rostrel {
@@ -98,13 +98,20 @@ INSTANTIATE_TEST_SUITE_P(
             "old\r\n </MEET>\r\n",
             "C\r\n",
             kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n   </SESSIONS>  \r\nC\r\n </MEET>\r\n"},
-        RewriteCase{"TabsAndLowerCaseAreNoMarkers",
+        // Tabs are trimmed like blanks; letter case counts; markers sharing a line are cut apart.
+        RewriteCase{"TabsTrimmedLowerCaseNoMarkerSharedLinesCut",
                     "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n\t</SESSIONS>\r\n"
                     "</sessions>\r\n</SESSIONS></MEET>\r\n</SESSIONS>\r\nold\r\n</meet>\r\n"
                     "</MEET>\r\n",
                     "C\r\n",
-                    kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n\t</SESSIONS>\r\n</sessions>\r\n"
-                                  "</SESSIONS></MEET>\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"},
+                    kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n\t</SESSIONS>\r\nC\r\n</SESSIONS>\r\n"
+                                  "C\r\n</MEET>\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"},
+        RewriteCase{"SessionsAndMeetOnOneLineAreCutApart",
+                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</SESSIONS></MEET>\r\n"
+                    "</LENEX>\r\n",
+                    "C\r\n",
+                    kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"
+                                  "</LENEX>\r\n"},
         RewriteCase{"TwoMeetsEachGetTheClubs",
                     "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n"
                     "</SESSIONS>\r\nold1\r\n</MEET>\r\nbetween\r\n"
@@ -165,8 +172,7 @@ const std::string kNoMeet =
     kUnchanged;
 const std::string kFirstLine =
     "Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż deklarację XML, a "
-    "zastąpienie go usunęłoby tę treść z dokumentu. Program obsługuje dokumenty zapisane po "
-    "jednym elemencie w wierszu." +
+    "zastąpienie go usunęłoby tę treść z dokumentu." +
     kUnchanged;
 
 class RefuseText : public ::testing::TestWithParam<RefusalCase> {};
@@ -197,9 +203,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</sessions>\r\n"
                     "</MEET>\r\n",
                     kNoSessions},
-        RefusalCase{"SessionsAndMeetOnOneLine",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</SESSIONS></MEET>\r\n",
-                    kNoSessions},
+        RefusalCase{
+            "SessionsAsAnEmptyElement",
+            "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n<SESSIONS></SESSIONS>\r\n"
+            "</MEET>\r\n",
+            kNoSessions},
         RefusalCase{"NoMeetAfterSessions",
                     "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</SESSIONS>\r\n"
                     "<CLUBS/>\r\n</LENEX>\r\n",
@@ -208,7 +216,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</SESSIONS>\r\n"
                     "</MEET>\r\n</SESSIONS>\r\n</LENEX>\r\n",
                     kNoMeet},
-        RefusalCase{"RootElementOnLineOne", Entries("3.0", "<?xml version=\"1.0\"?><LENEX>"),
+        RefusalCase{"TextBeforeTheDeclaration", Entries("3.0", "eksport <?xml version=\"1.0\"?>"),
                     kFirstLine},
         RefusalCase{"TwoDeclarationsOnLineOne",
                     Entries("3.0", "<?xml version=\"1.0\"?><?xml version=\"1.0\"?>"), kFirstLine},
@@ -359,7 +367,8 @@ TEST(RewriteEntries, SaysSoWhenTheWrongVersionCannotBeDeleted) {
   ASSERT_EQ(prompter.messages.size(), 2u);
   EXPECT_EQ(prompter.messages[0].text, WrongVersionText());
   EXPECT_EQ(prompter.messages[1].text, "Nie można usunąć dokumentu LEF: " + path + "\r\n" +
-                                           std::to_string(EACCES) + " brak uprawnień do pliku lub katalogu");
+                                           std::to_string(EACCES) +
+                                           " brak uprawnień do pliku lub katalogu");
   EXPECT_EQ(prompter.messages[1].icon, Icon::Stop);
 }
 
@@ -406,7 +415,8 @@ TEST(RewriteEntriesEncodings, RefusesEncodingsThatAreNotHandledAsBytes) {
   EXPECT_TRUE(r.text.empty());
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text.rfind("Dokument LEF w pliku zgłoszenia jest w kodowaniu "
-                                            "znaków UTF-16, którego program nie obsługuje.", 0),
+                                            "znaków UTF-16, którego program nie obsługuje.",
+                                            0),
             0u);
   EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
 }

@@ -37,6 +37,14 @@ std::string TabIndented(const std::string& document) {
 
 const std::string kTenMegabytes(10 << 20, 'x');
 
+// The sample entries document pasted into while tab-indented: its own lines keep their tabs, the
+// sample's clubs section comes as the database has it.
+std::string TabIndentedAroundSampleClubs(const std::string&) {
+  using namespace samples;
+  return Declaration(kUtf8) + TabIndented(Join(kEntriesUpToSessionsEnd)) +
+         Join(DatabaseLines({Kept, KeptAthlete})) + TabIndented(Join(kEntriesFromMeetEnd));
+}
+
 constexpr const char* kRefusalEnd = " Operacja anulowana, plik zgłoszenia nie został zmieniony.";
 const std::string kNoSessions =
     std::string(
@@ -46,8 +54,7 @@ const std::string kNoSessions =
 const std::string kFirstLineHoldsMore =
     std::string(
         "Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż "
-        "deklarację XML, a zastąpienie go usunęłoby tę treść z dokumentu. Program "
-        "obsługuje dokumenty zapisane po jednym elemencie w wierszu.") +
+        "deklarację XML, a zastąpienie go usunęłoby tę treść z dokumentu.") +
     kRefusalEnd;
 const std::string kEmptyDocument =
     std::string("Dokument LEF w pliku zgłoszenia jest pusty.") + kRefusalEnd;
@@ -97,13 +104,15 @@ std::vector<DocumentCase> Cases() {
        "",
        {},
        kLongConstructor},
+      // One long line with its tags parted by CRs: laid out anew, with the very indentation the
+      // sample has.
       {"LinesEndedByLoneCr", [](const std::string& d) { return ReplaceAll(d, "\r\n", "\r"); },
-       OpenOutcome::NoAthletes, kNoAthletesMessage, kFirstLineHoldsMore},
+       OpenOutcome::AthletesFound, "", ""},
       {"LinesEndedByLoneLf", [](const std::string& d) { return ReplaceAll(d, "\r\n", "\n"); },
        OpenOutcome::AthletesFound, "", ""},
-      // Only blanks count as indentation, so a tab-indented document has no clubs section and
-      // no "</SESSIONS>" line that the program can recognise.
-      {"TabIndented", TabIndented, OpenOutcome::NoAthletes, kNoAthletesMessage, kNoSessions},
+      // Tabs count as indentation as blanks do; every line is kept as it stands.
+      {"TabIndented", TabIndented, OpenOutcome::AthletesFound, "", "", TabIndented,
+       TabIndentedAroundSampleClubs},
       {"Empty", [](const std::string&) { return std::string(); }, OpenOutcome::NoAthletes,
        kNoAthletesMessage, kEmptyDocument},
       {"ByteOrderMark", [](const std::string& d) { return "\xEF\xBB\xBF" + d; },

@@ -10,6 +10,7 @@
 #include "common/fileops.h"
 #include "common/lef_document.h"
 #include "support/fake_prompter.h"
+#include "support/layout_documents.h"
 #include "support/temp_dir.h"
 
 namespace rostrel {
@@ -120,6 +121,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "<CLUBS>\r\n <CLUB name=\"A, B\" code=\"X\">\r\n  <CONTACT name=\"Kowalski\" "
                  "/>\r\n </CLUB>\r\n</CLUBS>\r\n",
                  {}},
+        // A contact written with its own end tag keeps it, so that it pastes whole.
+        ReadCase{
+            "ContactWithItsOwnEndTag",
+            Doc({kDeclaration, kRoot3, "<CLUBS>", " <CLUB name=\"A\">",
+                 "  <CONTACT name=\"Kowalski\">", "  </CONTACT>", " </CLUB>", "</CLUBS>"}),
+            ClubsReading::Read,
+            "<CLUBS>\r\n <CLUB name=\"A\">\r\n  <CONTACT name=\"Kowalski\">\r\n  </CONTACT>\r\n"
+            " </CLUB>\r\n</CLUBS>\r\n",
+            {}},
         ReadCase{"AthleteWithoutAttributesIsKeptNotCounted",
                  Doc({kDeclaration, kRoot3, "<CLUBS>", "<ATHLETES>", "<ATHLETE>", "<ATHLETE/>",
                       "</ATHLETE>", "</ATHLETES>", "</CLUBS>"}),
@@ -385,6 +395,28 @@ TEST_F(ReadClubsFileTest, DeletionFailureAfterVersionFailureShowsBothMessages) {
   EXPECT_EQ(prompter.messages[0].text, WrongVersionText());
   EXPECT_EQ(prompter.messages[1].text.rfind("Nie udało się usunąć pliku LEF", 0), 0u);
 }
+
+}  // namespace
+}  // namespace rostrel
+
+namespace rostrel {
+namespace {
+
+class ReadLayouts : public ::testing::TestWithParam<testing::layouts::Layout> {};
+
+// Whatever the producer's layout, reading keeps what it keeps of the document written one
+// element per line; tab indentation stays as the document has it.
+TEST_P(ReadLayouts, KeepTheClubsSectionOfTheOneElementPerLineForm) {
+  FakePrompter prompter;
+  const ClubsReading r = ReadClubsText(prompter, GetParam().database);
+  EXPECT_EQ(r.kind, ClubsReading::Read);
+  EXPECT_EQ(r.clubsText, GetParam().databaseClubs);
+  EXPECT_EQ(r.athleteLines, GetParam().athletes);
+  EXPECT_TRUE(prompter.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Producers, ReadLayouts, ::testing::ValuesIn(testing::layouts::Layouts()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace rostrel

@@ -128,6 +128,32 @@ TEST_F(PasteEntriesTest, ConvertsUtf8ClubsIntoAWindows1250Entries) {
             Document("3.0", "<CLUB name=\"\xAF\xF3\xB3w\"/>\r\n"));
 }
 
+// Before the entries file is replaced, the new document's tags must balance and nest: a contact
+// written with its own end tag pastes whole, a club whose end tag the database lacks is refused
+// and the entries file stays as it was, with nothing of ours left behind.
+TEST_F(PasteEntriesTest, OnlyADocumentWhoseTagsBalanceIsWritten) {
+  const std::string contact =
+      "      <CLUBS>\r\n        <CLUB name=\"Foka\">\r\n"
+      "          <CONTACT name=\"Jan\">\r\n          </CONTACT>\r\n"
+      "        </CLUB>\r\n      </CLUBS>\r\n";
+  MakeEntries();
+  EXPECT_TRUE(Paste(entries, contact));
+  EXPECT_EQ(testing::ReadZip(entries)["zawody.lef"], Document("3.0", contact));
+
+  const std::string clubEndMissing =
+      "      <CLUBS>\r\n        <CLUB name=\"Foka\">\r\n"
+      "          <CONTACT name=\"Jan\" />\r\n      </CLUBS>\r\n";
+  MakeEntries();
+  prompter = FakePrompter();
+  EXPECT_FALSE(Paste(entries, clubEndMissing));
+  EXPECT_EQ(Texts(), (V{kConfirmText,
+                        "Po wklejeniu zawodników dokument LEF pliku zgłoszenia byłby uszkodzony: "
+                        "znacznik </CLUBS> w wierszu 11 nie zamyka otwartego znacznika <CLUB> z "
+                        "wiersza 9. Operacja anulowana, plik zgłoszenia nie został zmieniony."}));
+  EXPECT_EQ(testing::ReadBytes(entries), before);
+  EXPECT_EQ(testing::Names(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+}
+
 TEST_F(PasteEntriesTest, PastingTwiceReplacesTheFirstPaste) {
   MakeEntries();
   EXPECT_TRUE(Paste(entries));

@@ -11,6 +11,7 @@
 #include "common/fileops.h"
 #include "common/lef_document.h"
 #include "support/fake_prompter.h"
+#include "support/layout_documents.h"
 #include "support/lxf_files.h"
 #include "support/temp_dir.h"
 
@@ -420,6 +421,29 @@ TEST(RewriteEntriesEncodings, RefusesEncodingsThatAreNotHandledAsBytes) {
             0u);
   EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
 }
+
+}  // namespace
+}  // namespace rostrel
+
+namespace rostrel {
+namespace {
+
+class RewriteLayouts : public ::testing::TestWithParam<testing::layouts::Layout> {};
+
+// Whatever the producer's layout, the rewritten document is the one-element-per-line form with
+// the clubs section replaced.
+TEST_P(RewriteLayouts, GiveTheOneElementPerLineFormWithTheClubsReplaced) {
+  FakePrompter prompter;
+  const Rewrite r =
+      RewriteEntriesText(prompter, GetParam().entries, testing::layouts::kDatabaseClubs, kUtf8);
+  EXPECT_EQ(r.kind, Rewrite::Rewritten);
+  EXPECT_EQ(r.text, GetParam().pasted);
+  EXPECT_TRUE(prompter.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Producers, RewriteLayouts,
+                         ::testing::ValuesIn(testing::layouts::Layouts()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace rostrel

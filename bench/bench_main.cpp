@@ -159,9 +159,19 @@ Results Measure(const Options& opt, const DataSet& set) {
   // --- Open, stage by stage ---
   const std::string unpackLxf = work + "/unpack/baza.lxf";
   CopyOver(set.dbLxf(), unpackLxf);
+  // What a run unpacked is removed before the next one, untimed, as the program removes it
+  // after the reading.
+  UnpackedFiles unpackedFiles;
   const double unpack = BestOf(
-      runs, [&] { RemoveLefFiles(work + "/unpack"); },
-      [&] { return UnpackLxf(prompter, unpackLxf).kind == UnpackResult::DocumentFound; });
+      runs,
+      [&] {
+        unpackedFiles.RemoveAll();
+        RemoveLefFiles(work + "/unpack");
+      },
+      [&] {
+        return UnpackLxf(prompter, unpackLxf, unpackedFiles).kind == UnpackResult::DocumentFound;
+      });
+  unpackedFiles.RemoveAll();
   if (unpack < 0) Fail("UnpackLxf failed on the database", prompter);
   r.rows.push_back({"unpacking the database (UnpackLxf: copy, unzip, delete, find)", unpack,
                     "unzip -p", unzipP, 1.3});
@@ -266,8 +276,15 @@ Results Measure(const Options& opt, const DataSet& set) {
   const std::string entriesCopy = work + "/entries/zgloszenie.lxf";
   CopyOver(set.entriesLxf(), entriesCopy);
   const double unpackEntries = BestOf(
-      runs, [&] { RemoveLefFiles(work + "/entries"); },
-      [&] { return UnpackLxf(prompter, entriesCopy).kind == UnpackResult::DocumentFound; });
+      runs,
+      [&] {
+        unpackedFiles.RemoveAll();
+        RemoveLefFiles(work + "/entries");
+      },
+      [&] {
+        return UnpackLxf(prompter, entriesCopy, unpackedFiles).kind == UnpackResult::DocumentFound;
+      });
+  unpackedFiles.RemoveAll();
   RemoveLefFiles(work + "/entries");
   const double unzipEntries = BestOf(runs, nullptr, [&] {
     return RunProgram({"unzip", "-p", set.entriesLxf()}) >= 0;
@@ -467,7 +484,10 @@ int Profile(const std::string& stage, const std::string& setDir, const std::stri
       if (ParseAthletes(reading.athleteLines, reading.encoding).empty()) return 1;
     } else if (stage == "unpack") {
       CopyOver(setDir + "/baza.lxf", work + "/baza.lxf");
-      if (UnpackLxf(prompter, work + "/baza.lxf").kind != UnpackResult::DocumentFound) return 1;
+      UnpackedFiles unpacked;
+      if (UnpackLxf(prompter, work + "/baza.lxf", unpacked).kind != UnpackResult::DocumentFound)
+        return 1;
+      unpacked.RemoveAll();
       RemoveLefFiles(work);
     } else if (stage == "pack") {
       CopyOver(setDir + "/lef/baza.lef", work + "/baza.lef");

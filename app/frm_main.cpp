@@ -10,8 +10,7 @@
 #include "athletes/open_action.h"
 #include "entries/paste_action.h"
 
-using rostrel::Twips;
-
+namespace rostrel {
 namespace {
 
 // Shows the wait cursor for the length of a button's work.
@@ -23,16 +22,11 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QRect& twips, const QFont& font, const QColor& background) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  button->setGeometry(Twips(twips.x()), Twips(twips.y()), Twips(twips.width()),
-                      Twips(twips.height()));
+// The main window's buttons, each lettered in its own size of the one typeface.
+QPushButton* MakeMainButton(QWidget* parent, const QString& name, const QString& caption,
+                            const QRect& twips, const QFont& font, const QColor& background) {
+  QPushButton* button = MakeButton(parent, name, caption, twips, background);
   button->setFont(font);
-  button->setAutoDefault(false);
-  button->setDefault(false);
-  rostrel::PaintButton(button, background);
   return button;
 }
 
@@ -62,40 +56,34 @@ void SetListLines(QStringListModel* lines, const std::vector<std::string>& utf8L
   lines->setStringList(texts);
 }
 
-frmMain::frmMain(rostrel::Prompter& prompter, QWidget* parent)
+frmMain::frmMain(Prompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       prompter_(prompter) {
-  setObjectName(QStringLiteral("frmMain"));
-  setWindowTitle(QStringLiteral("..::Kestova::.. Rostrel"));
-  setWindowIcon(QIcon(QStringLiteral(":/icons/rostrel.png")));
-  setFixedSize(Twips(10665), Twips(6630));
-  QPalette grey = palette();
-  grey.setColor(QPalette::Window, QColor(224, 224, 224));
-  setPalette(grey);
-  setAutoFillBackground(true);
+  SetUpWindow(this, QStringLiteral("frmMain"), QStringLiteral("..::Kestova::.. Rostrel"),
+              QSize(10665, 6630), QColor(224, 224, 224));
 
   // Made in the tab order: list, open, list, transfer, paste, "?". The lists never take the
   // focus, so Tab goes between the enabled buttons only.
   const QColor green(0, 255, 0);
-  lstINLines = new QStringListModel(this);
-  lstIN = MakeDisplayList(this, QStringLiteral("lstIN"), lstINLines);
-  lstIN->setGeometry(Twips(240), Twips(840), Twips(4695), Twips(5685));
-  CmdOpenIN = MakeButton(this, QStringLiteral("CmdOpenIN"),
-                         QStringLiteral("Otwórz plik LXF (baza zawodników)"),
-                         QRect(240, 120, 4695, 615), rostrel::CourierFont(8.25), green);
-  lstOUTLines = new QStringListModel(this);
-  lstOUT = MakeDisplayList(this, QStringLiteral("lstOUT"), lstOUTLines);
-  lstOUT->setGeometry(Twips(5760), Twips(840), Twips(4695), Twips(5685));
-  ComGetAll = MakeButton(this, QStringLiteral("ComGetAll"), QStringLiteral(">>"),
-                         QRect(5040, 2760, 615, 855), rostrel::CourierFont(12, true), green);
+  lstINLines_ = new QStringListModel(this);
+  lstIN = MakeDisplayList(this, QStringLiteral("lstIN"), lstINLines_);
+  PlaceInTwips(lstIN, QRect(240, 840, 4695, 5685));
+  CmdOpenIN = MakeMainButton(this, QStringLiteral("CmdOpenIN"),
+                             QStringLiteral("Otwórz plik LXF (baza zawodników)"),
+                             QRect(240, 120, 4695, 615), CourierFont(8.25), green);
+  lstOUTLines_ = new QStringListModel(this);
+  lstOUT = MakeDisplayList(this, QStringLiteral("lstOUT"), lstOUTLines_);
+  PlaceInTwips(lstOUT, QRect(5760, 840, 4695, 5685));
+  ComGetAll = MakeMainButton(this, QStringLiteral("ComGetAll"), QStringLiteral(">>"),
+                             QRect(5040, 2760, 615, 855), CourierFont(12, true), green);
   CmdSaveOUT =
-      MakeButton(this, QStringLiteral("CmdSaveOUT"),
-                 QStringLiteral("Wklej zawodników do pliku zgłoszenia LXF"),
-                 QRect(5760, 120, 4695, 615), rostrel::CourierFont(8.25), QColor(255, 128, 128));
-  test = MakeButton(this, QStringLiteral("test"), QStringLiteral("?"), QRect(5040, 5880, 615, 615),
-                    rostrel::CourierFont(9.75), QColor(128, 255, 128));
+      MakeMainButton(this, QStringLiteral("CmdSaveOUT"),
+                     QStringLiteral("Wklej zawodników do pliku zgłoszenia LXF"),
+                     QRect(5760, 120, 4695, 615), CourierFont(8.25), QColor(255, 128, 128));
+  test = MakeMainButton(this, QStringLiteral("test"), QStringLiteral("?"),
+                        QRect(5040, 5880, 615, 615), CourierFont(9.75), QColor(128, 255, 128));
 
   ComGetAll->setEnabled(false);
   CmdSaveOUT->setEnabled(false);
@@ -113,37 +101,36 @@ void frmMain::Load() { test_Click(); }
 void frmMain::test_Click() {
   // A fresh start window every time, with no owner, as at start-up.
   frmStart notice;
-  rostrel::CentreOnScreen(&notice);
+  CentreOnScreen(&notice);
   notice.exec();
 }
 
 void frmMain::CmdOpenIN_Click() {
-  rostrel::OpenOutcome outcome;
+  OpenOutcome outcome;
   {
     WaitCursor wait;
-    outcome = rostrel::OpenDatabase(prompter_, comIN_);
+    outcome = OpenDatabase(prompter_, comIN);
   }
   ApplyOpenOutcome(outcome);
 }
 
-void frmMain::ApplyOpenOutcome(rostrel::OpenOutcome& outcome) {
-  using rostrel::OpenOutcome;
-  DbFile_ = outcome.dbFile;
+void frmMain::ApplyOpenOutcome(OpenOutcome& outcome) {
+  DbFile = outcome.dbFile;
   if (outcome.clubsChanged) {
-    ClubsText_ = std::move(outcome.clubsText);
-    ClubsEncoding_ = std::move(outcome.clubsEncoding);
+    ClubsText = std::move(outcome.clubsText);
+    clubsEncoding_ = std::move(outcome.clubsEncoding);
   }
   // The right list always shows exactly what a paste would write, so every open starts the
   // right side afresh: the paste is offered again only after ">>".
-  lstOUTLines->setStringList({});
+  lstOUTLines_->setStringList({});
   CmdSaveOUT->setEnabled(false);
   const bool found = outcome.kind == OpenOutcome::AthletesFound;
-  SetListLines(lstINLines, found ? outcome.displayLines : std::vector<std::string>{});
+  SetListLines(lstINLines_, found ? outcome.displayLines : std::vector<std::string>{});
   ComGetAll->setEnabled(found);
 }
 
 void frmMain::ComGetAll_Click() {
-  lstOUTLines->setStringList(lstINLines->stringList());
+  lstOUTLines_->setStringList(lstINLines_->stringList());
   lstOUT->clearSelection();
   lstOUT->setCurrentIndex(QModelIndex());
   CmdSaveOUT->setEnabled(true);
@@ -151,5 +138,7 @@ void frmMain::ComGetAll_Click() {
 
 void frmMain::CmdSaveOUT_Click() {
   WaitCursor wait;
-  rostrel::PasteEntries(prompter_, comIN_, DbFile_, ClubsText_, ClubsEncoding_);
+  PasteEntries(prompter_, comIN, DbFile, ClubsText, clubsEncoding_);
 }
+
+}  // namespace rostrel

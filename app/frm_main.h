@@ -11,8 +11,8 @@ class QPushButton;
 class QStringListModel;
 
 namespace rostrel {
+
 struct OpenOutcome;
-}
 
 // The main window: opening the athlete database on the left, the transfer ">>" in the middle,
 // pasting into an entries file on the right. It owns the run's state: the database path, the
@@ -20,15 +20,15 @@ struct OpenOutcome;
 class frmMain : public QWidget {
   Q_OBJECT
  public:
-  explicit frmMain(rostrel::Prompter& prompter, QWidget* parent = nullptr);
+  explicit frmMain(Prompter& prompter, QWidget* parent = nullptr);
 
   // The load step: shows the start window modally and returns when it has been closed.
   void Load();
 
-  const std::string& DbFile() const { return DbFile_; }
-  const std::string& ClubsText() const { return ClubsText_; }
-  const std::string& ClubsEncoding() const { return ClubsEncoding_; }
-  const rostrel::FileDialogSettings& comIN() const { return comIN_; }
+  const std::string& dbFile() const { return DbFile; }
+  const std::string& clubsText() const { return ClubsText; }
+  const std::string& clubsEncoding() const { return clubsEncoding_; }
+  const FileDialogSettings& dialog() const { return comIN; }
 
  private slots:
   void CmdOpenIN_Click();
@@ -37,22 +37,22 @@ class frmMain : public QWidget {
   void test_Click();
 
  private:
-  void ApplyOpenOutcome(rostrel::OpenOutcome& outcome);
+  void ApplyOpenOutcome(OpenOutcome& outcome);
 
-  rostrel::Prompter& prompter_;
-  std::string DbFile_;
-  std::string ClubsText_;
-  std::string ClubsEncoding_;
-  rostrel::FileDialogSettings comIN_;
+  Prompter& prompter_;
+  std::string DbFile;
+  std::string ClubsText;
+  std::string clubsEncoding_;
+  FileDialogSettings comIN;
 
   QPushButton* CmdOpenIN;
   QListView* lstIN;
-  QStringListModel* lstINLines;
+  QStringListModel* lstINLines_;
   QPushButton* ComGetAll;
   QPushButton* test;
   QPushButton* CmdSaveOUT;
   QListView* lstOUT;
-  QStringListModel* lstOUTLines;
+  QStringListModel* lstOUTLines_;
 };
 
 // A list box as the main window shows it: disabled for good, it only displays its lines.
@@ -60,3 +60,5 @@ QListView* MakeDisplayList(QWidget* parent, const QString& name, QStringListMode
 
 // Puts display lines into a list, replacing what it held.
 void SetListLines(QStringListModel* lines, const std::vector<std::string>& utf8Lines);
+
+}  // namespace rostrel

@@ -6,7 +6,7 @@
 
 #include "app/looks.h"
 
-using rostrel::Twips;
+namespace rostrel {
 
 const char* const frmStart::kNotice =
     "Autor programu dołożył NAJWIĘKSZYCH starań, aby program \r\n"
@@ -19,21 +19,15 @@ const char* const frmStart::kNotice =
 frmStart::frmStart(QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
-  setObjectName(QStringLiteral("frmStart"));
-  setWindowTitle(QStringLiteral("..::Kestova::.. - Rostrel"));
-  setWindowIcon(QIcon(QStringLiteral(":/icons/rostrel.png")));
-  setFixedSize(Twips(6825), Twips(6360));
-  QPalette yellow = palette();
-  yellow.setColor(QPalette::Window, QColor(255, 255, 0));
-  setPalette(yellow);
-  setAutoFillBackground(true);
+  SetUpWindow(this, QStringLiteral("frmStart"), QStringLiteral("..::Kestova::.. - Rostrel"),
+              QSize(6825, 6360), QColor(255, 255, 0));
   // The notice is not a window the program lives in: closing it must never end the program.
   setAttribute(Qt::WA_QuitOnClose, false);
 
   Text1 = new QPlainTextEdit(this);
   Text1->setObjectName(QStringLiteral("Text1"));
-  Text1->setGeometry(Twips(165), Twips(113), Twips(6495), Twips(5415));
-  Text1->setFont(rostrel::CourierFont(8.25));
+  PlaceInTwips(Text1, QRect(165, 113, 6495, 5415));
+  Text1->setFont(CourierFont(8.25));
   Text1->setStyleSheet(QStringLiteral("QPlainTextEdit { background-color: rgb(255, 255, 128); }"));
   Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -42,12 +36,8 @@ frmStart::frmStart(QWidget* parent)
   Text1->setReadOnly(true);
   Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
-  cmdOK = new QPushButton(QStringLiteral("OK"), this);
-  cmdOK->setObjectName(QStringLiteral("cmdOK"));
-  cmdOK->setGeometry(Twips(3000), Twips(5760), Twips(840), Twips(495));
-  cmdOK->setAutoDefault(false);
-  cmdOK->setDefault(false);
-  rostrel::PaintButton(cmdOK, QColor(0, 255, 0));
+  cmdOK = MakeButton(this, QStringLiteral("cmdOK"), QStringLiteral("OK"),
+                     QRect(3000, 5760, 840, 495), QColor(0, 255, 0));
   connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 
   Text1->setFocus();
@@ -65,3 +55,5 @@ void frmStart::keyPressEvent(QKeyEvent* event) {
       QDialog::keyPressEvent(event);
   }
 }
+
+}  // namespace rostrel

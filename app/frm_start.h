@@ -5,6 +5,8 @@
 class QPlainTextEdit;
 class QPushButton;
 
+namespace rostrel {
+
 // The start window: the author's notice, shown before the main window and again by "?".
 // Enter and Escape do not close it; "OK" and the close box do.
 class frmStart : public QDialog {
@@ -22,3 +24,5 @@ class frmStart : public QDialog {
   QPlainTextEdit* Text1;
   QPushButton* cmdOK;
 };
+
+}  // namespace rostrel

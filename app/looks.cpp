@@ -1,6 +1,8 @@
 #include "app/looks.h"
 
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 
@@ -12,6 +14,34 @@ QFont CourierFont(qreal pointSize, bool bold) {
   font.setPointSizeF(pointSize);
   font.setBold(bold);
   return font;
+}
+
+void SetUpWindow(QWidget* window, const QString& name, const QString& title, const QSize& twips,
+                 const QColor& background) {
+  window->setObjectName(name);
+  window->setWindowTitle(title);
+  window->setWindowIcon(QIcon(QStringLiteral(":/icons/rostrel.png")));
+  window->setFixedSize(Twips(twips.width()), Twips(twips.height()));
+  QPalette filled = window->palette();
+  filled.setColor(QPalette::Window, background);
+  window->setPalette(filled);
+  window->setAutoFillBackground(true);
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QRect& twips, const QColor& background) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  PlaceInTwips(button, twips);
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  PaintButton(button, background);
+  return button;
+}
+
+void PlaceInTwips(QWidget* control, const QRect& twips) {
+  control->setGeometry(Twips(twips.x()), Twips(twips.y()), Twips(twips.width()),
+                       Twips(twips.height()));
 }
 
 void PaintButton(QPushButton* button, const QColor& background) {

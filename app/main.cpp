@@ -8,7 +8,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   rostrel::SetUpApplication(app);
   rostrel::QtPrompter prompter;
-  frmMain window(prompter);
+  rostrel::frmMain window(prompter);
   rostrel::RunStartUp(window);
   return app.exec();
 }

@@ -54,7 +54,7 @@ int main(int argc, char* argv[]) {
   const QDir out(args[1]);
   bool ok = true;
 
-  frmStart notice;
+  rostrel::frmStart notice;
   ok &= Save(notice, out.filePath(QStringLiteral("frmStart.png")));
   notice.hide();
 
@@ -69,7 +69,7 @@ int main(int argc, char* argv[]) {
     database = QDir::toNativeSeparators(copy).toStdString();
   }
   PickingPrompter prompter(database);
-  frmMain window(prompter);
+  rostrel::frmMain window(prompter);
   window.show();
   if (!database.empty()) {
     window.findChild<QPushButton*>(QStringLiteral("CmdOpenIN"))->click();

@@ -1,9 +1,10 @@
 #pragma once
 
 class QApplication;
-class frmMain;
 
 namespace rostrel {
+
+class frmMain;
 
 inline constexpr const char* kAppVersion = "3.01";
 

@@ -7,6 +7,7 @@
 #include <QStringListModel>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 
@@ -35,6 +36,22 @@ std::string DescribeList(QListView* list) {
   return how;
 }
 
+// Times `fill` putting `rows` lines into `lines`, laid out; the lines are emptied, untimed,
+// before each run.
+double TimeFilling(int runs, QStringListModel* lines, int rows, const std::function<void()>& fill) {
+  return BestOf(
+      runs,
+      [&] {
+        lines->setStringList({});
+        Settle();
+      },
+      [&] {
+        fill();
+        Settle();
+        return lines->rowCount() == rows;
+      });
+}
+
 }  // namespace
 
 void StartGui(int argc, char** argv) {
@@ -49,7 +66,7 @@ void StopGui() { g_app.reset(); }
 GuiTimes MeasureWindow(int runs, const std::vector<std::string>& display,
                        const std::string& dbLxf) {
   GuiTimes times;
-  ScriptedPrompter prompter;
+  FakePrompter prompter;
   frmMain window(prompter);
   window.show();
   Settle();
@@ -62,76 +79,44 @@ GuiTimes MeasureWindow(int runs, const std::vector<std::string>& display,
     return times;
   }
   times.how = DescribeList(lstIN);
+  const int rows = static_cast<int>(display.size());
 
   // The whole open as the user sees it: the click, OpenDatabase, and lstIN filled and drawn.
-  times.windowOpen = BestOf(
-      runs,
-      [&] {
-        LinesOf(lstIN)->setStringList({});
-        Settle();
-      },
-      [&] {
-        prompter.picks = {dbLxf};
-        open->click();
-        Settle();
-        return LinesOf(lstIN)->rowCount() == static_cast<int>(display.size());
-      });
-
+  times.windowOpen = TimeFilling(runs, LinesOf(lstIN), rows, [&] {
+    prompter.picks = {dbLxf};
+    open->click();
+  });
   // Filling lstIN the way the window does after an open, on the window's own model.
-  times.fill = BestOf(
-      runs,
-      [&] {
-        LinesOf(lstIN)->setStringList({});
-        Settle();
-      },
-      [&] {
-        SetListLines(LinesOf(lstIN), display);
-        Settle();
-        return LinesOf(lstIN)->rowCount() == static_cast<int>(display.size());
-      });
-
+  times.fill =
+      TimeFilling(runs, LinesOf(lstIN), rows, [&] { SetListLines(LinesOf(lstIN), display); });
   // ">>" is enabled by the open above.
-  times.transfer = BestOf(
-      runs,
-      [&] {
-        LinesOf(lstOUT)->setStringList({});
-        Settle();
-      },
-      [&] {
-        transfer->click();
-        Settle();
-        return LinesOf(lstOUT)->rowCount() == static_cast<int>(display.size());
-      });
+  times.transfer = TimeFilling(runs, LinesOf(lstOUT), rows, [&] { transfer->click(); });
   return times;
 }
 
 int ChildSession(const std::string& setDir, const std::string& work) {
-  namespace fs = std::filesystem;
   SetShellZipPause(std::chrono::milliseconds(0));
-  MakeCleanDir(work);
-  fs::create_directories(work + "/paste");
-  CopyOver(setDir + "/baza.lxf", work + "/baza.lxf");
-  CopyOver(setDir + "/zgloszenie.lxf", work + "/paste/zgloszenie.lxf");
-  ScriptedPrompter prompter;
+  const SessionFiles files = CopySessionFiles(setDir, work);
+  FakePrompter prompter;
   frmMain window(prompter);
   window.show();
   Settle();
   const long long before = ResidentBytes();
-  prompter.picks = {work + "/baza.lxf"};
+  prompter.picks = {files.database};
   window.findChild<QPushButton*>("CmdOpenIN")->click();
   Settle();
   window.findChild<QPushButton*>("ComGetAll")->click();
   Settle();
-  prompter.picks = {work + "/paste/zgloszenie.lxf"};
+  prompter.picks = {files.entries};
   window.findChild<QPushButton*>("CmdSaveOUT")->click();
   Settle();
   const long long peak = PeakResidentBytes();
-  fs::remove_all(work);
+  std::filesystem::remove_all(work);
   bool pasted = false;
-  for (const std::string& m : prompter.messages)
-    pasted = pasted || m.find("Operacja wykonana poprawnie") != std::string::npos;
+  for (const FakePrompter::Message& m : prompter.messages)
+    pasted = pasted || m.text.find("Operacja wykonana poprawnie") != std::string::npos;
   if (!pasted) {
-    for (const std::string& m : prompter.messages) std::cerr << m << "\n";
+    for (const FakePrompter::Message& m : prompter.messages) std::cerr << Describe(m) << "\n";
     return 1;
   }
   std::cout << before << " " << peak << std::endl;

@@ -16,6 +16,16 @@ namespace rostrel::bench {
 
 namespace fs = std::filesystem;
 
+std::string Describe(const FakePrompter::Message& message) {
+  return message.title + ": " + message.text;
+}
+
+void Fail(const std::string& what, const FakePrompter& prompter) {
+  std::string text = what;
+  for (const FakePrompter::Message& m : prompter.messages) text += "\n  message: " + Describe(m);
+  throw std::runtime_error(text);
+}
+
 double Seconds(std::chrono::steady_clock::duration d) {
   return std::chrono::duration<double>(d).count();
 }
@@ -99,6 +109,22 @@ long long FileSize(const std::string& path) {
   std::error_code ec;
   const auto size = fs::file_size(path, ec);
   return ec ? -1 : static_cast<long long>(size);
+}
+
+void RemoveLefFiles(const std::string& dir) {
+  for (const auto& e : fs::directory_iterator(dir)) {
+    const std::string ext = e.path().extension().string();
+    if (ext == ".lef" || ext == ".LEF") fs::remove(e.path());
+  }
+}
+
+SessionFiles CopySessionFiles(const std::string& setDir, const std::string& work) {
+  MakeCleanDir(work);
+  fs::create_directories(work + "/paste");
+  const SessionFiles files{work + "/baza.lxf", work + "/paste/zgloszenie.lxf"};
+  CopyOver(setDir + "/baza.lxf", files.database);
+  CopyOver(setDir + "/zgloszenie.lxf", files.entries);
+  return files;
 }
 
 bool FreadFile(const std::string& path, size_t size) {

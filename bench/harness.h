@@ -1,30 +1,32 @@
 #pragma once
 
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "common/prompter.h"
+#include "support/fake_prompter.h"
 
 namespace rostrel::bench {
 
-// Stands in for the user: picks the queued files in the dialog and answers OK to everything,
-// keeping every message so that a failed run can say what the program told its user.
-class ScriptedPrompter : public Prompter {
- public:
-  Answer message(const std::string& text, const std::string& title, Icon, Buttons) override {
-    messages.push_back(title + ": " + text);
-    return Answer::Ok;
-  }
-  void showOpen(FileDialogSettings& dialog) override {
-    dialog.fileName = picks.empty() ? std::string() : picks.front();
-    if (!picks.empty()) picks.pop_front();
-  }
-  std::deque<std::string> picks;
-  std::vector<std::string> messages;
-};
+// The tests' scripted user stands in for the benchmark's: it picks the queued files in the
+// dialog and answers OK to everything, keeping every message so that a failed run can say what
+// the program told its user.
+using testing::FakePrompter;
+
+// A message as a failed run reports it: "title: text".
+std::string Describe(const FakePrompter::Message& message);
+
+// Ends the benchmark: throws with `what` and every message the program showed.
+void Fail(const std::string& what, const FakePrompter& prompter);
+
+// Frees what a previous run left in `x`, before the next run starts. (Assigning an empty value
+// would not do: a string keeps its buffer when given a short one.)
+template <class T>
+void Drop(T& x) {
+  T old(std::move(x));
+}
 
 double Seconds(std::chrono::steady_clock::duration d);
 
@@ -44,6 +46,16 @@ void CopyOver(const std::string& from, const std::string& to);
 void RemoveIfThere(const std::string& path);
 void MakeCleanDir(const std::string& path);
 long long FileSize(const std::string& path);
+// Removes the LEF documents (*.lef, *.LEF) that an unpacking left in `dir`.
+void RemoveLefFiles(const std::string& dir);
+
+// The files a session of the program starts with, copied from one generated set into a clean
+// work folder: the database beside the entries file's own folder.
+struct SessionFiles {
+  std::string database;  // WORK/baza.lxf
+  std::string entries;   // WORK/paste/zgloszenie.lxf
+};
+SessionFiles CopySessionFiles(const std::string& setDir, const std::string& work);
 
 // The floors: the plain reading and writing of the same bytes that a stage must handle.
 // Reads `size` bytes into fresh memory with one fread, as any reader of a new file must (the

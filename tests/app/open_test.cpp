@@ -79,7 +79,7 @@ TEST_P(OpenAction, LeavesTheWindowAsItsOutcomeSays) {
   Open(before);
   Click(window, "ComGetAll");
   ASSERT_EQ(Lines(window, "lstIN"), kBazaLines);
-  const std::string clubsBefore = window.ClubsText();
+  const std::string clubsBefore = window.clubsText();
   ASSERT_FALSE(clubsBefore.empty());
   prompter.messages.clear();
 
@@ -106,8 +106,8 @@ TEST_P(OpenAction, LeavesTheWindowAsItsOutcomeSays) {
     EXPECT_EQ(prompter.messages[i].buttons, Buttons::Ok);
   }
 
-  EXPECT_EQ(window.DbFile(), c.dbFileIsPick ? pick : "");
-  EXPECT_EQ(window.ClubsText(), c.clubsText.value_or(clubsBefore));
+  EXPECT_EQ(window.dbFile(), c.dbFileIsPick ? pick : "");
+  EXPECT_EQ(window.clubsText(), c.clubsText.value_or(clubsBefore));
   EXPECT_EQ(Lines(window, "lstIN"), c.lstIN.value_or(kBazaLines));
   EXPECT_EQ(Lines(window, "lstOUT"),
             c.lstOUT == Was::Cleared ? std::vector<std::string>{} : kBazaLines);

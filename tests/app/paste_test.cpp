@@ -68,7 +68,7 @@ class PasteEndToEnd : public PasteTest, public ::testing::WithParamInterface<Pai
 TEST_P(PasteEndToEnd, ReplacesTheEntriesFileAndTidiesUp) {
   Prepare(GetParam().database, GetParam().entries);
   const auto stateBefore = std::make_tuple(Lines(window, "lstIN"), Lines(window, "lstOUT"),
-                                           window.DbFile(), window.ClubsText());
+                                           window.dbFile(), window.clubsText());
   Paste(entries);
 
   ASSERT_EQ(prompter.messages.size(), 2u);
@@ -87,7 +87,7 @@ TEST_P(PasteEndToEnd, ReplacesTheEntriesFileAndTidiesUp) {
   EXPECT_EQ(shown.filterIndex, 1);
   EXPECT_EQ(shown.flags, 0x81000u);
   EXPECT_EQ(shown.fileName, "");  // never the database's name from the open before
-  EXPECT_EQ(window.comIN().fileName, entries);
+  EXPECT_EQ(window.dialog().fileName, entries);
 
   const auto members = ReadZip(entries);
   ASSERT_EQ(members.size(), 1u);
@@ -100,8 +100,8 @@ TEST_P(PasteEndToEnd, ReplacesTheEntriesFileAndTidiesUp) {
   EXPECT_EQ(Names(dir.fs() / "zawody"), std::vector<std::string>{Name(entries)});
   EXPECT_EQ(Names(dir.fs() / "baza"), std::vector<std::string>{Name(db)});
   EXPECT_EQ(ReadBytes(db), ReadBytes(std::string(ROSTREL_EXAMPLES_DIR) + "/" + Name(db)));
-  EXPECT_EQ(std::make_tuple(Lines(window, "lstIN"), Lines(window, "lstOUT"), window.DbFile(),
-                            window.ClubsText()),
+  EXPECT_EQ(std::make_tuple(Lines(window, "lstIN"), Lines(window, "lstOUT"), window.dbFile(),
+                            window.clubsText()),
             stateBefore);
   EXPECT_TRUE(Enabled(window, "CmdSaveOUT"));
   EXPECT_TRUE(Enabled(window, "ComGetAll"));

@@ -284,8 +284,8 @@ MainState StateOf(const frmMain& w) {
           Enabled(w, "CmdSaveOUT"),
           Enabled(w, "CmdOpenIN"),
           Enabled(w, "test"),
-          w.DbFile(),
-          w.ClubsText()};
+          w.dbFile(),
+          w.clubsText()};
 }
 
 using NoticeAgain = WindowTest;

@@ -24,19 +24,13 @@
 #include "common/prompter.h"
 #include "common/text.h"
 #include "entries/rewrite_entries.h"
+#include "support/fake_prompter.h"
 
 namespace rostrel::fuzz {
 
-// Answers OK to everything and asks the user nothing; counts what it was shown.
-class SilentPrompter : public Prompter {
- public:
-  Answer message(const std::string&, const std::string&, Icon, Buttons) override {
-    ++messages;
-    return Answer::Ok;
-  }
-  void showOpen(FileDialogSettings& dialog) override { dialog.fileName.clear(); }
-  int messages = 0;
-};
+// The tests' scripted user, with nothing queued: it answers OK to everything, picks no file and
+// keeps what it was shown, so that a target can count the messages.
+using testing::FakePrompter;
 
 inline void Require(bool holds, const char* rule) {
   if (holds) return;
@@ -91,14 +85,14 @@ inline bool EveryLfAfterCr(std::string_view s) {
 // names that the converter knows but the program does not expect.
 inline const std::vector<std::string>& Encodings() {
   static const std::vector<std::string> names = {
-      "UTF-8",      "Windows-1250", "ISO-8859-2", "Windows-1252", "ISO-8859-1",
-      "US-ASCII",   "UTF-16",       "UTF-7",      "no-such-encoding", ""};
+      "UTF-8",    "Windows-1250", "ISO-8859-2", "Windows-1252",     "ISO-8859-1",
+      "US-ASCII", "UTF-16",       "UTF-7",      "no-such-encoding", ""};
   return names;
 }
 
 inline void ReadClubsOne(const uint8_t* data, size_t size) {
   const std::string_view document(reinterpret_cast<const char*>(data), size);
-  SilentPrompter prompter;
+  FakePrompter prompter;
   const ClubsReading reading = ReadClubsText(prompter, document);
   Require(reading.kind != ClubsReading::Failed, "reading text in memory cannot fail");
   Require(reading.clubsText.empty() || reading.clubsText.ends_with("\r\n"),
@@ -106,9 +100,9 @@ inline void ReadClubsOne(const uint8_t* data, size_t size) {
   Require(!reading.encoding.empty(), "an encoding is always recorded");
   if (reading.kind == ClubsReading::VersionFailure) {
     Require(reading.athleteLines.empty(), "no athletes after a version failure");
-    Require(prompter.messages == 1, "a version failure shows one message");
+    Require(prompter.messages.size() == 1u, "a version failure shows one message");
   } else {
-    Require(prompter.messages == 0, "a good reading shows nothing");
+    Require(prompter.messages.size() == 0u, "a good reading shows nothing");
   }
   size_t at = 0;
   for (const std::string& line : reading.athleteLines) {
@@ -142,11 +136,11 @@ inline void ParseAthletesOne(const uint8_t* data, size_t size) {
   const bool byteOriented = IsAsciiCompatible(encoding);
   for (size_t i = 0; i < lines.size() && i < 4; ++i) {
     const AthleteRecord r = ParseAthlete(lines[i], encoding);
-    Require(!byteOriented || shown[i] == r.athleteid + " " + r.lastname + " " + r.firstname +
-                                             " " + r.birthdate,
+    Require(!byteOriented ||
+                shown[i] == r.athleteid + " " + r.lastname + " " + r.firstname + " " + r.birthdate,
             "the display line is athleteid, lastname, firstname, birthdate");
-    for (const std::string* value : {&r.lastname, &r.firstname, &r.birthdate, &r.license,
-                                     &r.gender, &r.athleteid}) {
+    for (const std::string* value :
+         {&r.lastname, &r.firstname, &r.birthdate, &r.license, &r.gender, &r.athleteid}) {
       Require(IsValidUtf8(*value), "every parsed value is UTF-8");
     }
   }
@@ -185,15 +179,15 @@ inline void RewriteEntriesOne(const uint8_t* data, size_t size) {
   const std::string& clubs = cp1250 ? ClubsCp1250() : ClubsUtf8();
   const std::string encoding = cp1250 ? "Windows-1250" : "UTF-8";
   const std::string_view document(reinterpret_cast<const char*>(data + 1), size - 1);
-  SilentPrompter prompter;
+  FakePrompter prompter;
   const Rewrite rewrite = RewriteEntriesText(prompter, document, clubs, encoding);
   Require(rewrite.kind != Rewrite::Failed, "rewriting text in memory cannot fail to read");
   if (rewrite.kind != Rewrite::Rewritten) {
-    Require(prompter.messages == 1, "a refusal shows exactly one message");
+    Require(prompter.messages.size() == 1u, "a refusal shows exactly one message");
     Require(rewrite.text.empty(), "a refusal yields no document");
     return;
   }
-  Require(prompter.messages == 0, "a rewrite shows nothing");
+  Require(prompter.messages.size() == 0u, "a rewrite shows nothing");
   Require(rewrite.text.starts_with("<?xml version=\"1.0\" encoding=\""),
           "the new document starts with the declaration");
   Require(rewrite.text.ends_with("\r\n"), "the new document ends with CR LF");
@@ -216,10 +210,11 @@ inline void UnpackOne(const uint8_t* data, size_t size, const std::filesystem::p
   FileError err;
   Require(fileops::WriteFile(fileops::Utf8(archive), bytes, err), "the input can be written");
 
-  SilentPrompter prompter;
-  const bool unpacked = ShellZip(prompter, "UNZIP", fileops::Utf8(archive), fileops::Utf8(out) + "/");
-  Require(unpacked || prompter.messages == 1, "a failed unpacking says why, once");
-  Require(!unpacked || prompter.messages == 0, "a good unpacking shows nothing");
+  FakePrompter prompter;
+  const bool unpacked =
+      ShellZip(prompter, "UNZIP", fileops::Utf8(archive), fileops::Utf8(out) + "/");
+  Require(unpacked || prompter.messages.size() == 1u, "a failed unpacking says why, once");
+  Require(!unpacked || prompter.messages.size() == 0u, "a good unpacking shows nothing");
 
   for (fs::recursive_directory_iterator it(work), end; it != end; ++it) {
     const fs::path relative = it->path().lexically_relative(work);

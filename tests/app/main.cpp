@@ -1,17 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <chrono>
 
 #include "app/startup.h"
-#include "archive/shell_zip.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   // The windows under test start as the program does: Polish dialogs, the stand-in font.
   rostrel::SetUpApplication(app);
-  rostrel::SetShellZipPause(std::chrono::milliseconds(0));
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -9,7 +9,7 @@
 #include "app/frm_main.h"
 #include "common/prompter.h"
 #include "gui_helpers.h"
-#include "support/lxf_files.h"
+#include "support/documents.h"
 #include "window_fixture.h"
 
 namespace rostrel::testing {
@@ -17,18 +17,9 @@ namespace {
 
 // A database document in UTF-8 with the given LENEX version and clubs section lines.
 std::string Database(const std::string& version, const std::string& clubs) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-         "<LENEX version=\"" +
-         version +
-         "\">\r\n"
-         "  <MEETS>\r\n"
-         "    <MEET name=\"Baza\" city=\"Sopot\">\r\n"
-         "      <CLUBS>\r\n" +
-         clubs +
-         "      </CLUBS>\r\n"
-         "    </MEET>\r\n"
-         "  </MEETS>\r\n"
-         "</LENEX>\r\n";
+  return Lenex{kUtf8Declaration, version, "<MEET name=\"Baza\" city=\"Sopot\">", false,
+               "      <CLUBS>\r\n" + clubs + "      </CLUBS>\r\n"}
+      .Text();
 }
 
 const std::string kFokaClub =
@@ -113,8 +104,8 @@ TEST_P(OpenAction, LeavesTheWindowAsItsOutcomeSays) {
             c.lstOUT == Was::Cleared ? std::vector<std::string>{} : kBazaLines);
   EXPECT_EQ(Enabled(window, "ComGetAll"), c.getAll != Was::Disabled);
   EXPECT_EQ(Enabled(window, "CmdSaveOUT"), c.saveOut != Was::Disabled);
-  EXPECT_EQ(Names(dir.fs() / "sprawdzany"), c.folderAfter);
-  EXPECT_EQ(Names(dir.fs() / "przed"), std::vector<std::string>{"baza-cp1250.lxf"});
+  EXPECT_EQ(Listing(dir.fs() / "sprawdzany"), c.folderAfter);
+  EXPECT_EQ(Listing(dir.fs() / "przed"), std::vector<std::string>{"baza-cp1250.lxf"});
 }
 
 const Msg kInvalid = {"Uwaga, nieprawidłowe archiwum LXF, skontaktuj się z autorem programu",
@@ -163,7 +154,7 @@ const OpenCase kOpenCases[] = {
      {"zly.lxf"}},
     {"NoDocumentInTheArchive",
      [](WindowTest&, const std::string& folder) {
-       WriteZip(folder + "opis.lxf", {{"opis.txt", "bez dokumentu"}});
+       MakeArchive(folder + "opis.lxf", {{"opis.txt", "bez dokumentu"}});
        return folder + "opis.lxf";
      },
      {{"Archiwum LXF nie zawiera dokumentu LEF (pliku z rozszerzeniem .lef). Sprawdź, czy "
@@ -179,7 +170,7 @@ const OpenCase kOpenCases[] = {
     {"TwoDocumentsInTheArchive",
      [](WindowTest&, const std::string& folder) {
        const std::string doc = Database("3.0", kFokaClub + kFokaAthletes + kClubEnd);
-       WriteZip(folder + "dwa.lxf", {{"a.lef", doc}, {"b.lef", doc}});
+       MakeArchive(folder + "dwa.lxf", {{"a.lef", doc}, {"b.lef", doc}});
        return folder + "dwa.lxf";
      },
      {{"Archiwum LXF zawiera kilka dokumentów LEF (plików z rozszerzeniem .lef), a program może "
@@ -194,8 +185,8 @@ const OpenCase kOpenCases[] = {
      {"dwa.lxf"}},
     {"VersionFailure",
      [](WindowTest&, const std::string& folder) {
-       WriteZip(folder + "stara.lxf",
-                {{"baza.lef", Database("1.0", kFokaClub + kFokaAthletes + kClubEnd)}});
+       MakeArchive(folder + "stara.lxf",
+                   {{"baza.lef", Database("1.0", kFokaClub + kFokaAthletes + kClubEnd)}});
        return folder + "stara.lxf";
      },
      {{std::string("Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj "
@@ -211,7 +202,7 @@ const OpenCase kOpenCases[] = {
      {"stara.lxf"}},
     {"NoAthletes",
      [](WindowTest&, const std::string& folder) {
-       WriteZip(folder + "kluby.lxf", {{"baza.lef", Database("2.0", kFokaClub + kClubEnd)}});
+       MakeArchive(folder + "kluby.lxf", {{"baza.lef", Database("2.0", kFokaClub + kClubEnd)}});
        return folder + "kluby.lxf";
      },
      {{"We wskazanym pliku LXF nie ma bazy zawodników", "Rostrel", Icon::Stop}},
@@ -224,8 +215,8 @@ const OpenCase kOpenCases[] = {
      {"kluby.lxf"}},
     {"AthletesFound",
      [](WindowTest&, const std::string& folder) {
-       WriteZip(folder + "foka.lxf",
-                {{"foka.lef", Database("3.0", kFokaClub + kFokaAthletes + kClubEnd)}});
+       MakeArchive(folder + "foka.lxf",
+                   {{"foka.lef", Database("3.0", kFokaClub + kFokaAthletes + kClubEnd)}});
        return folder + "foka.lxf";
      },
      {},
@@ -252,7 +243,7 @@ struct Row {
 TEST_F(WindowTest, ButtonsAndListsFollowTheirTableOverARun) {
   const std::string baza = Example("baza-cp1250.lxf", "baza");
   const std::string foka = Folder("foka") + "foka.lxf";
-  WriteZip(foka, {{"foka.lef", Database("3.0", kFokaClub + kFokaAthletes + kClubEnd)}});
+  MakeArchive(foka, {{"foka.lef", Database("3.0", kFokaClub + kFokaAthletes + kClubEnd)}});
   const std::vector<std::string> fokaLines = {"7 Nowak Józef 2010-01-01",
                                               "8 Kowalska Anna 2011-02-02"};
   const std::string zly = Folder("zly") + "zly.lxf";

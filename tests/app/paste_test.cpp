@@ -11,7 +11,6 @@
 #include "common/prompter.h"
 #include "gui_helpers.h"
 #include "support/fake_prompter.h"
-#include "support/lxf_files.h"
 #include "support/sample_documents.h"
 #include "window_fixture.h"
 
@@ -37,14 +36,14 @@ class PasteTest : public WindowTest {
     ASSERT_TRUE(Enabled(window, "CmdSaveOUT"));
     prompter.messages.clear();
     original = ReadBytes(entries);
-    originalDocument = ReadZip(entries)["zawody.lef"];
+    originalDocument = ReadArchive(entries).members["zawody.lef"];
     ASSERT_FALSE(originalDocument.empty());
   }
 
   void ExpectUnchanged() {
     EXPECT_EQ(ReadBytes(entries), original);
-    EXPECT_EQ(Names(dir.fs() / "zawody"), std::vector<std::string>{Name(entries)});
-    EXPECT_EQ(Names(dir.fs() / "baza"), std::vector<std::string>{Name(db)});
+    EXPECT_EQ(Listing(dir.fs() / "zawody"), std::vector<std::string>{Name(entries)});
+    EXPECT_EQ(Listing(dir.fs() / "baza"), std::vector<std::string>{Name(db)});
   }
 
   static std::string Name(const std::string& path) {
@@ -72,14 +71,8 @@ TEST_P(PasteEndToEnd, ReplacesTheEntriesFileAndTidiesUp) {
   Paste(entries);
 
   ASSERT_EQ(prompter.messages.size(), 2u);
-  EXPECT_EQ(prompter.messages[0].text, kConfirmation);
-  EXPECT_EQ(prompter.messages[0].title, "Potwierdź nadpisanie pliku");
-  EXPECT_EQ(prompter.messages[0].icon, Icon::None);
-  EXPECT_EQ(prompter.messages[0].buttons, Buttons::OkCancel);
-  EXPECT_EQ(prompter.messages[1].text, "Operacja wykonana poprawnie, nadpisano plik: " + entries);
-  EXPECT_EQ(prompter.messages[1].title, "Rostrel");
-  EXPECT_EQ(prompter.messages[1].icon, Icon::Information);
-  EXPECT_EQ(prompter.messages[1].buttons, Buttons::Ok);
+  EXPECT_EQ(prompter.messages[0], testing::Confirmation());
+  EXPECT_EQ(prompter.messages[1], testing::PasteDone(entries));
 
   const FileDialogSettings& shown = prompter.dialogs.back();
   EXPECT_EQ(shown.defaultExt, ".lxf");
@@ -89,7 +82,7 @@ TEST_P(PasteEndToEnd, ReplacesTheEntriesFileAndTidiesUp) {
   EXPECT_EQ(shown.fileName, "");  // never the database's name from the open before
   EXPECT_EQ(window.dialog().fileName, entries);
 
-  const auto members = ReadZip(entries);
+  const auto members = ReadArchive(entries).members;
   ASSERT_EQ(members.size(), 1u);
   ASSERT_EQ(members.begin()->first, "zawody.lef");
   const std::string& pasted = members.begin()->second;
@@ -97,8 +90,8 @@ TEST_P(PasteEndToEnd, ReplacesTheEntriesFileAndTidiesUp) {
   EXPECT_NE(pasted.find("UKS Delfin"), std::string::npos);
   EXPECT_NE(pasted.find("</SESSIONS>"), std::string::npos);
 
-  EXPECT_EQ(Names(dir.fs() / "zawody"), std::vector<std::string>{Name(entries)});
-  EXPECT_EQ(Names(dir.fs() / "baza"), std::vector<std::string>{Name(db)});
+  EXPECT_EQ(Listing(dir.fs() / "zawody"), std::vector<std::string>{Name(entries)});
+  EXPECT_EQ(Listing(dir.fs() / "baza"), std::vector<std::string>{Name(db)});
   EXPECT_EQ(ReadBytes(db), ReadBytes(std::string(ROSTREL_EXAMPLES_DIR) + "/" + Name(db)));
   EXPECT_EQ(std::make_tuple(Lines(window, "lstIN"), Lines(window, "lstOUT"), window.dbFile(),
                             window.clubsText()),
@@ -108,7 +101,7 @@ TEST_P(PasteEndToEnd, ReplacesTheEntriesFileAndTidiesUp) {
 
   // Pasting again replaces the section pasted the first time; it is not inserted twice.
   Paste(entries);
-  EXPECT_EQ(ReadZip(entries)["zawody.lef"], pasted);
+  EXPECT_EQ(ReadArchive(entries).members["zawody.lef"], pasted);
   EXPECT_EQ(prompter.messages.back().text,
             "Operacja wykonana poprawnie, nadpisano plik: " + entries);
 }
@@ -192,7 +185,7 @@ TEST_F(PasteTest, APackingThatFailsLeavesTheEntriesFileByteForByte) {
   EXPECT_EQ(prompter.messages[1].icon, Icon::Warning);
   EXPECT_EQ(ReadBytes(entries), original);
   // The folder in the way stays; the unpacked document does not.
-  EXPECT_EQ(Names(dir.fs() / "zawody"),
+  EXPECT_EQ(Listing(dir.fs() / "zawody"),
             (std::vector<std::string>{Name(entries), Name(entries) + ".ZIP"}));
 }
 
@@ -220,10 +213,10 @@ TEST_F(PasteTest, AFailingFileOperationNeverLosesTheEntriesFile) {
     EXPECT_GE(prompter.messages.size(), 2u) << "the failure was not reported";
     EXPECT_FALSE(success);
     if (now != original) {
-      EXPECT_EQ(ReadZip(entries)["zawody.lef"], samples::Pasted(samples::kCp1250));
+      EXPECT_EQ(ReadArchive(entries).members["zawody.lef"], samples::Pasted(samples::kCp1250));
     }
     // Clear what a failed removal may have left, so that the next round starts clean.
-    for (const std::string& name : Names(dir.fs() / "zawody"))
+    for (const std::string& name : Listing(dir.fs() / "zawody"))
       if (name != Name(entries)) std::filesystem::remove(dir.fs() / "zawody" / name);
     if (k > 50) FAIL() << "the paste never ran through";
   }

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "gui_helpers.h"
-#include "support/lxf_files.h"
+#include "support/files.h"
 #include "support/temp_dir.h"
 
 namespace rostrel::testing {

@@ -8,24 +8,17 @@
 
 #include "app/frm_main.h"
 #include "common/fileops.h"
-#include "support/lxf_files.h"
 #include "gui_helpers.h"
 #include "support/fake_prompter.h"
+#include "support/files.h"
+#include "support/sample_documents.h"
 #include "support/temp_dir.h"
+#include "support/zip_files.h"
 
 namespace rostrel::testing {
 
 // The athletes of examples/baza-*.lxf as the left list shows them.
-inline const std::vector<std::string> kBazaLines = {
-    "101 Żółkiewska Zofia 2009-03-14",
-    "102 Świątek Łukasz 2008-11-02",
-    "103 Brzęczyszczykiewicz Grzegorz 2008-07-21",
-    "104 Śliwińska Ewa 2009-09-05",
-    "105 Kowalczyk Małgorzata \"Gosia\" 2010-02-28",
-    "201 Kędzierski Mściwój 2010-06-30",
-    "202 Wróblewska Jadwiga 2011-01-09",
-    "203 Łęcki Ścibor 2007-12-24",
-};
+inline const std::vector<std::string>& kBazaLines = samples::kDisplayLines;
 
 // A shown main window driven by a scripted user, with a temporary folder for its files.
 class WindowTest : public ::testing::Test {

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "support/files.h"
 #include "support/temp_dir.h"
-#include "zip_test_util.h"
 
 namespace rostrel {
 namespace {

@@ -6,18 +6,21 @@
 
 #include "archive/shell_zip.h"
 #include "support/fake_prompter.h"
+#include "support/files.h"
+#include "support/raw_zip.h"
 #include "support/temp_dir.h"
-#include "zip_test_util.h"
+#include "support/zip_files.h"
 
 namespace rostrel {
 namespace {
 
 using testing::FakePrompter;
+using testing::Listing;
 using testing::MakeArchive;
 using testing::ReadBytes;
+using testing::Shown;
 using testing::TempDir;
 using testing::TestMember;
-using testing::Tree;
 using testing::WriteBytes;
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
@@ -35,14 +38,11 @@ struct Scene {
 };
 
 void ExpectRefused(Scene& scene, const std::string& text) {
-  const Strings before = Tree(scene.root.fs());
+  const Strings before = Listing(scene.root.fs());
   FakePrompter prompter;
   EXPECT_FALSE(ShellZip(prompter, "UNZIP", scene.archive, scene.dest));
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text, text);
-  EXPECT_EQ(prompter.messages[0].title, "error");
-  EXPECT_EQ(prompter.messages[0].icon, Icon::Warning);
-  EXPECT_EQ(Tree(scene.root.fs()), before);
+  EXPECT_EQ(prompter.messages, std::vector<Shown>{testing::ArchiveError(text)});
+  EXPECT_EQ(Listing(scene.root.fs()), before);
   EXPECT_EQ(ReadBytes(scene.dest + "stary.txt"), "stary");
 }
 
@@ -124,7 +124,7 @@ TEST(HostileSizes, MoreDataThanDeclaredIsRefused) {
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text,
             "Element archiwum jest większy, niż podaje archiwum: big.lef");
-  EXPECT_EQ(Tree(fileops::FsPath(scene.dest)), (Strings{"stary.txt", "zawody.lef"}));
+  EXPECT_EQ(Listing(fileops::FsPath(scene.dest)), (Strings{"stary.txt", "zawody.lef"}));
 }
 
 TEST(HostileSizes, LessDataThanDeclaredIsRefused) {
@@ -159,7 +159,7 @@ TEST(HostileLinks, DirectoryLinkInTheFolderIsRefused) {
   fs::create_directory_symlink(outside.fs(), fileops::FsPath(scene.dest + "sub"));
   ASSERT_EQ(MakeArchive(scene.archive, {{"zawody.lef", "ok"}, {"sub/x.lef", "zły"}}), "");
   ExpectRefused(scene, "Element archiwum prowadzi przez dowiązanie symboliczne: sub/x.lef");
-  EXPECT_EQ(Tree(outside.fs()), Strings{});
+  EXPECT_EQ(Listing(outside.fs()), Strings{});
 }
 
 TEST(HostileLinks, FileLinkIsReplacedNotWrittenThrough) {

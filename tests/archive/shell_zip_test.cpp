@@ -3,22 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 
 #include "support/fake_prompter.h"
+#include "support/files.h"
 #include "support/temp_dir.h"
-#include "zip_test_util.h"
+#include "support/zip_files.h"
 
 namespace rostrel {
 namespace {
 
+using testing::ArchiveError;
+using testing::EmptyArchiveError;
 using testing::FakePrompter;
+using testing::Listing;
 using testing::MakeArchive;
-using testing::ReadArchive;
 using testing::ReadBytes;
+using testing::Shown;
 using testing::TempDir;
-using testing::Tree;
 using testing::WriteBytes;
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
@@ -26,27 +31,53 @@ using Members = std::map<std::string, std::string>;
 
 const std::string kEmptyArchive("PK\x05\x06\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 22);
 
+// Taken before the test environment shortens it.
+const std::chrono::milliseconds kPauseAtStart = ShellZipPause();
+
+TEST(ShellZipPause, IsOneSecondUnlessChanged) {
+  EXPECT_EQ(kPauseAtStart, std::chrono::milliseconds(1000));
+}
+
+// The members of an archive that libzip reads whole, name to content.
+Members ReadArchive(const std::string& path, std::vector<zip_uint16_t>* methods = nullptr) {
+  const testing::ArchiveContents contents = testing::ReadArchive(path);
+  EXPECT_TRUE(contents.whole) << path << ": " << contents.error;
+  if (methods) *methods = contents.methods;
+  return contents.members;
+}
+
+// Runs a shell command, returning its exit status and, in `output`, what it printed.
+int Run(const std::string& command, std::string& output) {
+  output.clear();
+  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return -1;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+  return pclose(pipe);
+}
+
+std::string Quoted(const std::string& path) {
+  std::string q = "'";
+  for (char c : path) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
 // Info-ZIP's own test of an archive: exit status 0 and its "no errors" line.
 void ExpectUnzipAccepts(const std::string& archive) {
   std::string output;
-  const int status = testing::Run("/usr/bin/unzip -t " + testing::Quoted(archive), output);
+  const int status = Run("/usr/bin/unzip -t " + Quoted(archive), output);
   EXPECT_EQ(status, 0) << output;
   EXPECT_NE(output.find("No errors detected"), std::string::npos) << output;
 }
 
+// The one message of a failed archive routine: the routine's own ("error") or the empty
+// archive's ("Error").
 void ExpectErrorBox(const FakePrompter& prompter, const std::string& text,
                     const std::string& title = "error") {
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text, text);
-  EXPECT_EQ(prompter.messages[0].title, title);
-  EXPECT_EQ(prompter.messages[0].icon, Icon::Warning);
-  EXPECT_EQ(prompter.messages[0].buttons, Buttons::Ok);
+  EXPECT_EQ(prompter.messages,
+            (std::vector<Shown>{title == "error" ? ArchiveError(text) : EmptyArchiveError(text)}));
 }
-
-class FaultTest : public ::testing::Test {
- protected:
-  void TearDown() override { fileops::ResetFaults(); }
-};
 
 TEST(CreateEmptyZip, WritesTheTwentyTwoBytesOverWhateverWasThere) {
   TempDir dir;
@@ -87,7 +118,7 @@ TEST(ShellZip, EmptySourceOrDestinationFailsSilently) {
     EXPECT_FALSE(ShellZip(prompter, action, "", "")) << action;
     EXPECT_TRUE(prompter.messages.empty()) << action;
   }
-  EXPECT_EQ(Tree(dir.fs()), Strings{"a.lef"});
+  EXPECT_EQ(Listing(dir.fs()), Strings{"a.lef"});
 }
 
 TEST(ShellZip, UnknownActionDoesNothingAndSucceeds) {
@@ -98,7 +129,7 @@ TEST(ShellZip, UnknownActionDoesNothingAndSucceeds) {
     EXPECT_TRUE(ShellZip(prompter, action, dir.file("a.lef"), dir.file("a.lxf"))) << action;
   }
   EXPECT_TRUE(prompter.messages.empty());
-  EXPECT_EQ(Tree(dir.fs()), Strings{"a.lef"});
+  EXPECT_EQ(Listing(dir.fs()), Strings{"a.lef"});
 }
 
 struct PackCase {
@@ -242,7 +273,7 @@ struct PackFault {
 
 void PrintTo(const PackFault& f, std::ostream* os) { *os << "call " << f.call; }
 
-class PackFaultTest : public FaultTest, public ::testing::WithParamInterface<PackFault> {};
+class PackFaultTest : public ::testing::Test, public ::testing::WithParamInterface<PackFault> {};
 
 // The calls in order: the empty archive, writing the archive, flushing it.
 TEST_P(PackFaultTest, EachFailingStepIsReported) {
@@ -273,7 +304,7 @@ TEST_P(UnzipCaseTest, UnpacksEveryMemberReplacingFilesOfTheSameName) {
   EXPECT_TRUE(prompter.messages.empty());
   EXPECT_EQ(ReadBytes(dir.file("zawody.lef")), "nowy");
   EXPECT_EQ(ReadBytes(dir.file("inne/opis.txt")), "opis");
-  EXPECT_EQ(Tree(dir.fs()),
+  EXPECT_EQ(Listing(dir.fs()),
             (Strings{"baza.lxf.zip", "inne", "inne/opis.txt", "puste.txt", "zawody.lef"}));
 }
 
@@ -314,7 +345,7 @@ TEST(ShellZip, UnzipOfTheEmptyArchiveSucceedsWithNothing) {
   FakePrompter prompter;
   EXPECT_TRUE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.path()));
   EXPECT_TRUE(prompter.messages.empty());
-  EXPECT_EQ(Tree(dir.fs()), Strings{"a.zip"});
+  EXPECT_EQ(Listing(dir.fs()), Strings{"a.zip"});
 }
 
 TEST(ShellZip, UnzipIntoPolishFolderWithBlanks) {
@@ -370,7 +401,7 @@ TEST_P(BadArchiveTest, FailsWithLibzipsDescriptionAndWritesNothing) {
   FakePrompter prompter;
   EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("a.lxf.zip"), dir.path()));
   ExpectErrorBox(prompter, GetParam().text);
-  EXPECT_EQ(Tree(dir.fs()), Strings{"a.lxf.zip"});
+  EXPECT_EQ(Listing(dir.fs()), Strings{"a.lxf.zip"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -398,12 +429,12 @@ TEST(ShellZip, UnzipNeedsAnExistingDirectory) {
   prompter.messages.clear();
   EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("brak.zip"), dir.path()));
   ExpectErrorBox(prompter, "plik lub katalog nie istnieje");
-  EXPECT_EQ(Tree(dir.fs()), (Strings{"a.zip", "plik"}));
+  EXPECT_EQ(Listing(dir.fs()), (Strings{"a.zip", "plik"}));
 }
 
 // The first fallible call writes the member, the second renames it into place: a failure in
 // either leaves the old file of that name as it was and no stray file behind.
-TEST_F(FaultTest, FailedMemberLeavesTheOldFile) {
+TEST(Faults, FailedMemberLeavesTheOldFile) {
   for (int call : {1, 2}) {
     TempDir dir;
     ASSERT_EQ(MakeArchive(dir.file("a.zip"), {{"zawody.lef", "nowy"}}), "");
@@ -415,7 +446,7 @@ TEST_F(FaultTest, FailedMemberLeavesTheOldFile) {
     EXPECT_NE(prompter.messages[0].text.find("brak miejsca na dysku"), std::string::npos)
         << prompter.messages[0].text;
     EXPECT_EQ(ReadBytes(dir.file("zawody.lef")), "stary");
-    EXPECT_EQ(Tree(dir.fs()), (Strings{"a.zip", "zawody.lef"}));
+    EXPECT_EQ(Listing(dir.fs()), (Strings{"a.zip", "zawody.lef"}));
   }
 }
 

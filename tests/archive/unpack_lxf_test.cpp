@@ -7,28 +7,24 @@
 
 #include "archive/shell_zip.h"
 #include "support/fake_prompter.h"
+#include "support/files.h"
 #include "support/temp_dir.h"
-#include "zip_test_util.h"
+#include "support/zip_files.h"
 
 namespace rostrel {
 namespace {
 
 using testing::FakePrompter;
+using testing::Listing;
 using testing::MakeArchive;
 using testing::ReadBytes;
+using testing::Shown;
+using testing::Stop;
 using testing::TempDir;
 using testing::TestMember;
-using testing::Tree;
 using testing::WriteBytes;
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
-
-void ExpectStop(const FakePrompter::Message& message, const std::string& text) {
-  EXPECT_EQ(message.text, text);
-  EXPECT_EQ(message.title, "Rostrel");
-  EXPECT_EQ(message.icon, Icon::Stop);
-  EXPECT_EQ(message.buttons, Buttons::Ok);
-}
 
 struct OutcomeCase {
   const char* label;
@@ -60,7 +56,7 @@ TEST_P(UnpackOutcomeTest, YieldsTheOutcomeAndRemovesTheCopy) {
     WriteBytes(dir.file(name), "stary");
   }
   // A copy left from elsewhere is the program's own file: overwritten, then removed.
-  Strings before = Tree(dir.fs());
+  Strings before = Listing(dir.fs());
   std::erase(before, "baza.lxf.zip");
   FakePrompter prompter;
   UnpackedFiles unpacked;
@@ -72,7 +68,7 @@ TEST_P(UnpackOutcomeTest, YieldsTheOutcomeAndRemovesTheCopy) {
   EXPECT_EQ(texts, c.messages);
   for (const auto& m : prompter.messages)
     EXPECT_EQ(m.icon, m.title == "error" ? Icon::Warning : Icon::Stop);
-  EXPECT_EQ(Tree(dir.fs()), c.after);
+  EXPECT_EQ(Listing(dir.fs()), c.after);
   EXPECT_EQ(ReadBytes(dir.file("baza.lxf")), lxf);
   if (c.kind != UnpackResult::ArchiveFailed) {
     for (const TestMember& m : c.members) {
@@ -81,7 +77,7 @@ TEST_P(UnpackOutcomeTest, YieldsTheOutcomeAndRemovesTheCopy) {
   }
   RemoveUnpacked(prompter, unpacked);
   EXPECT_EQ(prompter.messages.size(), c.messages.size());
-  EXPECT_EQ(Tree(dir.fs()), before);
+  EXPECT_EQ(Listing(dir.fs()), before);
   for (const std::string& name : c.before)
     if (name != "baza.lxf.zip") EXPECT_EQ(ReadBytes(dir.file(name)), "stary") << name;
 }
@@ -226,8 +222,8 @@ TEST_P(UnpackFailedTest, TellsTheUserTheArchiveIsInvalid) {
   ASSERT_EQ(prompter.messages.size(), 2u);
   EXPECT_EQ(prompter.messages[0].text, GetParam().first);
   EXPECT_EQ(prompter.messages[0].title, "error");
-  ExpectStop(prompter.messages[1], kInvalidArchiveMessage);
-  EXPECT_EQ(Tree(root.fs()), (Strings{"klub", "klub/baza.lxf"}));
+  EXPECT_EQ(prompter.messages[1], Stop(kInvalidArchiveMessage));
+  EXPECT_EQ(Listing(root.fs()), (Strings{"klub", "klub/baza.lxf"}));
   EXPECT_EQ(ReadBytes(dir + "baza.lxf"), lxf);
 }
 
@@ -250,13 +246,13 @@ TEST(DirectoryPreCheck, RefusesAFolderHoldingAnyDocument) {
     ASSERT_EQ(MakeArchive(dir.file("baza.lxf"), {{"zawody.lef", "x"}}), "");
     for (const std::string& name : files) WriteBytes(dir.file(name), "x");
     // A copy left from elsewhere is the program's own file: overwritten, then removed.
-    Strings before = Tree(dir.fs());
+    Strings before = Listing(dir.fs());
     std::erase(before, "baza.lxf.zip");
     FakePrompter prompter;
     EXPECT_FALSE(DirectoryPreCheck(prompter, dir.file("baza.lxf")));
     ASSERT_EQ(prompter.messages.size(), 1u);
-    ExpectStop(prompter.messages[0], kLefFilesPresentMessage);
-    EXPECT_EQ(Tree(dir.fs()), before);
+    EXPECT_EQ(prompter.messages[0], Stop(kLefFilesPresentMessage));
+    EXPECT_EQ(Listing(dir.fs()), before);
   }
 }
 
@@ -290,9 +286,9 @@ TEST_F(UnpackFaultTest, FailedCopyUnpacksNothing) {
   const UnpackResult result = UnpackLxf(prompter, lxfPath, unpacked);
   EXPECT_EQ(result.kind, UnpackResult::FileFailed);
   ASSERT_EQ(prompter.messages.size(), 1u);
-  ExpectStop(prompter.messages[0], "Nie można skopiować pliku " + lxfPath + " do " + lxfPath +
-                                       ".zip: 13 brak uprawnień do pliku lub katalogu");
-  EXPECT_EQ(Tree(dir.fs()), Strings{"baza.lxf"});
+  EXPECT_EQ(prompter.messages[0], Stop("Nie można skopiować pliku " + lxfPath + " do " + lxfPath +
+                                       ".zip: 13 brak uprawnień do pliku lub katalogu"));
+  EXPECT_EQ(Listing(dir.fs()), Strings{"baza.lxf"});
   EXPECT_EQ(ReadBytes(lxfPath), lxf);
 }
 
@@ -306,7 +302,7 @@ TEST_F(UnpackFaultTest, CopyOntoAFolderFailsWithTheSystemsReason) {
                 "Nie można skopiować pliku " + lxfPath + " do " + lxfPath + ".zip: ", 0),
             0u)
       << prompter.messages[0].text;
-  EXPECT_EQ(Tree(dir.fs()), (Strings{"baza.lxf", "baza.lxf.zip"}));
+  EXPECT_EQ(Listing(dir.fs()), (Strings{"baza.lxf", "baza.lxf.zip"}));
   EXPECT_EQ(ReadBytes(lxfPath), lxf);
 }
 
@@ -321,8 +317,8 @@ TEST_F(UnpackFaultTest, FailedRemovalOfTheCopyIsReported) {
   const UnpackResult result = UnpackLxf(prompter, lxfPath, unpacked);
   EXPECT_EQ(result.kind, UnpackResult::FileFailed);
   ASSERT_EQ(prompter.messages.size(), 1u);
-  ExpectStop(prompter.messages[0],
-             "Nie można usunąć pliku " + lxfPath + ".zip: 16 plik jest używany przez inny program");
+  EXPECT_EQ(prompter.messages[0], Stop("Nie można usunąć pliku " + lxfPath +
+                                       ".zip: 16 plik jest używany przez inny program"));
   EXPECT_EQ(ReadBytes(lxfPath), lxf);
 }
 
@@ -334,9 +330,9 @@ TEST_F(UnpackFaultTest, FailedRemovalAfterAFailedUnpackIsReportedToo) {
   EXPECT_EQ(result.kind, UnpackResult::FileFailed);
   ASSERT_EQ(prompter.messages.size(), 3u);
   EXPECT_EQ(prompter.messages[0].text, "nieprawidłowe lub uszkodzone archiwum ZIP");
-  ExpectStop(prompter.messages[1], kInvalidArchiveMessage);
-  ExpectStop(prompter.messages[2],
-             "Nie można usunąć pliku " + lxfPath + ".zip: 16 plik jest używany przez inny program");
+  EXPECT_EQ(prompter.messages[1], Stop(kInvalidArchiveMessage));
+  EXPECT_EQ(prompter.messages[2], Stop("Nie można usunąć pliku " + lxfPath +
+                                       ".zip: 16 plik jest używany przez inny program"));
 }
 
 // Whichever file operation fails, the user is told, the LXF file stays as it was, no document

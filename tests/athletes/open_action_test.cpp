@@ -15,49 +15,27 @@
 #include "archive/unpack_lxf.h"
 #include "athletes/read_clubs.h"
 #include "common/fileops.h"
+#include "support/documents.h"
 #include "support/fake_prompter.h"
+#include "support/files.h"
 #include "support/temp_dir.h"
+#include "support/zip_files.h"
 
 namespace rostrel {
 namespace {
 
 using testing::FakePrompter;
+using testing::ReadBytes;
 using testing::TempDir;
 using Lines = std::vector<std::string>;
 
-struct Member {
-  std::string name, data;
-};
-
-// Writes a ZIP archive with deflated members, as LXF files are made.
-void MakeLxf(const std::string& path, const std::vector<Member>& members) {
-  int code = 0;
-  zip_t* za = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-  ASSERT_NE(za, nullptr) << code;
-  for (const Member& m : members) {
-    zip_source_t* src = zip_source_buffer(za, m.data.data(), m.data.size(), 0);
-    const zip_int64_t index = zip_file_add(za, m.name.c_str(), src, ZIP_FL_ENC_UTF_8);
-    if (index < 0) zip_source_free(src);
-    ASSERT_GE(index, 0) << zip_strerror(za);
-  }
-  ASSERT_EQ(zip_close(za), 0) << zip_strerror(za);
-}
-
-std::string Doc(const Lines& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::string bytes;
-  FileError err;
-  EXPECT_TRUE(fileops::ReadFile(path, bytes, err)) << Describe(err);
-  return bytes;
+// Writes an LXF file: a ZIP archive with deflated members.
+void MakeLxf(const std::string& path, const std::vector<testing::TestMember>& members) {
+  ASSERT_EQ(testing::MakeArchive(path, members, ZIP_CM_DEFLATE), "");
 }
 
 // Database documents in Windows-1250: "Wiśniewska", "Łódź", "Żaneta".
-const std::string kAthletesDoc = Doc({
+const std::string kAthletesDoc = testing::Lines({
     R"(<?xml version="1.0" encoding="windows-1250"?>)",
     R"(<LENEX version="3.0">)",
     R"(  <MEETS>)",
@@ -83,7 +61,7 @@ const std::string kAthletesDoc = Doc({
     R"(</LENEX>)",
 });
 
-const std::string kNoAthletesDoc = Doc({
+const std::string kNoAthletesDoc = testing::Lines({
     R"(<?xml version="1.0" encoding="UTF-8"?>)",
     R"(<LENEX version="2.0">)",
     R"(<CLUBS>)",
@@ -94,7 +72,7 @@ const std::string kNoAthletesDoc = Doc({
     R"(</LENEX>)",
 });
 
-const std::string kOldVersionDoc = Doc({
+const std::string kOldVersionDoc = testing::Lines({
     R"(<?xml version="1.0" encoding="windows-1250"?>)",
     R"(<LENEX version="1.0">)",
     R"(<CLUBS>)",
@@ -116,24 +94,8 @@ class WatchingPrompter : public FakePrompter {
 
 class OpenDatabaseTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    savedPause_ = ShellZipPause();
-    SetShellZipPause(std::chrono::milliseconds(0));
-    lxf = dir.file("baza.lxf");
-  }
-  void TearDown() override {
-    fileops::ResetFaults();
-    SetShellZipPause(savedPause_);
-  }
-
   // The names in the database's folder, sorted.
-  Lines Folder() const {
-    Lines names;
-    for (const auto& e : std::filesystem::directory_iterator(dir.fs()))
-      names.push_back(fileops::Utf8(e.path().filename()));
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  Lines Folder() const { return testing::Listing(dir.fs()); }
 
   OpenOutcome Open(const std::string& pick) {
     prompter.picks.push_back(pick);
@@ -141,20 +103,13 @@ class OpenDatabaseTest : public ::testing::Test {
   }
 
   void ExpectOnlyMessage(const std::string& text) {
-    ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, text);
-    EXPECT_EQ(prompter.messages[0].title, "Rostrel");
-    EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
-    EXPECT_EQ(prompter.messages[0].buttons, Buttons::Ok);
+    EXPECT_EQ(prompter.messages, std::vector<testing::Shown>{testing::Stop(text)});
   }
 
   TempDir dir{"rostrel-open"};
   WatchingPrompter prompter;
   FileDialogSettings comIN;
-  std::string lxf;
-
- private:
-  std::chrono::milliseconds savedPause_{};
+  std::string lxf = dir.file("baza.lxf");
 };
 
 TEST_F(OpenDatabaseTest, DialogIsSetUpAndCancelGivesNoPath) {
@@ -272,15 +227,11 @@ TEST_F(OpenDatabaseTest, InvalidArchive) {
   EXPECT_FALSE(out.clubsChanged);
   ASSERT_FALSE(prompter.messages.empty());
   // The archive routine's own description comes first, then ours.
-  const auto& last = prompter.messages.back();
-  EXPECT_EQ(last.text, "Uwaga, nieprawidłowe archiwum LXF, skontaktuj się z autorem programu");
-  EXPECT_EQ(last.title, "Rostrel");
-  EXPECT_EQ(last.icon, Icon::Stop);
-  EXPECT_EQ(last.buttons, Buttons::Ok);
-  for (size_t i = 0; i + 1 < prompter.messages.size(); ++i) {
-    EXPECT_EQ(prompter.messages[i].title, "error");
-    EXPECT_EQ(prompter.messages[i].icon, Icon::Warning);
-  }
+  EXPECT_EQ(
+      prompter.messages,
+      (std::vector<testing::Shown>{
+          testing::ArchiveError("nieprawidłowe lub uszkodzone archiwum ZIP"),
+          testing::Stop("Uwaga, nieprawidłowe archiwum LXF, skontaktuj się z autorem programu")}));
   EXPECT_EQ(Folder(), Lines{"baza.lxf"});
   EXPECT_EQ(ReadBytes(lxf), "to nie jest archiwum ZIP");
 }
@@ -288,7 +239,7 @@ TEST_F(OpenDatabaseTest, InvalidArchive) {
 // An archive without a single document is told, and what it held is taken away again.
 TEST_F(OpenDatabaseTest, ArchiveWithoutASingleDocumentIsToldAndTidiedUp) {
   const struct {
-    std::vector<Member> members;
+    std::vector<testing::TestMember> members;
     const char* message;
   } cases[] = {
       {{{"czytaj.txt", "nic"}},

@@ -9,6 +9,7 @@
 
 #include "common/fileops.h"
 #include "common/lef_document.h"
+#include "support/documents.h"
 #include "support/fake_prompter.h"
 #include "support/layout_documents.h"
 #include "support/temp_dir.h"
@@ -23,11 +24,9 @@ using Lines = std::vector<std::string>;
 constexpr const char* kDeclaration = R"(<?xml version="1.0" encoding="windows-1250"?>)";
 constexpr const char* kRoot3 = R"(<LENEX version="3.0">)";
 
-// Joins lines with CR LF after each, as a LEF document is written.
+// A LEF document: the lines, each followed by CR LF (or `eol`).
 std::string Doc(const Lines& lines, const std::string& eol = "\r\n") {
-  std::string text;
-  for (const std::string& line : lines) text += line + eol;
-  return text;
+  return testing::Lines(lines, eol);
 }
 
 struct ReadCase {
@@ -263,12 +262,10 @@ TEST(ReadClubsText, VersionFailureMessage) {
   FakePrompter prompter;
   ReadClubsText(prompter, Doc({kDeclaration, "<LENEX version=\"1.0\">"}));
   ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text,
-            "Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj do "
-            "instrukcji https://rostrel.pl/instrukcja/ ");
-  EXPECT_EQ(prompter.messages[0].title, "Rostrel");
-  EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
-  EXPECT_EQ(prompter.messages[0].buttons, Buttons::Ok);
+  EXPECT_EQ(
+      prompter.messages[0],
+      testing::Stop("Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj do "
+                    "instrukcji https://rostrel.pl/instrukcja/ "));
 }
 
 TEST(ReadClubsText, RecordsTheDeclaredEncoding) {
@@ -352,12 +349,10 @@ TEST_F(ReadClubsFileTest, ReadFailureIsReportedAndTheDocumentDeleted) {
   EXPECT_EQ(r.kind, ClubsReading::Failed);
   EXPECT_FALSE(fileops::Exists(path));
   ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text, "Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" +
-                                           path + "\r\n" + std::to_string(EACCES) +
-                                           " brak uprawnień do pliku lub katalogu");
-  EXPECT_EQ(prompter.messages[0].title, "Rostrel");
-  EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
-  EXPECT_EQ(prompter.messages[0].buttons, Buttons::Ok);
+  EXPECT_EQ(
+      prompter.messages[0],
+      testing::Stop("Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" + path + "\r\n" +
+                    std::to_string(EACCES) + " brak uprawnień do pliku lub katalogu"));
 }
 
 TEST_F(ReadClubsFileTest, MissingDocumentGivesOneMessage) {

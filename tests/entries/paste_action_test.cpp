@@ -15,31 +15,24 @@
 #include "common/encoding.h"
 #include "common/fileops.h"
 #include "common/lef_document.h"
+#include "support/documents.h"
 #include "support/fake_prompter.h"
-#include "support/lxf_files.h"
+#include "support/files.h"
 #include "support/temp_dir.h"
+#include "support/zip_files.h"
 
 namespace rostrel {
 namespace {
 
 using testing::FakePrompter;
-using testing::Members;
+using Members = std::vector<testing::TestMember>;
 using V = std::vector<std::string>;
 
+// An entries document in Windows-1250 with the given version and clubs section.
 std::string Document(const std::string& version, const std::string& clubs) {
-  return "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>\r\n"
-         "<LENEX version=\"" +
-         version +
-         "\">\r\n"
-         "  <MEETS>\r\n"
-         "    <MEET name=\"Zawody w \xA3odzi\">\r\n"
-         "      <SESSIONS>\r\n"
-         "        <SESSION number=\"1\"/>\r\n"
-         "      </SESSIONS>\r\n" +
-         clubs +
-         "    </MEET>\r\n"
-         "  </MEETS>\r\n"
-         "</LENEX>\r\n";
+  return testing::Lenex{testing::kCp1250Declaration, version, "<MEET name=\"Zawody w \xA3odzi\">",
+                        true, clubs}
+      .Text();
 }
 
 const std::string kOldClubs =
@@ -57,15 +50,10 @@ const std::string kDeniedPhrase = "brak uprawnień do pliku lub katalogu";
 
 class PasteEntriesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SetShellZipPause(std::chrono::milliseconds(0));
-    fileops::ResetFaults();
-    testing::WriteBytes(dbFile, "baza");
-  }
-  void TearDown() override { fileops::ResetFaults(); }
+  void SetUp() override { testing::WriteBytes(dbFile, "baza"); }
 
   void MakeEntries(const Members& members) {
-    ASSERT_TRUE(testing::WriteZip(entries, members));
+    ASSERT_EQ(testing::MakeArchive(entries, members), "");
     before = testing::ReadBytes(entries);
   }
   void MakeEntries() { MakeEntries({{"zawody.lef", Document("3.0", kOldClubs)}}); }
@@ -73,12 +61,6 @@ class PasteEntriesTest : public ::testing::Test {
   bool Paste(const std::string& pick, const std::string& clubs = kClubs) {
     prompter.picks.push_back(pick);
     return PasteEntries(prompter, comIN, dbFile, clubs, kWindows1250);
-  }
-
-  V Texts() const {
-    V texts;
-    for (const auto& m : prompter.messages) texts.push_back(m.text);
-    return texts;
   }
 
   testing::TempDir dir{"rostrel-paste"};
@@ -103,20 +85,16 @@ TEST_F(PasteEntriesTest, ReplacesTheEntriesFileWithTheRewrittenDocument) {
   EXPECT_EQ(comIN.fileName, entries);  // the dialog keeps the chosen name
 
   ASSERT_EQ(prompter.messages.size(), 2u);
-  EXPECT_EQ(prompter.messages[0].text,
-            "Czy nadpisać nazwę klubu i dane wszystkich zawodników we wskazanym pliku ? \r\n"
-            "Wprowadzonych zmian nie będzie można cofnąć ");
-  EXPECT_EQ(prompter.messages[0].title, "Potwierdź nadpisanie pliku");
-  EXPECT_EQ(prompter.messages[0].icon, Icon::None);
-  EXPECT_EQ(prompter.messages[0].buttons, Buttons::OkCancel);
-  EXPECT_EQ(prompter.messages[1].text, "Operacja wykonana poprawnie, nadpisano plik: " + entries);
-  EXPECT_EQ(prompter.messages[1].title, "Rostrel");
-  EXPECT_EQ(prompter.messages[1].icon, Icon::Information);
-  EXPECT_EQ(prompter.messages[1].buttons, Buttons::Ok);
+  EXPECT_EQ(prompter.messages[0],
+            (testing::Shown{
+                "Czy nadpisać nazwę klubu i dane wszystkich zawodników we wskazanym pliku ? \r\n"
+                "Wprowadzonych zmian nie będzie można cofnąć ",
+                "Potwierdź nadpisanie pliku", Icon::None, Buttons::OkCancel}));
+  EXPECT_EQ(prompter.messages[1], testing::PasteDone(entries));
 
-  EXPECT_EQ(testing::ReadZip(entries),
+  EXPECT_EQ(testing::ReadArchive(entries).members,
             (std::map<std::string, std::string>{{"zawody.lef", Document("3.0", kClubs)}}));
-  EXPECT_EQ(testing::Names(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
 }
 
 TEST_F(PasteEntriesTest, ConvertsUtf8ClubsIntoAWindows1250Entries) {
@@ -124,7 +102,7 @@ TEST_F(PasteEntriesTest, ConvertsUtf8ClubsIntoAWindows1250Entries) {
   const std::string utf8Clubs = "<CLUB name=\"\xC5\xBB\xC3\xB3\xC5\x82w\"/>\r\n";
   prompter.picks.push_back(entries);
   EXPECT_TRUE(PasteEntries(prompter, comIN, dbFile, utf8Clubs, kUtf8));
-  EXPECT_EQ(testing::ReadZip(entries)["zawody.lef"],
+  EXPECT_EQ(testing::ReadArchive(entries).members["zawody.lef"],
             Document("3.0", "<CLUB name=\"\xAF\xF3\xB3w\"/>\r\n"));
 }
 
@@ -138,7 +116,7 @@ TEST_F(PasteEntriesTest, OnlyADocumentWhoseTagsBalanceIsWritten) {
       "        </CLUB>\r\n      </CLUBS>\r\n";
   MakeEntries();
   EXPECT_TRUE(Paste(entries, contact));
-  EXPECT_EQ(testing::ReadZip(entries)["zawody.lef"], Document("3.0", contact));
+  EXPECT_EQ(testing::ReadArchive(entries).members["zawody.lef"], Document("3.0", contact));
 
   const std::string clubEndMissing =
       "      <CLUBS>\r\n        <CLUB name=\"Foka\">\r\n"
@@ -146,31 +124,32 @@ TEST_F(PasteEntriesTest, OnlyADocumentWhoseTagsBalanceIsWritten) {
   MakeEntries();
   prompter = FakePrompter();
   EXPECT_FALSE(Paste(entries, clubEndMissing));
-  EXPECT_EQ(Texts(), (V{kConfirmText,
-                        "Po wklejeniu zawodników dokument LEF pliku zgłoszenia byłby uszkodzony: "
-                        "znacznik </CLUBS> w wierszu 11 nie zamyka otwartego znacznika <CLUB> z "
-                        "wiersza 9. Operacja anulowana, plik zgłoszenia nie został zmieniony."}));
+  EXPECT_EQ(prompter.texts(),
+            (V{kConfirmText,
+               "Po wklejeniu zawodników dokument LEF pliku zgłoszenia byłby uszkodzony: "
+               "znacznik </CLUBS> w wierszu 11 nie zamyka otwartego znacznika <CLUB> z "
+               "wiersza 9. Operacja anulowana, plik zgłoszenia nie został zmieniony."}));
   EXPECT_EQ(testing::ReadBytes(entries), before);
-  EXPECT_EQ(testing::Names(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
 }
 
 TEST_F(PasteEntriesTest, PastingTwiceReplacesTheFirstPaste) {
   MakeEntries();
   EXPECT_TRUE(Paste(entries));
   EXPECT_TRUE(Paste(entries, kOtherClubs));
-  EXPECT_EQ(testing::ReadZip(entries),
+  EXPECT_EQ(testing::ReadArchive(entries).members,
             (std::map<std::string, std::string>{{"zawody.lef", Document("3.0", kOtherClubs)}}));
-  EXPECT_EQ(testing::Names(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
 }
 
 TEST_F(PasteEntriesTest, AnEntriesFileNamedZipIsNotPackedInPlace) {
   const std::string zipEntries = dir.file("zgloszenie.zip");
-  ASSERT_TRUE(testing::WriteZip(zipEntries, {{"zawody.lef", Document("2.0", kOldClubs)}}));
+  ASSERT_EQ(testing::MakeArchive(zipEntries, {{"zawody.lef", Document("2.0", kOldClubs)}}), "");
   EXPECT_TRUE(Paste(zipEntries));
-  EXPECT_EQ(testing::ReadZip(zipEntries),
+  EXPECT_EQ(testing::ReadArchive(zipEntries).members,
             (std::map<std::string, std::string>{{"zawody.lef", Document("2.0", kClubs)}}));
-  EXPECT_EQ(testing::Names(dir.fs()), (V{"baza.lxf", "zgloszenie.zip"}));
-  EXPECT_EQ(Texts().back(), "Operacja wykonana poprawnie, nadpisano plik: " + zipEntries);
+  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgloszenie.zip"}));
+  EXPECT_EQ(prompter.texts().back(), "Operacja wykonana poprawnie, nadpisano plik: " + zipEntries);
 }
 
 TEST_F(PasteEntriesTest, CancelInTheDialogDoesNothing) {
@@ -206,7 +185,7 @@ TEST_F(PasteEntriesTest, AnotherFileSpelledLikeTheDatabaseIsNotRefused) {
   // On a disk that tells letter case apart, these name another (here missing) file.
   EXPECT_TRUE(
       PasteEntries(prompter, comIN, dir.file("ZGŁOSZENIE ZAWODY.lxf"), kClubs, kWindows1250));
-  EXPECT_EQ(Texts().back(), "Operacja wykonana poprawnie, nadpisano plik: " + entries);
+  EXPECT_EQ(prompter.texts().back(), "Operacja wykonana poprawnie, nadpisano plik: " + entries);
 }
 
 TEST_F(PasteEntriesTest, CancelInTheConfirmationChangesNothing) {
@@ -214,7 +193,7 @@ TEST_F(PasteEntriesTest, CancelInTheConfirmationChangesNothing) {
   const auto snapshot = testing::Snapshot(dir.fs());
   prompter.answers.push_back(Answer::Cancel);
   EXPECT_FALSE(Paste(entries));
-  EXPECT_EQ(Texts(), V{kConfirmText});
+  EXPECT_EQ(prompter.texts(), V{kConfirmText});
   EXPECT_EQ(testing::Snapshot(dir.fs()), snapshot);
 }
 
@@ -224,16 +203,16 @@ TEST_F(PasteEntriesTest, AnInvalidArchiveEndsThePaste) {
   ASSERT_GE(prompter.messages.size(), 2u);
   EXPECT_EQ(prompter.messages.back().text, kInvalidArchiveMessage);
   EXPECT_EQ(testing::ReadBytes(entries), "to nie jest archiwum ZIP");
-  EXPECT_EQ(testing::Names(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
 }
 
 TEST_F(PasteEntriesTest, TwoDocumentsAreToldAndTidiedUp) {
   MakeEntries({{"a.lef", Document("3.0", kOldClubs)}, {"b.lef", Document("3.0", kOldClubs)}});
   EXPECT_FALSE(Paste(entries));
-  EXPECT_EQ(Texts(), (V{kConfirmText, kSeveralDocumentsMessage}));
+  EXPECT_EQ(prompter.texts(), (V{kConfirmText, kSeveralDocumentsMessage}));
   EXPECT_EQ(prompter.messages[1].icon, Icon::Stop);
   EXPECT_EQ(testing::ReadBytes(entries), before);
-  EXPECT_EQ(testing::Names(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
 }
 
 // Pasting first checks the folder as opening does: a LEF document lying beside the entries file
@@ -247,7 +226,7 @@ TEST_F(PasteEntriesTest, ADocumentBesideTheEntriesFileIsRefusedBeforeAnythingIsU
     const auto snapshot = testing::Snapshot(dir.fs());
     prompter = FakePrompter();
     EXPECT_FALSE(Paste(entries));
-    EXPECT_EQ(Texts(), (V{kConfirmText, kLefFilesPresentMessage}));
+    EXPECT_EQ(prompter.texts(), (V{kConfirmText, kLefFilesPresentMessage}));
     EXPECT_EQ(testing::Snapshot(dir.fs()), snapshot);
     std::filesystem::remove(dir.fs() / fileops::FsPath(name));
   }
@@ -256,9 +235,9 @@ TEST_F(PasteEntriesTest, ADocumentBesideTheEntriesFileIsRefusedBeforeAnythingIsU
 TEST_F(PasteEntriesTest, AVersionFailureLeavesTheEntriesFile) {
   MakeEntries({{"zawody.lef", Document("1.0", kOldClubs)}});
   EXPECT_FALSE(Paste(entries));
-  EXPECT_EQ(Texts(), (V{kConfirmText, WrongVersionText()}));
+  EXPECT_EQ(prompter.texts(), (V{kConfirmText, WrongVersionText()}));
   EXPECT_EQ(testing::ReadBytes(entries), before);
-  EXPECT_EQ(testing::Names(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
 }
 
 TEST_F(PasteEntriesTest, ARefusedDocumentIsRemovedAndTheEntriesFileKept) {
@@ -268,7 +247,7 @@ TEST_F(PasteEntriesTest, ARefusedDocumentIsRemovedAndTheEntriesFileKept) {
   ASSERT_EQ(prompter.messages.size(), 2u);
   EXPECT_EQ(prompter.messages[1].icon, Icon::Stop);
   EXPECT_EQ(testing::ReadBytes(entries), before);
-  EXPECT_EQ(testing::Names(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
 }
 
 TEST_F(PasteEntriesTest, AFolderWhereTheArchiveGoesLeavesTheEntriesFile) {
@@ -277,11 +256,12 @@ TEST_F(PasteEntriesTest, AFolderWhereTheArchiveGoesLeavesTheEntriesFile) {
   testing::WriteBytes(entries + ".ZIP/inny.txt", "cudzy plik");
   EXPECT_FALSE(Paste(entries));
   EXPECT_EQ(testing::ReadBytes(entries), before);
-  ASSERT_EQ(prompter.messages.size(), 2u);
-  EXPECT_EQ(prompter.messages[1].title, "Error");
-  EXPECT_EQ(prompter.messages[1].icon, Icon::Warning);
-  EXPECT_EQ(testing::Names(dir.fs()),
-            (V{"baza.lxf", "zgłoszenie zawody.lxf", "zgłoszenie zawody.lxf.ZIP"}));
+  EXPECT_EQ(prompter.messages, (std::vector<testing::Shown>{
+                                   testing::Confirmation(),
+                                   testing::EmptyArchiveError("w miejscu pliku jest katalog")}));
+  EXPECT_EQ(testing::Listing(dir.fs()),
+            (V{"baza.lxf", "zgłoszenie zawody.lxf", "zgłoszenie zawody.lxf.ZIP",
+               "zgłoszenie zawody.lxf.ZIP/inny.txt"}));
   EXPECT_EQ(testing::ReadBytes(entries + ".ZIP/inny.txt"), "cudzy plik");
 }
 
@@ -326,7 +306,7 @@ TEST_F(PasteEntriesTest, EveryFailingFileOperationKeepsTheEntriesFileWhole) {
     ASSERT_TRUE(fileops::IsRegularFile(entries));
     if (k == lastRemove) {
       EXPECT_TRUE(replaced);
-      EXPECT_EQ(testing::ReadZip(entries),
+      EXPECT_EQ(testing::ReadArchive(entries).members,
                 (std::map<std::string, std::string>{{"zawody.lef", Document("3.0", kClubs)}}));
     } else {
       EXPECT_FALSE(replaced);
@@ -334,7 +314,7 @@ TEST_F(PasteEntriesTest, EveryFailingFileOperationKeepsTheEntriesFileWhole) {
     }
     ASSERT_GE(prompter.messages.size(), 2u);
     const FakePrompter::Message& last = prompter.messages.back();
-    const V names = testing::Names(dir.fs());
+    const V names = testing::Listing(dir.fs());
     if (k <= unpackCalls) {
       // The unpacking reports its own failures; it never says the paste succeeded.
       EXPECT_NE(last.icon, Icon::Information);
@@ -373,7 +353,7 @@ TEST_F(PasteEntriesTest, EveryFailingFileOperationKeepsTheEntriesFileWhole) {
     if (last.icon != Icon::Warning) {
       EXPECT_EQ(last.title, "Rostrel");
     }
-    EXPECT_EQ(testing::Names(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+    EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
   }
 }
 

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "athletes/read_clubs.h"
 #include "common/encoding.h"
 #include "common/fileops.h"
 #include "common/lef_document.h"
+#include "support/documents.h"
 #include "support/fake_prompter.h"
+#include "support/files.h"
 #include "support/layout_documents.h"
-#include "support/lxf_files.h"
 #include "support/temp_dir.h"
 
 namespace rostrel {
@@ -30,37 +30,18 @@ const std::string kClubs =
     "      </CLUBS>\r\n";
 
 // An entries document in the shape the program meets: one element per line, CR LF.
-std::string Entries(
-    const std::string& version = "3.0",
-    const std::string& declaration = "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>") {
-  return declaration + "\r\n" + "<LENEX version=\"" + version +
-         "\">\r\n"
-         "  <MEETS>\r\n"
-         "    <MEET name=\"Zawody\">\r\n"
-         "      <SESSIONS>\r\n"
-         "        <SESSION number=\"1\"/>\r\n"
-         "      </SESSIONS>\r\n"
-         "      <CLUBS>\r\n"
-         "        <CLUB name=\"Stary\"/>\r\n"
-         "      </CLUBS>\r\n"
-         "    </MEET>\r\n"
-         "  </MEETS>\r\n"
-         "</LENEX>\r\n";
+std::string Entries(const std::string& version = "3.0",
+                    const std::string& declaration = testing::kCp1250Declaration) {
+  return testing::Lenex{declaration, version, "<MEET name=\"Zawody\">", true,
+                        "      <CLUBS>\r\n        <CLUB name=\"Stary\"/>\r\n      </CLUBS>\r\n"}
+      .Text();
 }
 
 std::string Rewritten(const std::string& version, const std::string& clubs,
                       const std::string& header = kHeader1250) {
-  return header + "<LENEX version=\"" + version +
-         "\">\r\n"
-         "  <MEETS>\r\n"
-         "    <MEET name=\"Zawody\">\r\n"
-         "      <SESSIONS>\r\n"
-         "        <SESSION number=\"1\"/>\r\n"
-         "      </SESSIONS>\r\n" +
-         clubs +
-         "    </MEET>\r\n"
-         "  </MEETS>\r\n"
-         "</LENEX>\r\n";
+  return testing::Lenex{header.substr(0, header.size() - 2), version, "<MEET name=\"Zawody\">",
+                        true, clubs}
+      .Text();
 }
 
 struct RewriteCase {
@@ -185,10 +166,7 @@ TEST_P(RefuseText, TellsWhyAndGivesNothing) {
   EXPECT_EQ(r.kind, Rewrite::Refused);
   EXPECT_EQ(r.text, "");
   ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text, c.message);
-  EXPECT_EQ(prompter.messages[0].title, "Rostrel");
-  EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
-  EXPECT_EQ(prompter.messages[0].buttons, Buttons::Ok);
+  EXPECT_EQ(prompter.messages[0], testing::Stop(c.message));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -239,10 +217,7 @@ TEST(RewriteEntriesText, WrongVersionOnLine2IsAVersionFailure) {
     EXPECT_EQ(r.kind, Rewrite::VersionFailure) << version;
     EXPECT_EQ(r.text, "");
     ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, WrongVersionText());
-    EXPECT_EQ(prompter.messages[0].title, "Rostrel");
-    EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
-    EXPECT_EQ(prompter.messages[0].buttons, Buttons::Ok);
+    EXPECT_EQ(prompter.messages[0], testing::Stop(WrongVersionText()));
   }
 }
 

@@ -151,14 +151,8 @@ class EndToEnd : public ::testing::TestWithParam<Pair> {
     EXPECT_TRUE(PasteEntries(prompter, comIN, dbFile_, clubsText, clubsEncoding));
 
     ASSERT_EQ(prompter.messages.size(), 2u);
-    EXPECT_EQ(prompter.messages[0].text, kConfirmText);
-    EXPECT_EQ(prompter.messages[0].title, kConfirmTitle);
-    EXPECT_EQ(prompter.messages[0].icon, Icon::None);
-    EXPECT_EQ(prompter.messages[0].buttons, Buttons::OkCancel);
-    EXPECT_EQ(prompter.messages[1].text, kPasteDoneMessage + entriesFile_);
-    EXPECT_EQ(prompter.messages[1].title, kAppTitle);
-    EXPECT_EQ(prompter.messages[1].icon, Icon::Information);
-    EXPECT_EQ(prompter.messages[1].buttons, Buttons::Ok);
+    EXPECT_EQ(prompter.messages[0], testing::Confirmation());
+    EXPECT_EQ(prompter.messages[1], testing::PasteDone(entriesFile_));
 
     // No unpacked document, no ".zip" copy and no ".ZIP" archive is left behind.
     EXPECT_EQ(Listing(entriesDir_), std::vector<std::string>{EntriesName(GetParam().entries)});

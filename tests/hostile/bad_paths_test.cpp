@@ -6,7 +6,11 @@
 
 #include <system_error>
 
-#include "hostile/scenario.h"
+#include "archive/unpack_lxf.h"
+#include "support/actions.h"
+#include "support/files.h"
+#include "support/raw_zip.h"
+#include "support/temp_dir.h"
 
 namespace rostrel::testing {
 namespace {
@@ -45,7 +49,7 @@ void OpenAndPaste(const TempDir& root, const std::string& database, const std::s
             (std::vector<std::string>{std::min(database, entries), std::max(database, entries)}));
 }
 
-class BadPaths : public NoPause {};
+class BadPaths : public ::testing::Test {};
 
 TEST_F(BadPaths, FolderThatDoesNotExist) {
   TempDir root;

@@ -9,7 +9,11 @@
 #include <cstdio>
 #include <functional>
 
-#include "hostile/scenario.h"
+#include "archive/unpack_lxf.h"
+#include "support/actions.h"
+#include "support/files.h"
+#include "support/raw_zip.h"
+#include "support/temp_dir.h"
 
 namespace rostrel::testing {
 namespace {
@@ -216,11 +220,10 @@ std::vector<ArchiveCase> Cases() {
 
 enum class Action { Open, Paste };
 
-class HostileArchive : public NoPause,
+class HostileArchive : public ::testing::Test,
                        public ::testing::WithParamInterface<std::tuple<ArchiveCase, Action>> {
  protected:
   void SetUp() override {
-    NoPause::SetUp();
     // No archive here may make the program write much: a file-size limit of 4 MiB turns any
     // attempt to unpack a bomb into a failed write, with a message other than the one expected,
     // so a refusal must come before that much is written.
@@ -233,7 +236,6 @@ class HostileArchive : public NoPause,
   void TearDown() override {
     setrlimit(RLIMIT_FSIZE, &savedLimit_);
     std::signal(SIGXFSZ, savedHandler_);
-    NoPause::TearDown();
   }
 
  private:
@@ -344,7 +346,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, HostileArchive,
 
 // A file of the user's lying beside the chosen file under a member's name is never replaced:
 // the archive is refused before anything is written, with the member's name.
-TEST_F(NoPause, AFileOfTheUsersNamedLikeAMemberStaysAsItIs) {
+TEST(HostileArchives, AFileOfTheUsersNamedLikeAMemberStaysAsItIs) {
   for (const Action action : {Action::Open, Action::Paste}) {
     SCOPED_TRACE(action == Action::Open ? "open" : "paste");
     TempDir root;
@@ -371,7 +373,7 @@ TEST_F(NoPause, AFileOfTheUsersNamedLikeAMemberStaysAsItIs) {
 
 // A member that the archive marks as a symbolic link is unpacked as an ordinary file holding the
 // link's target as text: no link is ever made, so nothing can be reached through it.
-TEST_F(NoPause, LinkMemberBecomesAnOrdinaryFile) {
+TEST(HostileArchives, LinkMemberBecomesAnOrdinaryFile) {
   TempDir root;
   const std::string chosen = root.file("baza.lxf");
   RawMember link = Member("baza.lef", "/etc/passwd", 0);
@@ -385,7 +387,7 @@ TEST_F(NoPause, LinkMemberBecomesAnOrdinaryFile) {
 }
 
 // A link already lying in the folder cannot lead a member out of it.
-TEST_F(NoPause, MemberThroughALinkInTheFolderIsRefused) {
+TEST(HostileArchives, MemberThroughALinkInTheFolderIsRefused) {
   TempDir root, elsewhere;
   fs::create_directory_symlink(elsewhere.fs(), root.fs() / "sub");
   const std::string chosen = root.file("baza.lxf");
@@ -401,7 +403,7 @@ TEST_F(NoPause, MemberThroughALinkInTheFolderIsRefused) {
 
 // Every prefix of a good archive: each ends in a message or a good reading, never a crash, and
 // never a write outside the folder.
-TEST_F(NoPause, EveryTruncationOfAnArchiveIsHandled) {
+TEST(HostileArchives, EveryTruncationOfAnArchiveIsHandled) {
   TempDir root;
   const std::string room = root.path() + "klub/";
   fs::create_directories(fileops::FsPath(room));

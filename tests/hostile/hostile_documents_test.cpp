@@ -6,7 +6,11 @@
 
 #include <functional>
 
-#include "hostile/scenario.h"
+#include "archive/unpack_lxf.h"
+#include "support/actions.h"
+#include "support/files.h"
+#include "support/raw_zip.h"
+#include "support/temp_dir.h"
 
 namespace rostrel::testing {
 namespace {
@@ -120,7 +124,8 @@ std::vector<DocumentCase> Cases() {
   };
 }
 
-class HostileDocument : public NoPause, public ::testing::WithParamInterface<DocumentCase> {};
+class HostileDocument : public ::testing::Test,
+                        public ::testing::WithParamInterface<DocumentCase> {};
 
 TEST_P(HostileDocument, OpenedAsTheDatabase) {
   const DocumentCase& c = GetParam();
@@ -182,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, HostileDocument, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return info.param.name; });
 
 // NUL bytes in the database reach the entries file exactly as they stand.
-TEST_F(NoPause, NulBytesInTheClubsSectionArePastedAsTheyAre) {
+TEST(HostileDocuments, NulBytesInTheClubsSectionArePastedAsTheyAre) {
   TempDir root;
   const Clubs clubs = {kNulInName(SampleClubs().text), "UTF-8"};
   ASSERT_NE(clubs.text.find(std::string("Zo\0fia", 6)), std::string::npos);
@@ -198,7 +203,7 @@ TEST_F(NoPause, NulBytesInTheClubsSectionArePastedAsTheyAre) {
 
 // A database that declares UTF-16 while written in single bytes can be opened (its names come
 // out garbled), but nothing is pasted from it: its clubs section cannot be converted faithfully.
-TEST_F(NoPause, DatabaseDeclaringUtf16IsNotPasted) {
+TEST(HostileDocuments, DatabaseDeclaringUtf16IsNotPasted) {
   TempDir root;
   const std::string database =
       ReplaceAll(DatabaseDocument(), "encoding=\"UTF-8\"", "encoding=\"UTF-16\"");

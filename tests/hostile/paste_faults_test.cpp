@@ -12,7 +12,11 @@
 #include <cstdio>
 #include <system_error>
 
-#include "hostile/scenario.h"
+#include "archive/unpack_lxf.h"
+#include "support/actions.h"
+#include "support/files.h"
+#include "support/raw_zip.h"
+#include "support/temp_dir.h"
 
 namespace rostrel::testing {
 namespace {
@@ -60,7 +64,7 @@ PasteRun PasteAgain(const std::string& entries, const Clubs& clubs, const TempDi
   return again;
 }
 
-class PasteFaults : public NoPause {
+class PasteFaults : public ::testing::Test {
  protected:
   const Clubs clubs_ = SampleClubs();
   const std::string newDocument_ = SamplePasted();

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "archive/unpack_lxf.h"
 #include "common/encoding.h"
-#include "hostile/scenario.h"
+#include "support/actions.h"
+#include "support/files.h"
+#include "support/raw_zip.h"
+#include "support/temp_dir.h"
 
 namespace rostrel::testing {
 namespace {
@@ -22,7 +26,8 @@ struct UnforeseenCase {
 
 void PrintTo(const UnforeseenCase& c, std::ostream* os) { *os << c.name; }
 
-class UnforeseenError : public NoPause, public ::testing::WithParamInterface<UnforeseenCase> {};
+class UnforeseenError : public ::testing::Test,
+                        public ::testing::WithParamInterface<UnforeseenCase> {};
 
 TEST_P(UnforeseenError, IsToldAsAProgramErrorAndLeavesTheFolderAsItWas) {
   const UnforeseenCase& c = GetParam();
@@ -48,7 +53,7 @@ TEST_P(UnforeseenError, IsToldAsAProgramErrorAndLeavesTheFolderAsItWas) {
   expected.push_back(Stop(c.throwAt));
   expected.push_back({"Wystąpił błąd programu - skontaktuj się z autorem\r\nbrak pamięci",
                       "Rostrel", Icon::None, Buttons::Ok});
-  EXPECT_EQ(ShownMessages(prompter), expected);
+  EXPECT_EQ(prompter.messages, expected);
   EXPECT_EQ(Snapshot(root.fs()), before);
 }
 

@@ -16,7 +16,11 @@
 #include <random>
 #include <thread>
 
-#include "hostile/scenario.h"
+#include "archive/unpack_lxf.h"
+#include "support/actions.h"
+#include "support/files.h"
+#include "support/raw_zip.h"
+#include "support/temp_dir.h"
 
 extern char** environ;
 
@@ -102,7 +106,6 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
   std::uniform_int_distribution<long> delay(0, span.count() * 5 / 4);
   int kills = 0, attempts = 0, finished = 0, oldKept = 0, newWritten = 0, damaged = 0;
   int nextPasted = 0, nextRefused = 0;
-  SetShellZipPause(std::chrono::milliseconds(0));
   while (kills < 200 && attempts < 2000) {
     ++attempts;
     WriteBytes(entries, old);

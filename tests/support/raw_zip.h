@@ -1,6 +1,5 @@
 #pragma once
 
-#include <zip.h>
 #include <zlib.h>
 
 #include <cstdint>
@@ -11,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-// Test-side tools for ZIP archives: a byte-level writer that can set every field of the format
-// to whatever a hostile archive needs (false sizes, odd flags, unknown methods, ZIP64 records),
-// and a reader over libzip that tells whether an archive is whole and what it holds.
+// ZIP archives written byte by byte, with every field of the format set to whatever a hostile
+// archive needs (false sizes, odd flags, unknown methods, ZIP64 records), and the patching of
+// an archive that libzip wrote.
 namespace rostrel::testing {
 
 inline uint32_t Crc32(std::string_view bytes) {
@@ -70,14 +69,14 @@ inline std::string ZeroBomb(unsigned mebibytes, uint32_t* crc = nullptr) {
 // values for `plain`; set them to lie.
 struct RawMember {
   std::string name;
-  std::string plain;          // the member's content once unpacked
-  std::string stored;         // the bytes in the archive; empty: `plain`, deflated if method 8
-  uint16_t method = 8;        // 0 stored, 8 deflate, others as the test wants
-  uint16_t flags = 0x0800;    // bit 11: the name is UTF-8; bit 0: encrypted
+  std::string plain;        // the member's content once unpacked
+  std::string stored;       // the bytes in the archive; empty: `plain`, deflated if method 8
+  uint16_t method = 8;      // 0 stored, 8 deflate, others as the test wants
+  uint16_t flags = 0x0800;  // bit 11: the name is UTF-8; bit 0: encrypted
   int64_t compressedSize = -1;
   int64_t uncompressedSize = -1;
   int64_t crc = -1;
-  bool zip64 = false;         // sizes and offset in a ZIP64 extra field, 0xFFFFFFFF in the header
+  bool zip64 = false;  // sizes and offset in a ZIP64 extra field, 0xFFFFFFFF in the header
   uint32_t externalAttributes = 0100644u << 16;
 };
 
@@ -204,61 +203,21 @@ inline std::string BuildZip(const std::string& name, const std::string& plain) {
   return BuildZip(std::vector<RawMember>{Member(name, plain)});
 }
 
-// What an archive on disk holds, read through libzip with its consistency checks on. `whole`
-// is false when the archive cannot be opened or a member cannot be read back to its end with a
-// matching checksum.
-struct ArchiveContents {
-  bool whole = false;
-  std::string error;
-  std::map<std::string, std::string> members;
-  std::vector<std::string> order;
-};
-
-inline ArchiveContents ReadArchive(const std::string& path) {
-  ArchiveContents result;
-  int code = 0;
-  zip_t* za = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
-  if (!za) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    result.error = zip_error_strerror(&error);
-    zip_error_fini(&error);
-    return result;
+// Overwrites `width` little-endian bytes at `offset` after the n-th occurrence of a header
+// signature (kCentral, kLocal) in an archive's bytes.
+inline bool PatchHeader(std::string& bytes, const char* signature, int n, size_t offset,
+                        unsigned long long value, int width) {
+  size_t at = std::string::npos;
+  for (int i = 0, from = 0; i <= n; ++i) {
+    at = bytes.find(std::string(signature, 4), from);
+    if (at == std::string::npos) return false;
+    from = static_cast<int>(at) + 4;
   }
-  std::unique_ptr<zip_t, decltype(&zip_discard)> guard(za, zip_discard);
-  const zip_int64_t count = zip_get_num_entries(za, 0);
-  for (zip_int64_t i = 0; i < count; ++i) {
-    zip_stat_t st;
-    if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) != 0) {
-      result.error = zip_strerror(za);
-      return result;
-    }
-    zip_file_t* zf = zip_fopen_index(za, static_cast<zip_uint64_t>(i), 0);
-    if (!zf) {
-      result.error = zip_strerror(za);
-      return result;
-    }
-    std::string data;
-    char buffer[1 << 14];
-    zip_int64_t n;
-    while ((n = zip_fread(zf, buffer, sizeof buffer)) > 0) data.append(buffer, size_t(n));
-    const bool failed = n < 0;
-    if (failed) result.error = zip_file_strerror(zf);
-    zip_fclose(zf);
-    if (failed) return result;
-    result.order.push_back(st.name);
-    result.members[st.name] = std::move(data);
-  }
-  result.whole = true;
-  return result;
+  for (int i = 0; i < width; ++i)
+    bytes[at + offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  return true;
 }
-
-// The one document of an example LXF file, straight from the archive.
-inline std::string OnlyMember(const std::string& path) {
-  const ArchiveContents contents = ReadArchive(path);
-  if (!contents.whole || contents.members.size() != 1)
-    throw std::runtime_error("not a one-member archive: " + path + " " + contents.error);
-  return contents.members.begin()->second;
-}
+inline const char kCentral[] = "PK\1\2";
+inline const char kLocal[] = "PK\3\4";
 
 }  // namespace rostrel::testing

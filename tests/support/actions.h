@@ -1,0 +1,97 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "athletes/open_action.h"
+#include "entries/paste_action.h"
+#include "support/fake_prompter.h"
+#include "support/sample_documents.h"
+#include "support/zip_files.h"
+
+#ifndef _WIN32
+#include <grp.h>
+#include <unistd.h>
+#endif
+
+// The two actions driven through the scripted user, on the sample files of examples/.
+namespace rostrel::testing {
+
+inline std::string Example(const std::string& name) {
+  return std::string(ROSTREL_EXAMPLES_DIR) + "/" + name;
+}
+inline std::string DatabaseDocument() { return OnlyMember(Example("baza-utf8.lxf")); }
+inline std::string EntriesDocument() { return OnlyMember(Example("zgloszenie-utf8.lxf")); }
+
+// A database's clubs section, as the open action leaves it in the window.
+struct Clubs {
+  std::string text;
+  std::string encoding;
+};
+
+// The sample database's, written out.
+inline Clubs SampleClubs() { return {samples::ClubsText(samples::kUtf8), "UTF-8"}; }
+
+// The sample entries document after a paste of the sample clubs section, written out.
+inline std::string SamplePasted() { return samples::Pasted(samples::kUtf8); }
+
+struct OpenRun {
+  OpenOutcome outcome;
+  std::vector<Shown> shown;
+};
+
+// "Otwórz plik LXF (baza zawodników)", picking `path`.
+inline OpenRun OpenThrough(const std::string& path) {
+  FakePrompter prompter;
+  prompter.picks.push_back(path);
+  FileDialogSettings comIN;
+  OpenRun run;
+  run.outcome = OpenDatabase(prompter, comIN);
+  run.shown = prompter.messages;
+  return run;
+}
+
+struct PasteRun {
+  bool replaced = false;
+  std::vector<Shown> shown;
+};
+
+// "Wklej zawodników do pliku zgłoszenia LXF", picking `path` and confirming.
+inline PasteRun PasteThrough(const std::string& path, const Clubs& clubs,
+                             const std::string& dbFile = "/nowhere/baza.lxf") {
+  FakePrompter prompter;
+  prompter.picks.push_back(path);
+  prompter.answers.push_back(Answer::Ok);
+  FileDialogSettings comIN;
+  PasteRun run;
+  run.replaced = PasteEntries(prompter, comIN, dbFile, clubs.text, clubs.encoding);
+  run.shown = prompter.messages;
+  return run;
+}
+
+#ifndef _WIN32
+// Runs `check` with the permissions of an ordinary user; it returns "" when all held, or what
+// went wrong. As root (CI runs the tests as root, and root may write anywhere) it runs in a child
+// process that has become the user "nobody".
+template <class Check>
+void AsOrdinaryUser(Check check) {
+  if (geteuid() != 0) {
+    EXPECT_EQ(check(), "");
+    return;
+  }
+  ::testing::FLAGS_gtest_death_test_style = "fast";
+  EXPECT_EXIT(
+      {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        const std::string failure = check();
+        std::fprintf(stderr, "%s\n", failure.c_str());
+        _exit(failure.empty() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+#endif
+
+}  // namespace rostrel::testing

@@ -21,6 +21,7 @@
 #include "athletes/read_clubs.h"
 #include "common/encoding.h"
 #include "common/fileops.h"
+#include "common/lef_layout.h"
 #include "common/prompter.h"
 #include "common/text.h"
 #include "entries/rewrite_entries.h"
@@ -90,8 +91,31 @@ inline const std::vector<std::string>& Encodings() {
   return names;
 }
 
+inline std::string WithoutWhitespace(std::string_view text) {
+  std::string kept;
+  for (const char c : text)
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') kept += c;
+  return kept;
+}
+
+// Laying a document out one element per line changes only whitespace: between tags and inside a
+// joined tag. Every other byte stays, in its order.
+inline void RequireLayoutKeepsEveryOtherByte(std::string_view document) {
+  LefLayout layout;
+  std::string laid;
+  const auto keep = [&](std::string_view line) {
+    (laid += line) += '\n';
+    return true;
+  };
+  ForEachLine(document, [&](std::string_view line) { return layout.Line(line, keep); });
+  layout.Finish(keep);
+  Require(WithoutWhitespace(laid) == WithoutWhitespace(document),
+          "the layout drops or moves no byte but whitespace");
+}
+
 inline void ReadClubsOne(const uint8_t* data, size_t size) {
   const std::string_view document(reinterpret_cast<const char*>(data), size);
+  RequireLayoutKeepsEveryOtherByte(document);
   FakePrompter prompter;
   const ClubsReading reading = ReadClubsText(prompter, document);
   Require(reading.kind != ClubsReading::Failed, "reading text in memory cannot fail");
@@ -179,6 +203,7 @@ inline void RewriteEntriesOne(const uint8_t* data, size_t size) {
   const std::string& clubs = cp1250 ? ClubsCp1250() : ClubsUtf8();
   const std::string encoding = cp1250 ? "Windows-1250" : "UTF-8";
   const std::string_view document(reinterpret_cast<const char*>(data + 1), size - 1);
+  RequireLayoutKeepsEveryOtherByte(document);
   FakePrompter prompter;
   const Rewrite rewrite = RewriteEntriesText(prompter, document, clubs, encoding);
   Require(rewrite.kind != Rewrite::Failed, "rewriting text in memory cannot fail to read");

@@ -78,22 +78,8 @@ inline const std::string kEntries =
 
 // The entries document after the database's clubs section is pasted into it.
 inline const std::string kEntriesPasted =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-    "<LENEX version=\"3.0\">\r\n"
-    "  <MEETS>\r\n"
-    "    <MEET name=\"Zawody > 2027\" city=\"Łódź\">\r\n"
-    "      <SESSIONS>\r\n"
-    "        <!-- blok I: <SESSION number=\"0\"> -->\r\n"
-    "        <SESSION number=\"1\">\r\n"
-    "          <EVENTS>\r\n"
-    "            <EVENT eventid=\"1\" number=\"1\" gender=\"M\" />\r\n"
-    "          </EVENTS>\r\n"
-    "        </SESSION>\r\n"
-    "      </SESSIONS>\r\n" +
-    kDatabaseClubs +
-    "    </MEET>\r\n"
-    "  </MEETS>\r\n"
-    "</LENEX>\r\n";
+    kEntries.substr(0, kEntries.find("      <CLUBS>")) + kDatabaseClubs +
+    kEntries.substr(kEntries.find("    </MEET>"));
 
 // A layout of the two documents, and what the program makes of it.
 struct Layout {

@@ -133,8 +133,10 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, FileError
   std::error_code ec;
   std::filesystem::copy_file(FsPath(from), FsPath(to),
                              std::filesystem::copy_options::overwrite_existing, ec);
-  if (ec) return Fail(err, ec);
-  return true;
+  if (!ec) return true;
+  // The standard library calls a folder in the way an invalid argument; say what it is.
+  if (std::filesystem::is_directory(FsPath(to))) return Fail(err, EISDIR);
+  return Fail(err, ec);
 }
 
 bool RemoveFile(const std::string& path, FileError& err) {

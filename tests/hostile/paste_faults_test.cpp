@@ -255,6 +255,7 @@ TEST_F(PasteFaults, FolderInPlaceOfTheArchiveCopy) {
   EXPECT_TRUE(run.shown[1].text.starts_with("Nie można skopiować pliku " + folder.entries + " do " +
                                             folder.entries + ".zip: "))
       << run.shown[1];
+  EXPECT_TRUE(run.shown[1].text.ends_with(" w miejscu pliku jest katalog")) << run.shown[1];
   EXPECT_EQ(Snapshot(folder.root.fs()),
             (Tree{{"zgloszenie.lxf", folder.old}, {"zgloszenie.lxf.zip", "<folder>"}}));
 }

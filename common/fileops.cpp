@@ -135,7 +135,8 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, FileError
                              std::filesystem::copy_options::overwrite_existing, ec);
   if (!ec) return true;
   // The standard library calls a folder in the way an invalid argument; say what it is.
-  if (std::filesystem::is_directory(FsPath(to))) return Fail(err, EISDIR);
+  std::error_code statusError;
+  if (std::filesystem::is_directory(FsPath(to), statusError)) return Fail(err, EISDIR);
   return Fail(err, ec);
 }
 

@@ -136,11 +136,23 @@ bool WriteFile(const std::string& path, std::string_view bytes, FileError& err) 
 
 bool CopyFileReplacing(const std::string& from, const std::string& to, FileError& err) {
   if (!Fallible("copy", err)) return false;
+#ifdef _WIN32
+  // MinGW's std::filesystem::copy_file refuses to replace any existing file ("File exists");
+  // Windows' own copy replaces it. Its error is told as the errno of the same condition.
+  if (!CopyFileW(FsPath(from).c_str(), FsPath(to).c_str(), FALSE)) {
+    const std::error_condition condition =
+        std::error_code(static_cast<int>(GetLastError()), std::system_category())
+            .default_error_condition();
+    return Fail(err, std::error_code(condition.value(), condition.category()));
+  }
+  return true;
+#else
   std::error_code ec;
   std::filesystem::copy_file(FsPath(from), FsPath(to),
                              std::filesystem::copy_options::overwrite_existing, ec);
   if (ec) return Fail(err, ec);
   return true;
+#endif
 }
 
 bool RemoveFile(const std::string& path, FileError& err) {

@@ -61,23 +61,32 @@ INSTANTIATE_TEST_SUITE_P(Names, HostileNameTest,
                                            "c:\\x.lef", "a\\..\\b.lef", "..\\x.lef",
                                            "a/..\\..\\x.lef", "sub/../zawody.lef", "../"));
 
+#ifdef _WIN32
+// Windows drops the trailing dots and blanks of a name, so these could climb or collide; a colon
+// names a drive or a hidden stream of a file.
+INSTANTIATE_TEST_SUITE_P(WindowsNames, HostileNameTest,
+                         ::testing::Values("b/.../c.lef", "a./x.lef", "x.lef ", "1:x.lef"));
+#endif
+
 // Names that merely look odd stay inside the folder and are unpacked.
 TEST(HostileNames, HarmlessLookalikesAreUnpacked) {
   Scene scene;
-  ASSERT_EQ(MakeArchive(scene.archive, {{"..x.lef", "1"},
-                                        {"x..lef", "2"},
-                                        {"./a.lef", "3"},
-                                        {"b/.../c.lef", "4"},
-                                        {"1:x.lef", "5"}}),
-            "");
+  std::vector<TestMember> members = {{"..x.lef", "1"}, {"x..lef", "2"}, {"./a.lef", "3"}};
+#ifndef _WIN32
+  members.push_back({"b/.../c.lef", "4"});  // refused on Windows (WindowsNames above)
+  members.push_back({"1:x.lef", "5"});
+#endif
+  ASSERT_EQ(MakeArchive(scene.archive, members), "");
   FakePrompter prompter;
   ASSERT_TRUE(ShellZip(prompter, "UNZIP", scene.archive, scene.dest));
   EXPECT_TRUE(prompter.messages.empty());
   EXPECT_EQ(ReadBytes(scene.dest + "..x.lef"), "1");
   EXPECT_EQ(ReadBytes(scene.dest + "x..lef"), "2");
   EXPECT_EQ(ReadBytes(scene.dest + "a.lef"), "3");
+#ifndef _WIN32
   EXPECT_EQ(ReadBytes(scene.dest + "b/.../c.lef"), "4");
   EXPECT_EQ(ReadBytes(scene.dest + "1:x.lef"), "5");
+#endif
 }
 
 // A member's stored bytes, declared with the sizes and flags patched into its headers.

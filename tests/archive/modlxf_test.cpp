@@ -25,12 +25,32 @@ using Members = std::map<std::string, std::string>;
 
 const std::string kEmptyArchive("PK\x05\x06\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 22);
 
-// Info-ZIP's own test of an archive: exit status 0 and its "no errors" line.
+// Info-ZIP's own test of an archive: exit status 0 and its "no errors" line. Windows has no
+// Info-ZIP; there libzip's strict consistency check of the headers stands in, with every member
+// read to its end, where libzip checks its CRC.
 void ExpectUnzipAccepts(const std::string& archive) {
+#ifdef _WIN32
+  int code = 0;
+  zip_t* za = zip_open(archive.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+  ASSERT_NE(za, nullptr) << "libzip error " << code;
+  for (zip_int64_t i = 0; i < zip_get_num_entries(za, 0); ++i) {
+    zip_file_t* member = zip_fopen_index(za, static_cast<zip_uint64_t>(i), 0);
+    EXPECT_NE(member, nullptr) << zip_strerror(za);
+    if (!member) continue;
+    char buffer[4096];
+    zip_int64_t n;
+    while ((n = zip_fread(member, buffer, sizeof buffer)) > 0) {
+    }
+    EXPECT_EQ(n, 0) << zip_file_strerror(member);
+    zip_fclose(member);
+  }
+  zip_discard(za);
+#else
   std::string output;
   const int status = testing::Run("/usr/bin/unzip -t " + testing::Quoted(archive), output);
   EXPECT_EQ(status, 0) << output;
   EXPECT_NE(output.find("No errors detected"), std::string::npos) << output;
+#endif
 }
 
 void ExpectErrorBox(const FakePrompter& prompter, const std::string& text,
@@ -73,7 +93,11 @@ TEST(CreateEmptyZip, UnwritablePlaceShowsTheReasonUnderError) {
   fs::create_directory(fileops::FsPath(dir.file("katalog.zip")));
   prompter.messages.clear();
   EXPECT_FALSE(CreateEmptyZip(prompter, dir.file("katalog.zip")));
+#ifdef _WIN32
+  ExpectErrorBox(prompter, "Permission denied", "Error");  // Windows' answer for a folder
+#else
   ExpectErrorBox(prompter, "Is a directory", "Error");
+#endif
 }
 
 TEST(ShellZip, EmptySourceOrDestinationFailsSilently) {

@@ -3,7 +3,9 @@
 // file as it was.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <csignal>
 #include <cstdio>
@@ -111,6 +113,11 @@ std::vector<ArchiveCase> Cases() {
       {"DriveRelative", named("c:uciekinier.lef"), C::Refused, kBadName + "c:uciekinier.lef"},
       {"DriveWithSlash", named("D:/zawody/uciekinier.lef"), C::Refused,
        kBadName + "D:/zawody/uciekinier.lef"},
+#ifdef _WIN32
+      // On Windows a backslash separates folders: the document lands in a subfolder.
+      {"BackslashInsideName", named("stare\\dokument.lef"), C::Silent, "", true,
+       {std::string(kRoom) + "/stare", std::string(kRoom) + "/stare/dokument.lef"}},
+#else
       // On POSIX a backslash is an ordinary character of a file name: the member lands in the
       // folder under that odd name, and nowhere else.
       {"BackslashInsideName",
@@ -118,6 +125,7 @@ std::vector<ArchiveCase> Cases() {
          return BuildZip("stare\\" + m, d);
        },
        C::Works},
+#endif
       {"EncryptedMember",
        [](const std::string& d, const std::string& m, auto&) {
          RawMember member = Member(m, d);
@@ -233,22 +241,29 @@ class HostileArchive : public NoPause,
     NoPause::SetUp();
     // No archive here may make the program write much: a file-size limit of 4 MiB turns any
     // attempt to unpack a bomb into a failed write, with a message other than the one expected,
-    // so a refusal must come before that much is written.
+    // so a refusal must come before that much is written. Windows has no such limit: there a
+    // bomb that got through would show as the wrong outcome, only later.
+#ifndef _WIN32
     getrlimit(RLIMIT_FSIZE, &savedLimit_);
     rlimit limit = savedLimit_;
     limit.rlim_cur = 4 << 20;
     setrlimit(RLIMIT_FSIZE, &limit);
     savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+#endif
   }
   void TearDown() override {
+#ifndef _WIN32
     setrlimit(RLIMIT_FSIZE, &savedLimit_);
     std::signal(SIGXFSZ, savedHandler_);
+#endif
     NoPause::TearDown();
   }
 
+#ifndef _WIN32
  private:
   rlimit savedLimit_{};
   void (*savedHandler_)(int) = SIG_DFL;
+#endif
 };
 
 TEST_P(HostileArchive, EndsAsTheUserMustSeeAndWritesOnlyInItsFolder) {
@@ -368,6 +383,9 @@ TEST_F(NoPause, LinkMemberBecomesAnOrdinaryFile) {
 
 // A link already lying in the folder cannot lead a member out of it.
 TEST_F(NoPause, MemberThroughALinkInTheFolderIsRefused) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Making a symbolic link takes a privilege on Windows that the tests lack";
+#endif
   TempDir root, elsewhere;
   fs::create_directory_symlink(elsewhere.fs(), root.fs() / "sub");
   const std::string chosen = root.file("baza.lxf");

@@ -1,8 +1,10 @@
 #pragma once
 
-#include <grp.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <grp.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -74,7 +76,7 @@ inline Tree Snapshot(const std::filesystem::path& root) {
   namespace fs = std::filesystem;
   Tree tree;
   for (fs::recursive_directory_iterator it(root), end; it != end; ++it) {
-    const std::string name = fileops::Utf8(it->path().lexically_relative(root));
+    const std::string name = fileops::Utf8(it->path().lexically_relative(root).generic_u8string());
     if (it->is_symlink()) {
       tree[name] = "<link>";
     } else if (it->is_directory()) {
@@ -161,7 +163,10 @@ inline std::string PastedDocument(const std::string& entriesDocument, const Club
 // went wrong. As root (CI runs the tests as root, and root may write anywhere) it runs in a child
 // process that has become the user "nobody".
 template <class Check>
-void AsOrdinaryUser(Check check) {
+void AsOrdinaryUser([[maybe_unused]] Check check) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no setuid/setgroups to drop rights, and ignores read-only folders";
+#else
   if (geteuid() != 0) {
     EXPECT_EQ(check(), "");
     return;
@@ -175,6 +180,7 @@ void AsOrdinaryUser(Check check) {
         _exit(failure.empty() ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
+#endif
 }
 
 // Every test here runs the archive routines without their one-second pause.

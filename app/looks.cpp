@@ -59,7 +59,10 @@ void CentreOnScreen(QWidget* window) {
   QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
   if (!screen) return;
   const QRect area = screen->availableGeometry();
-  window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+  // setGeometry() places the window's inside; move() would place its frame, and the title bar
+  // would push the inside below the centre.
+  const QPoint topLeft = area.center() - QPoint(window->width() / 2, window->height() / 2);
+  window->setGeometry(QRect(topLeft, window->size()));
 }
 
 }  // namespace rostrel

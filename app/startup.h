@@ -1,12 +1,14 @@
 #pragma once
 
+#include "app/version.h"
+
 class QApplication;
 
 namespace rostrel {
 
 class frmMain;
 
-inline constexpr const char* kAppVersion = "3.01";
+inline constexpr const char* kAppVersion = ROSTREL_VERSION_TEXT;
 
 // What every run sets up before its first window: the program's name, version and icon, the
 // stand-in font for "Courier New", the Polish locale and Qt's Polish translations for the

@@ -130,14 +130,23 @@ bool WriteFile(const std::string& path, std::string_view bytes, FileError& err) 
 
 bool CopyFileReplacing(const std::string& from, const std::string& to, FileError& err) {
   if (!Fallible(err)) return false;
+#ifdef _WIN32
+  // MinGW's std::filesystem::copy_file refuses to replace any existing file ("File exists");
+  // Windows' own copy replaces it.
+  if (CopyFileW(FsPath(from).c_str(), FsPath(to).c_str(), FALSE)) return true;
+  err = WindowsError(GetLastError());
+#else
   std::error_code ec;
   std::filesystem::copy_file(FsPath(from), FsPath(to),
                              std::filesystem::copy_options::overwrite_existing, ec);
   if (!ec) return true;
-  // The standard library calls a folder in the way an invalid argument; say what it is.
+  err = ErrorFrom(ec);
+#endif
+  // Both platforms call a folder in the way something else (an invalid argument, a denied
+  // access); say what it is.
   std::error_code statusError;
   if (std::filesystem::is_directory(FsPath(to), statusError)) return Fail(err, EISDIR);
-  return Fail(err, ec);
+  return false;
 }
 
 bool RemoveFile(const std::string& path, FileError& err) {

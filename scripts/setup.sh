@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Rostrel needs to build, run and test. Runs apt-get as root, or
-# through sudo for anyone else; does nothing when everything is already there.
+# Installs the Debian packages Rostrel needs to build, run and test, and any more named on the
+# command line. Runs apt-get as root, or through sudo for anyone else; does nothing when
+# everything is already there.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-translations-l10n libzip-dev libgtest-dev libbenchmark-dev
   fonts-liberation2 xvfb xauth unzip zip python3 clang libclang-rt-14-dev
+  "$@"
 )
 
 missing=()

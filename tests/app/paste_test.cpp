@@ -152,6 +152,13 @@ const Refusal kRefusals[] = {
      [](PasteTest& t) { return t.Folder("zawody") + "../baza/" + PasteTest::Name(t.db); },
      Answer::Ok,
      {kSameFiles}},
+#ifdef _WIN32
+    // Making a link takes a privilege on Windows; letter case spells the same file there.
+    {"TheDatabaseInCapitals",
+     [](PasteTest& t) { return t.Folder("baza") + "BAZA-CP1250.LXF"; },
+     Answer::Ok,
+     {kSameFiles}},
+#else
     {"TheDatabaseThroughALink",
      [](PasteTest& t) {
        const std::string link = t.Folder("linki") + "baza.lxf";
@@ -160,6 +167,7 @@ const Refusal kRefusals[] = {
      },
      Answer::Ok,
      {kSameFiles}},
+#endif
     {"ConfirmationCancelled",
      [](PasteTest& t) { return t.entries; },
      Answer::Cancel,
@@ -174,6 +182,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, PasteRefusal, ::testing::ValuesIn(kRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PasteTest, APackingThatFailsLeavesTheEntriesFileByteForByte) {
+#ifdef _WIN32
+  GTEST_SKIP()
+      << "Windows file names ignore letter case: the folder X.ZIP also blocks the copy X.zip";
+#endif
   Prepare("baza-utf8.lxf", "zgloszenie-utf8.lxf");
   std::filesystem::create_directory(fileops::FsPath(entries + ".ZIP"));
   Paste(entries);

@@ -46,6 +46,7 @@ Members ReadArchive(const std::string& path, std::vector<zip_uint16_t>* methods 
   return contents.members;
 }
 
+#ifndef _WIN32
 // Runs a shell command, returning its exit status and, in `output`, what it printed.
 int Run(const std::string& command, std::string& output) {
   output.clear();
@@ -62,13 +63,21 @@ std::string Quoted(const std::string& path) {
   for (char c : path) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
 }
+#endif
 
-// Info-ZIP's own test of an archive: exit status 0 and its "no errors" line.
+// Info-ZIP's own test of an archive: exit status 0 and its "no errors" line. Windows has no
+// Info-ZIP; there libzip's strict consistency check of the headers stands in, with every member
+// read to its end, where libzip checks its CRC.
 void ExpectUnzipAccepts(const std::string& archive) {
+#ifdef _WIN32
+  const testing::ArchiveContents contents = testing::ReadArchive(archive);
+  EXPECT_TRUE(contents.whole) << contents.error;
+#else
   std::string output;
   const int status = Run("/usr/bin/unzip -t " + Quoted(archive), output);
   EXPECT_EQ(status, 0) << output;
   EXPECT_NE(output.find("No errors detected"), std::string::npos) << output;
+#endif
 }
 
 // The one message of a failed archive routine: the routine's own ("error") or the empty

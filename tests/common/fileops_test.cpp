@@ -63,9 +63,15 @@ TEST(FileOps, SameFileSeesThroughSpellingsButNotAcrossFiles) {
   FileError err;
   ASSERT_TRUE(fileops::WriteFile(dir.file("baza.lxf"), "a", err));
   ASSERT_TRUE(fileops::WriteFile(dir.file("inna.lxf"), "a", err));
+#ifdef _WIN32
+  // Making a link takes a privilege on Windows; letter case spells the same file there.
+  const std::string other = dir.file("BAZA.LXF");
+#else
   std::filesystem::create_symlink(dir.fs() / "baza.lxf", dir.fs() / "link.lxf");
+  const std::string other = dir.file("link.lxf");
+#endif
   EXPECT_TRUE(fileops::SameFile(dir.file("baza.lxf"), dir.path() + "./baza.lxf"));
-  EXPECT_TRUE(fileops::SameFile(dir.file("baza.lxf"), dir.file("link.lxf")));
+  EXPECT_TRUE(fileops::SameFile(dir.file("baza.lxf"), other));
   EXPECT_FALSE(fileops::SameFile(dir.file("baza.lxf"), dir.file("inna.lxf")));
   EXPECT_FALSE(fileops::SameFile(dir.file("baza.lxf"), dir.file("brak.lxf")));
   EXPECT_FALSE(fileops::SameFile("", dir.file("baza.lxf")));

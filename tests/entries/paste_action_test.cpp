@@ -163,9 +163,15 @@ TEST_F(PasteEntriesTest, CancelInTheDialogDoesNothing) {
 
 TEST_F(PasteEntriesTest, RefusesTheDatabaseFileInAnySpelling) {
   MakeEntries();
+#ifdef _WIN32
+  // Making a link takes a privilege on Windows; letter case spells the same file there.
+  const std::string other = dir.file("BAZA.LXF");
+#else
   std::filesystem::create_symlink(dir.fs() / "baza.lxf", dir.fs() / "link.lxf");
+  const std::string other = dir.file("link.lxf");
+#endif
   const auto snapshot = testing::Snapshot(dir.fs());
-  for (const std::string& pick : {dbFile, dir.path() + "./baza.lxf", dir.file("link.lxf")}) {
+  for (const std::string& pick : {dbFile, dir.path() + "./baza.lxf", other}) {
     FakePrompter fresh;
     prompter = fresh;
     EXPECT_FALSE(Paste(pick)) << pick;
@@ -180,6 +186,9 @@ TEST_F(PasteEntriesTest, RefusesTheDatabaseFileInAnySpelling) {
 }
 
 TEST_F(PasteEntriesTest, AnotherFileSpelledLikeTheDatabaseIsNotRefused) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows file names ignore letter case: both spellings name the same file";
+#endif
   MakeEntries();
   prompter.picks.push_back(entries);
   // On a disk that tells letter case apart, these name another (here missing) file.
@@ -251,6 +260,10 @@ TEST_F(PasteEntriesTest, ARefusedDocumentIsRemovedAndTheEntriesFileKept) {
 }
 
 TEST_F(PasteEntriesTest, AFolderWhereTheArchiveGoesLeavesTheEntriesFile) {
+#ifdef _WIN32
+  GTEST_SKIP()
+      << "Windows file names ignore letter case: the folder X.ZIP also blocks the copy X.zip";
+#endif
   MakeEntries();
   std::filesystem::create_directory(fileops::FsPath(entries + ".ZIP"));
   testing::WriteBytes(entries + ".ZIP/inny.txt", "cudzy plik");

@@ -147,7 +147,13 @@ TEST_F(BadPaths, FileNameNearTheSystemLimit) {
       EXPECT_EQ(ReadBytes(entries), old);
       ASSERT_GE(pasted.shown.size(), 2u);
       EXPECT_NE(pasted.shown.back().icon, Icon::Information);
-      EXPECT_NE(pasted.shown.back().text.find("nazwa pliku lub ścieżka jest za długa"),
+#ifdef _WIN32
+      // Windows reports an over-long name as a path it cannot find.
+      const char* const tooLong = "plik lub katalog nie istnieje";
+#else
+      const char* const tooLong = "nazwa pliku lub ścieżka jest za długa";
+#endif
+      EXPECT_NE(pasted.shown.back().text.find(tooLong),
                 std::string::npos)
           << pasted.shown.back();
     }

@@ -3,7 +3,9 @@
 // file as it was.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <csignal>
 #include <cstdio>
@@ -103,11 +105,17 @@ std::vector<ArchiveCase> Cases() {
       {"DriveRelative", named("c:uciekinier.lef"), C::Refused, kBadName + "c:uciekinier.lef"},
       {"DriveWithSlash", named("D:/zawody/uciekinier.lef"), C::Refused,
        kBadName + "D:/zawody/uciekinier.lef"},
+#ifdef _WIN32
+      // On Windows a backslash separates folders: the document lands in a subfolder, where no
+      // LEF document is looked for.
+      {"BackslashInsideName", named("stare\\dokument.lef"), C::NoDocument},
+#else
       // On POSIX a backslash is an ordinary character of a file name: the member lands in the
       // folder under that odd name, and nowhere else.
       {"BackslashInsideName",
        [](const std::string& d, const std::string& m, auto&) { return BuildZip("stare\\" + m, d); },
        C::Works},
+#endif
       {"EncryptedMember",
        [](const std::string& d, const std::string& m, auto&) {
          RawMember member = Member(m, d);
@@ -226,21 +234,28 @@ class HostileArchive : public ::testing::Test,
   void SetUp() override {
     // No archive here may make the program write much: a file-size limit of 4 MiB turns any
     // attempt to unpack a bomb into a failed write, with a message other than the one expected,
-    // so a refusal must come before that much is written.
+    // so a refusal must come before that much is written. Windows has no such limit: there a
+    // bomb that got through would show as the wrong outcome, only later.
+#ifndef _WIN32
     getrlimit(RLIMIT_FSIZE, &savedLimit_);
     rlimit limit = savedLimit_;
     limit.rlim_cur = 4 << 20;
     setrlimit(RLIMIT_FSIZE, &limit);
     savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+#endif
   }
   void TearDown() override {
+#ifndef _WIN32
     setrlimit(RLIMIT_FSIZE, &savedLimit_);
     std::signal(SIGXFSZ, savedHandler_);
+#endif
   }
 
+#ifndef _WIN32
  private:
   rlimit savedLimit_{};
   void (*savedHandler_)(int) = SIG_DFL;
+#endif
 };
 
 TEST_P(HostileArchive, EndsAsTheUserMustSeeAndWritesOnlyInItsFolder) {
@@ -388,6 +403,9 @@ TEST(HostileArchives, LinkMemberBecomesAnOrdinaryFile) {
 
 // A link already lying in the folder cannot lead a member out of it.
 TEST(HostileArchives, MemberThroughALinkInTheFolderIsRefused) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Making a symbolic link takes a privilege on Windows that the tests lack";
+#endif
   TempDir root, elsewhere;
   fs::create_directory_symlink(elsewhere.fs(), root.fs() / "sub");
   const std::string chosen = root.file("baza.lxf");

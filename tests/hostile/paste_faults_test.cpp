@@ -4,8 +4,10 @@
 // block the next paste.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <csignal>
@@ -229,6 +231,10 @@ TEST_F(PasteFaults, EachFailingOperationOfAnOpeningLeavesTheDatabaseAndAllowsAno
 
 // A folder stands where the new archive must be written.
 TEST_F(PasteFaults, FolderInPlaceOfTheNewArchive) {
+#ifdef _WIN32
+  GTEST_SKIP()
+      << "Windows file names ignore letter case: the folder X.ZIP also blocks the copy X.zip";
+#endif
   EntriesFolder folder;
   fs::create_directory(fileops::FsPath(folder.entries + ".ZIP"));
 
@@ -280,6 +286,9 @@ TEST_F(PasteFaults, FolderInPlaceOfTheDocument) {
 
 // A file-size limit makes the writing of the new document fail for real, half-way.
 TEST_F(PasteFaults, WriteThatBreaksOffHalfWay) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no per-process file-size limit (RLIMIT_FSIZE) to break a write";
+#else
   EntriesFolder folder;
   ASSERT_GT(newDocument_.size(), 3000u);
   ASSERT_LT(EntriesDocument().size(), 3000u);
@@ -299,6 +308,7 @@ TEST_F(PasteFaults, WriteThatBreaksOffHalfWay) {
                                                 std::to_string(EFBIG) + " plik jest za duży",
                                             kAppTitle, Icon::None, Buttons::Ok}}));
   EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));
+#endif
 }
 
 // A folder the user may read but not write: the paste ends before anything is written.

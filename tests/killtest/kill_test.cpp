@@ -1,13 +1,17 @@
-// Kills a paste with SIGKILL at random moments, 200 times, in one folder, as a power cut or a
-// crash would: after every kill the entries file must open as a whole archive holding either the
-// old document or the new one, byte for byte, and the next paste must either go through or be
-// refused because the killed one left its LEF document behind.
+// Kills a paste at random moments, 200 times, in one folder, as a power cut or a crash would
+// (SIGKILL on Linux, TerminateProcess on Windows): after every kill the entries file must open as a
+// whole archive holding either the old document or the new one, byte for byte, and the next paste
+// must either go through or be refused because the killed one left its LEF document behind.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -22,7 +26,9 @@
 #include "support/raw_zip.h"
 #include "support/temp_dir.h"
 
+#ifndef _WIN32
 extern char** environ;
+#endif
 
 namespace rostrel::testing {
 namespace {
@@ -30,8 +36,68 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
+// How a run of the victim ended: killed, or by itself with an exit code.
+struct Ending {
+  bool killed = false;
+  int exitCode = -1;
+};
+
 // One run of the victim: started, given `delay` after it announced the paste, then killed
-// (unless it finished first). Returns true when the kill signal ended it.
+// (unless it finished first).
+#ifdef _WIN32
+struct Victim {
+  // The exit code a killed victim gets; the victim itself ends with 0, 1 or 2.
+  static constexpr UINT kKilled = 0xDEAD;
+  PROCESS_INFORMATION process{};
+  HANDLE output = nullptr;
+
+  Victim(const std::string& entries, const std::string& clubsFile, const std::string& encoding) {
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE write = nullptr;
+    if (!CreatePipe(&output, &write, &inherited, 0)) return;
+    SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+    // Standard output is the pipe; standard input and error are left closed.
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write;
+    std::wstring command;
+    for (const std::string& arg : {std::string(ROSTREL_PASTE_VICTIM), entries, clubsFile, encoding})
+      command += L"\"" + fileops::FsPath(arg).wstring() + L"\" ";
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+      process = PROCESS_INFORMATION{};
+    }
+    CloseHandle(write);
+  }
+  ~Victim() {
+    if (output) CloseHandle(output);
+    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess) CloseHandle(process.hProcess);
+  }
+
+  bool WaitUntilReady() {
+    char c = 0;
+    DWORD got = 0;
+    return process.hProcess && ::ReadFile(output, &c, 1, &got, nullptr) && got == 1 && c == 'R';
+  }
+
+  // Kills the process (a no-op when it has already ended) and waits for its end.
+  Ending KillAndReap() {
+    TerminateProcess(process.hProcess, kKilled);
+    const int code = Reap();
+    return {code == static_cast<int>(kKilled), code};
+  }
+
+  int Reap() {
+    DWORD code = 0;
+    if (!process.hProcess) return -1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    if (!GetExitCodeProcess(process.hProcess, &code)) return -1;
+    return static_cast<int>(code);
+  }
+};
+#else
 struct Victim {
   pid_t pid = -1;
   int output = -1;
@@ -62,21 +128,23 @@ struct Victim {
     return pid > 0 && read(output, &c, 1) == 1 && c == 'R';
   }
 
-  // Kills the process (a no-op when it has already ended) and reaps it: the status as waitpid
-  // gives it.
-  int KillAndReap() {
+  // Kills the process (a no-op when it has already ended) and reaps it.
+  Ending KillAndReap() {
     kill(pid, SIGKILL);
     int status = 0;
     waitpid(pid, &status, 0);
-    return status;
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return {true, -1};
+    return {false, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
   }
 
   int Reap() {
     int status = 0;
+    if (pid <= 0) return -1;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 };
+#endif
 
 TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
   TempDir folder("rostrel-kill"), side("rostrel-kill-side");
@@ -110,13 +178,13 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
     ++attempts;
     WriteBytes(entries, old);
     Victim victim(entries, clubsFile, clubs.encoding);
-    ASSERT_TRUE(victim.WaitUntilReady());
+    ASSERT_TRUE(victim.WaitUntilReady()) << "run " << attempts << ": exit code " << victim.Reap();
     std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-    const int status = victim.KillAndReap();
-    if (!WIFSIGNALED(status) || WTERMSIG(status) != SIGKILL) {
-      // It finished before the signal came: then the paste, in a folder holding whatever the
+    const Ending ending = victim.KillAndReap();
+    if (!ending.killed) {
+      // It finished before the kill came: then the paste, in a folder holding whatever the
       // earlier kills left, must have gone through.
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "run " << attempts;
+      EXPECT_EQ(ending.exitCode, 0) << "run " << attempts;
       ++finished;
       continue;
     }

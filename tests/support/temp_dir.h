@@ -16,7 +16,7 @@ class TempDir {
     std::random_device rd;
     const auto base = std::filesystem::temp_directory_path();
     do {
-      dir_ = base / (name + "-" + std::to_string(rd()));
+      dir_ = base / fileops::FsPath(name + "-" + std::to_string(rd()));
     } while (std::filesystem::exists(dir_));
     std::filesystem::create_directories(dir_);
   }

@@ -86,8 +86,18 @@ class CodePageConverter : public Converter {
     std::wstring wide;
     std::string encoded;
     if (!ToWide(in, from_, wide) || !FromWide(wide, to_, encoded)) return false;
+    if ((IsWindowsPage(from_) || IsWindowsPage(to_)) && HasC1Control(wide)) return false;
     out += encoded;
     return true;
+  }
+
+  // Windows-125x code pages leave a few bytes of 0x80 to 0x9F undefined, and Windows maps them
+  // to the C1 controls U+0080 to U+009F anyway; iconv refuses them, and so does this converter.
+  static bool IsWindowsPage(UINT page) { return page == 1250 || page == 1252; }
+  static bool HasC1Control(std::wstring_view wide) {
+    for (const wchar_t c : wide)
+      if (c >= 0x80 && c <= 0x9F) return true;
+    return false;
   }
 
   UINT from_, to_;

@@ -48,6 +48,13 @@ bool SyncStream(std::FILE* f) {
 #endif
 }
 
+// Windows calls a folder standing where a file is to be written a denied access, and a copy
+// onto it an invalid argument; say what it is, on both platforms alike.
+void NameAFolderInTheWay(const std::string& path, FileError& err) {
+  std::error_code statusError;
+  if (std::filesystem::is_directory(FsPath(path), statusError)) err = PosixError(EISDIR);
+}
+
 }  // namespace
 
 std::filesystem::path FsPath(const std::string& utf8) {
@@ -119,7 +126,11 @@ unsigned long long FileSize(const std::string& path) {
 bool WriteFile(const std::string& path, std::string_view bytes, FileError& err) {
   if (!Fallible(err)) return false;
   std::FILE* f = OpenFile(path, "wb");
-  if (!f) return Fail(err, errno);
+  if (!f) {
+    Fail(err, errno);
+    NameAFolderInTheWay(path, err);
+    return false;
+  }
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = ok && SyncStream(f);
   const int code = errno;
@@ -142,10 +153,7 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, FileError
   if (!ec) return true;
   err = ErrorFrom(ec);
 #endif
-  // Both platforms call a folder in the way something else (an invalid argument, a denied
-  // access); say what it is.
-  std::error_code statusError;
-  if (std::filesystem::is_directory(FsPath(to), statusError)) return Fail(err, EISDIR);
+  NameAFolderInTheWay(to, err);
   return false;
 }
 

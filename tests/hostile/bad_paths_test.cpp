@@ -1,9 +1,11 @@
 // Unusual paths through both actions: a folder that does not exist, a read-only folder, Polish
-// letters and blanks in folder and file names, and long paths.
+// letters and blanks in folder and file names, long paths, and the root of a drive.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <random>
 #include <system_error>
 
 #include "archive/unpack_lxf.h"
@@ -153,11 +155,44 @@ TEST_F(BadPaths, FileNameNearTheSystemLimit) {
 #else
       const char* const tooLong = "nazwa pliku lub ścieżka jest za długa";
 #endif
-      EXPECT_NE(pasted.shown.back().text.find(tooLong),
-                std::string::npos)
-          << pasted.shown.back();
+      EXPECT_NE(pasted.shown.back().text.find(tooLong), std::string::npos) << pasted.shown.back();
     }
   }
+}
+
+// A database and an entries file at the root of a drive, whose folder is "C:\": the LEF
+// documents are unpacked there and taken away again.
+TEST_F(BadPaths, AtTheRootOfADrive) {
+#ifndef _WIN32
+  GTEST_SKIP() << "POSIX has no drive letters; the root of a drive is tried under Windows";
+#else
+  const std::string stem = "C:\\rostrel-test-" + std::to_string(std::random_device{}());
+  const std::string database = stem + "-baza.lxf", entries = stem + "-zgloszenie.lxf";
+  const auto listRoot = [] {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(fileops::FsPath("C:\\")))
+      names.push_back(fileops::Utf8(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> before = listRoot();
+  FileError err;
+  if (!fileops::WriteFile(database, ReadBytes(Example("baza-cp1250.lxf")), err))
+    GTEST_SKIP() << "C:\\ cannot be written here: " << Describe(err);
+  WriteBytes(entries, ReadBytes(Example("zgloszenie-utf8.lxf")));
+
+  const OpenRun opened = OpenThrough(database);
+  EXPECT_EQ(opened.outcome.kind, OpenOutcome::AthletesFound)
+      << ::testing::PrintToString(opened.shown);
+  const PasteRun pasted =
+      PasteThrough(entries, {opened.outcome.clubsText, opened.outcome.clubsEncoding}, database);
+  EXPECT_EQ(pasted.shown, (std::vector<Shown>{Confirmation(), PasteDone(entries)}));
+  EXPECT_EQ(ReadArchive(entries).members.at("zawody.lef"), SamplePasted());
+
+  fs::remove(fileops::FsPath(database));
+  fs::remove(fileops::FsPath(entries));
+  EXPECT_EQ(listRoot(), before);
+#endif
 }
 
 }  // namespace

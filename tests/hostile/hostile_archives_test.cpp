@@ -215,6 +215,18 @@ std::vector<ArchiveCase> Cases() {
        C::Refused, kWouldReplace + kFile + ".zip"},
       {"NoDocumentAtAll", [](auto&, auto&, auto&) { return BuildZip("opis.txt", "opis\r\n"); },
        C::NoDocument},
+      // Windows takes names that differ only in letter case for one file, as it does with
+      // Polish letters; there the second would replace the first, so it is refused.
+      {"NamesDifferingOnlyInLetterCase",
+       [](const std::string& d, const std::string& m, auto&) {
+         return BuildZip(
+             {Member(m, d), Member("Opis ŻÓŁW.txt", "a"), Member("opis żółw.TXT", "b")});
+       },
+#ifdef _WIN32
+       C::Refused, "Powtórzona nazwa w archiwum: opis żółw.TXT"},
+#else
+       C::Works},
+#endif
       // The members written before the damaged one are taken away again.
       {"DamagedAfterGoodMembers",
        [](const std::string& d, const std::string& m, auto&) {

@@ -4,6 +4,9 @@
 // block the next paste.
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
@@ -328,6 +331,41 @@ TEST_F(PasteFaults, ReadOnlyFolder) {
       failure += "the folder changed";
     return failure;
   });
+}
+
+// Another program holds the entries file open without sharing it, as Windows lets a program do:
+// with no sharing at all the file cannot even be copied for unpacking; shared for reading only,
+// it cannot be replaced at the end. Either way the paste ends with the reason, the entries file
+// stays as it was and nothing of ours is left.
+TEST_F(PasteFaults, EntriesFileHeldOpenByAnotherProgram) {
+#ifndef _WIN32
+  GTEST_SKIP() << "POSIX has no mandatory locks: a file open elsewhere can always be replaced";
+#else
+  for (const DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+    SCOPED_TRACE(share ? "shared for reading" : "not shared");
+    EntriesFolder folder;
+    const HANDLE held = CreateFileW(fileops::FsPath(folder.entries).c_str(), GENERIC_READ, share,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const PasteRun run = PasteThrough(folder.entries, clubs_);
+    CloseHandle(held);
+
+    EXPECT_FALSE(run.replaced);
+    ASSERT_EQ(run.shown.size(), 2u) << ::testing::PrintToString(run.shown);
+    const std::string& told = run.shown[1].text;
+    EXPECT_TRUE(told.ends_with(" plik jest używany przez inny program") ||
+                told.ends_with(" brak uprawnień do pliku lub katalogu"))
+        << told;
+    if (share == 0) {
+      EXPECT_TRUE(told.starts_with("Nie można skopiować pliku " + folder.entries)) << told;
+    } else {
+      EXPECT_TRUE(told.starts_with("Wystąpił błąd programu - skontaktuj się z autorem\r\n"))
+          << told;
+    }
+    std::printf("[ held     ] %s: %s\n", share ? "shared for reading" : "not shared", told.c_str());
+    EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));
+  }
+#endif
 }
 
 }  // namespace

@@ -20,18 +20,6 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 cmake --build "$build" -j2
 version=$(sed -n 's/^#define ROSTREL_VERSION_TEXT "\(.*\)"$/\1/p' "$build/app/version.h")
 
-# Tests that fail under Wine for a known reason, with the diagnosis. They run on their own after
-# the others and are reported without failing the run; remove a line once its test passes.
-known_failures=(
-  "ConvertText.Windows1250EveryByteToUtf8AndBack|common/encoding.cpp (Windows): MultiByteToWideChar takes Windows-1250's five undefined bytes 0x81 0x83 0x88 0x90 0x98 for the control characters U+0081... instead of refusing them"
-  "ConvertText.UndefinedByteIsNamedByPosition|common/encoding.cpp (Windows): the same undefined bytes, and the Windows branch names no byte position in its message"
-  "ConvertText.InvalidUtf8SourceFails|common/encoding.cpp (Windows): the message for invalid UTF-8 names no byte position (\"(bajt N)\")"
-  "Encodings/DisplayDecoderTest.DecodesToUtf8/7|common/encoding.cpp (Windows): the display decoder shows Windows-1250's undefined bytes as U+0081... instead of U+FFFD"
-  "AllControls/Control.SitsWhereDesignedWithItsCaptionFontColourAndState/Text1|Qt's windowsvista style: grab() draws the start window's text box white, while the screen shows its style-sheet colour rgb(255,255,128); passes with -style windows or fusion"
-)
-known_regex=""
-for entry in "${known_failures[@]}"; do known_regex+="${known_regex:+|}^${entry%%|*}\$"; done
-
 # Wine, on a display of its own. Every Wine prefix here lives in the build folder; its server is
 # kept running ("wineserver -p") so that the hundreds of test programs start fast, and its
 # windows open on a virtual desktop, where Wine places and shows them without waiting for an X
@@ -79,16 +67,7 @@ see_start_window() {
 
 echo "== Tests under Wine (display $DISPLAY)"
 use_prefix "$root/$build/wine"
-ctest --test-dir "$build" --output-on-failure -j2 --timeout 300 -E "$known_regex"
-echo "== Known failures under Wine, run on their own"
-for entry in "${known_failures[@]}"; do
-  name=${entry%%|*}
-  if ctest --test-dir "$build" -R "^${name}\$" >/dev/null 2>&1; then
-    echo "PASSES NOW (remove it from the list in scripts/windows.sh): $name"
-  else
-    echo "fails: $name -- ${entry#*|}"
-  fi
-done
+ctest --test-dir "$build" --output-on-failure -j2 --timeout 300
 
 echo "== Packing"
 cmake --build "$build" --target windows_package

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QListView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -71,8 +72,20 @@ inline bool Enabled(const QWidget& window, const char* name) {
 
 // The colour a widget is drawn with at one of its points.
 inline QColor ColourAt(QWidget* widget, QPoint at) {
+#ifdef _WIN32
+  // Windows' own style paints a text box with a style sheet white into a pixmap, while the
+  // screen shows the sheet's colour; so there the colour is read off the screen.
+  QWidget* window = widget->window();
+  if (!QTest::qWaitForWindowExposed(window)) return {};
+  QApplication::processEvents();
+  const QPoint inWindow = widget->mapTo(window, at);
+  const QPixmap shot =
+      widget->screen()->grabWindow(window->winId(), inWindow.x(), inWindow.y(), 1, 1);
+  return shot.toImage().pixelColor(0, 0);
+#else
   const QPixmap picture = widget->grab();
   return picture.toImage().pixelColor(at * picture.devicePixelRatio());
+#endif
 }
 
 }  // namespace rostrel::testing

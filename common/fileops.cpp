@@ -144,13 +144,27 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, FileError
 #ifdef _WIN32
   // MinGW's std::filesystem::copy_file refuses to replace any existing file ("File exists");
   // Windows' own copy replaces it.
-  if (CopyFileW(FsPath(from).c_str(), FsPath(to).c_str(), FALSE)) return true;
+  const std::filesystem::path target = FsPath(to);
+  if (CopyFileW(FsPath(from).c_str(), target.c_str(), FALSE)) {
+    // The copy takes the original's attributes; a read-only copy could be neither removed nor
+    // replaced afterwards, so it is made writable.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+      SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    return true;
+  }
   err = WindowsError(GetLastError());
 #else
   std::error_code ec;
   std::filesystem::copy_file(FsPath(from), FsPath(to),
                              std::filesystem::copy_options::overwrite_existing, ec);
-  if (!ec) return true;
+  if (!ec) {
+    // The copy takes the original's permissions; a read-only copy left behind could not be
+    // replaced by the next copy, so it is made writable for its owner.
+    std::filesystem::permissions(FsPath(to), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, ec);
+    return true;
+  }
   err = ErrorFrom(ec);
 #endif
   NameAFolderInTheWay(to, err);
@@ -165,8 +179,8 @@ bool RemoveFile(const std::string& path, FileError& err) {
   if (ec) return Fail(err, ec);
   // Only files are ours to remove: a folder standing under a file's name is left alone.
   if (std::filesystem::is_directory(status)) return Fail(err, EISDIR);
-  if (!std::filesystem::remove(p, ec)) return Fail(err, ec ? ec.value() : ENOENT);
-  return true;
+  if (std::filesystem::remove(p, ec)) return true;
+  return ec ? Fail(err, ec) : Fail(err, ENOENT);
 }
 
 bool ReplaceFileAtomically(const std::string& from, const std::string& to, FileError& err,

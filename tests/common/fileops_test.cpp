@@ -38,6 +38,28 @@ TEST(FileOps, WriteReadCopyAndRemoveUnderPolishNames) {
   EXPECT_EQ(Describe(err), "plik lub katalog nie istnieje");
 }
 
+// The working copy of a read-only file can be replaced and removed again.
+TEST(FileOps, CopyOfAReadOnlyFileIsWritable) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  const std::string a = dir.file("baza.lxf"), b = dir.file("baza.lxf.zip");
+  FileError err;
+  ASSERT_TRUE(fileops::WriteFile(a, "lxf", err));
+  const fs::perms writable =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  fs::permissions(fileops::FsPath(a), writable, fs::perm_options::remove);
+  ASSERT_TRUE(fileops::CopyFileReplacing(a, b, err)) << Describe(err);
+  EXPECT_NE(fs::status(fileops::FsPath(b)).permissions() & fs::perms::owner_write, fs::perms::none);
+  ASSERT_TRUE(fileops::CopyFileReplacing(a, b, err)) << Describe(err);
+  EXPECT_TRUE(fileops::RemoveFile(b, err)) << Describe(err);
+#ifdef _WIN32
+  // Windows will not remove a read-only file, and that is told in Polish.
+  EXPECT_FALSE(fileops::RemoveFile(a, err));
+  EXPECT_EQ(Describe(err), "brak uprawnień do pliku lub katalogu");
+#endif
+  fs::permissions(fileops::FsPath(a), fs::perms::owner_write, fs::perm_options::add);
+}
+
 TEST(FileOps, RemoveLeavesFoldersAlone) {
   TempDir dir;
   std::filesystem::create_directory(dir.fs() / "x.ZIP");

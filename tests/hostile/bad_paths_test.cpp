@@ -71,6 +71,19 @@ TEST_F(BadPaths, FolderThatDoesNotExist) {
   EXPECT_TRUE(Snapshot(root.fs()).empty());
 }
 
+// A database marked read-only (as files from a CD or a mail attachment may be) opens, and its
+// working copy goes away again: on Windows the copy takes the read-only mark along.
+TEST_F(BadPaths, ReadOnlyDatabase) {
+  TempDir root;
+  const std::string database = root.file("baza.lxf"), entries = root.file("zgloszenie.lxf");
+  PlaceSamples(database, entries);
+  fs::permissions(fileops::FsPath(database),
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  OpenAndPaste(root, database, entries);
+  fs::permissions(fileops::FsPath(database), fs::perms::owner_write, fs::perm_options::add);
+}
+
 TEST_F(BadPaths, ReadOnlyFolder) {
   TempDir root;
   const std::string database = root.file("baza.lxf");

@@ -125,7 +125,11 @@ void frmMain::ApplyOpenOutcome(OpenOutcome& outcome) {
   lstOUTLines_->setStringList({});
   CmdSaveOUT->setEnabled(false);
   const bool found = outcome.kind == OpenOutcome::AthletesFound;
-  SetListLines(lstINLines_, found ? outcome.displayLines : std::vector<std::string>{});
+  if (found) {
+    SetListLines(lstINLines_, outcome.displayLines);
+  } else {
+    lstINLines_->setStringList({});
+  }
   ComGetAll->setEnabled(found);
 }
 

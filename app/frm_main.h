@@ -27,7 +27,6 @@ class frmMain : public QWidget {
 
   const std::string& dbFile() const { return DbFile; }
   const std::string& clubsText() const { return ClubsText; }
-  const std::string& clubsEncoding() const { return clubsEncoding_; }
   const FileDialogSettings& dialog() const { return comIN; }
 
  private slots:

@@ -8,8 +8,6 @@
 namespace rostrel {
 namespace {
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 // The lower-case form of a code point in Latin-1 and Latin Extended-A, where Windows file names
 // meet Polish and other European letters; other code points stay as they are.
 uint32_t LatinLower(uint32_t cp) {
@@ -61,7 +59,7 @@ std::vector<std::string_view> SplitMemberName(std::string_view name, bool backsl
 
 bool IsSafeMemberName(std::string_view name, NameRules rules) {
   if (name.empty() || name[0] == '/' || name[0] == '\\') return false;
-  if (name.size() >= 2 && IsLetter(name[0]) && name[1] == ':') return false;
+  if (name.size() >= 2 && IsAsciiLetter(name[0]) && name[1] == ':') return false;
   for (std::string_view part : SplitMemberName(name, true)) {
     if (part == "..") return false;
     if (rules != NameRules::Windows) continue;

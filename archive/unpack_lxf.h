@@ -38,7 +38,9 @@ bool DirectoryPreCheck(Prompter& prompter, const std::string& lxfPath);
 
 // Copies the LXF file to lxfPath + ".zip", unpacks that copy into the LXF file's own directory,
 // deletes the copy and looks for the single LEF document there. The LXF file is never changed,
-// and neither is any file that was in the directory before. Whatever the unpacking wrote is
+// and neither is any file that was in the directory before, except one under the copy's own
+// name: that name is the program's working file, and one left by an interrupted run is
+// overwritten and removed, so that it never blocks the next. Whatever the unpacking wrote is
 // noted in `unpacked`, for RemoveUnpacked when the caller is done.
 UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedFiles& unpacked);
 

@@ -34,9 +34,6 @@ class UnpackedFiles {
   // whatever someone put there. Returns what could not be removed.
   std::vector<Leftover> RemoveAll();
 
-  bool empty() const { return files_.empty() && folders_.empty(); }
-  const std::vector<std::filesystem::path>& files() const { return files_; }
-
  private:
   std::vector<std::filesystem::path> files_;
   std::vector<std::filesystem::path> folders_;

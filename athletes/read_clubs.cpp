@@ -78,7 +78,7 @@ class ClubsReader {
       reading_.kind = ClubsReading::VersionFailure;
       reading_.clubsText.resize(version.keptBefore);
       reading_.athleteLines.clear();
-      prompter.message(WrongVersionText(), kAppTitle, Icon::Stop, Buttons::Ok);
+      ShowStop(prompter, WrongVersionText());
     }
     return std::move(reading_);
   }

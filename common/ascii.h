@@ -24,6 +24,8 @@ inline std::string AsciiUpper(std::string_view s) {
   return out;
 }
 
+inline bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
 // True when `s` ends with `suffix`, ASCII letter case ignored.
 inline bool EndsWithIgnoringCase(std::string_view s, std::string_view suffix) {
   return s.size() >= suffix.size() &&

@@ -6,7 +6,7 @@
 namespace rostrel {
 
 // Which numbering a failure's code belongs to: the numbers of the three overlap (13 is a denied
-// access as an errno, a bad data error on Windows and a closed file in libzip).
+// access as an errno, a bad data error on Windows and a zlib failure in libzip).
 enum class ErrorKind {
   Posix,    // errno, as the C library and the POSIX calls report it
   Windows,  // GetLastError(), as the Windows API reports it

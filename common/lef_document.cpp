@@ -1,14 +1,10 @@
 #include "common/lef_document.h"
 
+#include "common/ascii.h"
 #include "common/encoding.h"
 #include "common/prompter.h"
 
 namespace rostrel {
-namespace {
-
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-}  // namespace
 
 std::string WrongVersionText() {
   return std::string(kWrongVersionMessage) + kInstructionsUrl + " ";
@@ -53,9 +49,10 @@ bool FirstLineIsOnlyDeclaration(std::string_view line) {
 }
 
 bool IsEncodingName(std::string_view name) {
-  if (name.empty() || !IsLetter(name.front())) return false;
+  if (name.empty() || !IsAsciiLetter(name.front())) return false;
   for (char c : name) {
-    if (!IsLetter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-') return false;
+    if (!IsAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-')
+      return false;
   }
   return true;
 }

@@ -34,10 +34,14 @@ struct LaidOut {
 
 LaidOut LayOut(std::string_view document) {
   LaidOut laid;
+  // A first pass only looks: it stops at the first line the layout would change.
   LefLayout probe;
   const auto ignore = [](std::string_view) { return true; };
-  ForEachLine(document, [&](std::string_view line) { return probe.Line(line, ignore); });
-  probe.Finish(ignore);
+  ForEachLine(document, [&](std::string_view line) {
+    probe.Line(line, ignore);
+    return !probe.Changed();
+  });
+  if (!probe.Changed()) probe.Finish(ignore);
   if (!probe.Changed()) return laid;
 
   LefLayout layout;

@@ -72,14 +72,19 @@ TEST_P(UnpackOutcomeTest, YieldsTheOutcomeAndRemovesTheCopy) {
   EXPECT_EQ(ReadBytes(dir.file("baza.lxf")), lxf);
   if (c.kind != UnpackResult::ArchiveFailed) {
     for (const TestMember& m : c.members) {
-      if (!m.directory) EXPECT_EQ(ReadBytes(dir.file(m.name)), m.data) << m.name;
+      if (!m.directory) {
+        EXPECT_EQ(ReadBytes(dir.file(m.name)), m.data) << m.name;
+      }
     }
   }
   RemoveUnpacked(prompter, unpacked);
   EXPECT_EQ(prompter.messages.size(), c.messages.size());
   EXPECT_EQ(Listing(dir.fs()), before);
-  for (const std::string& name : c.before)
-    if (name != "baza.lxf.zip") EXPECT_EQ(ReadBytes(dir.file(name)), "stary") << name;
+  for (const std::string& name : c.before) {
+    if (name != "baza.lxf.zip") {
+      EXPECT_EQ(ReadBytes(dir.file(name)), "stary") << name;
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

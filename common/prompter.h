@@ -58,23 +58,25 @@ inline void ShowProgramError(Prompter& prompter, const std::string& detail) {
 }
 
 // Runs an action's work. An exception that escapes it (memory running out, above all) does not
-// end the program: `abandon` gets a description of it, tidies up and tells the user.
+// end the program: `abandon` gets a Polish description of it, tidies up and tells the user. The
+// library's own text of any other exception is kept after a Polish lead, for the author.
 template <class Work, class Abandon>
 void RunGuarded(Work&& work, Abandon&& abandon) noexcept {
-  const auto giveUp = [&](const char* what) noexcept {
+  // The description is built inside the guard too: building it can run out of memory as well.
+  const auto giveUp = [&](const char* lead, const char* detail) noexcept {
     try {
-      abandon(std::string(what));
+      abandon(std::string(lead) + detail);
     } catch (...) {
     }
   };
   try {
     work();
   } catch (const std::bad_alloc&) {
-    giveUp("brak pamięci");
+    giveUp("brak pamięci", "");
   } catch (const std::exception& e) {
-    giveUp(e.what());
+    giveUp("nieoczekiwany wyjątek: ", e.what());
   } catch (...) {
-    giveUp("nieznany błąd");
+    giveUp("nieznany błąd", "");
   }
 }
 

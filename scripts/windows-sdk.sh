@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Puts the Windows cross-build SDK in /opt/rostrel-windows-sdk: Qt 6.4.2 qtbase and libzip 1.7.3
-# for 64-bit Windows, built with MinGW-w64 (GCC 12, posix threads) from Debian 12's own source
-# packages. Unpacks the prepared SDK from ../shared/windows-sdk/ beside the project when it is
-# there (or from the folder named by ROSTREL_SHARED_SDK); otherwise builds the same SDK from
-# Debian's sources with the same commands, which takes about an hour on two cores. Does nothing
-# when the SDK is already in place. Runs as root, or through sudo for anyone else.
+# Puts the Windows cross-build SDK in /opt/rostrel-windows-sdk: Qt 6.4.2 qtbase and libzip 1.7.3 for
+# 64-bit Windows, built with MinGW-w64 (GCC 12, posix threads) from Debian 12's own source packages.
+# Unpacks the prepared SDK from ../shared/windows-sdk/ beside the project when it is there (or from
+# the folder named by ROSTREL_SHARED_SDK); otherwise builds the same SDK from Debian's sources with
+# the same commands, which takes about twenty minutes on two cores. Does nothing when the SDK is
+# already in place. Runs as root, or through sudo for anyone else.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sdk=/opt/rostrel-windows-sdk
@@ -24,7 +24,7 @@ if [ -f "$prepared" ]; then
   exit 0
 fi
 
-echo "No prepared Windows SDK at $prepared: building it from Debian's sources (about an hour)."
+echo "No prepared Windows SDK at $prepared: building it from Debian's sources (about twenty minutes on two cores)."
 # The commands of the prepared SDK's build-sdk.sh, less its final packing into a tarball.
 build=$(mktemp)
 trap 'rm -f "$build"' EXIT

@@ -28,8 +28,10 @@ set(CMAKE_PREFIX_PATH ${ROSTREL_WINDOWS_SDK})
 set(QT_HOST_PATH /usr)
 set(Qt6HostInfo_DIR /usr/lib/x86_64-linux-gnu/cmake/Qt6HostInfo)
 
-# ctest runs the test programs, and gtest_discover_tests lists their tests, through Wine.
+# ctest runs the test programs, and gtest_discover_tests lists their tests, through Wine, by way
+# of scripts/wine-test.sh, which runs a program once more when Wine itself broke as it ended.
 find_program(ROSTREL_WINE wine)
 if(ROSTREL_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${ROSTREL_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR bash ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-test.sh
+      ${ROSTREL_WINE})
 endif()

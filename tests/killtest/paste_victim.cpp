@@ -3,8 +3,10 @@
 //
 //   paste_victim ENTRIES_FILE CLUBS_FILE CLUBS_ENCODING
 //
-// Writes one byte to standard output when it is about to start the paste, so that the killer
-// can time its signal from there. Exits with 0 when the entries file was replaced.
+// Writes one byte to standard output when it is about to start the paste ("R"), so that the killer
+// can time its signal from there, and one when the paste has ended: "P" when the entries file was
+// replaced, "N" when it was not. The exit code says the same (0 or 1), but the byte is written
+// before the program ends, so the killer can trust it even where ending a program may fail.
 
 #include <unistd.h>
 
@@ -36,6 +38,7 @@ int main(int argc, char** argv) {
 
   if (::write(STDOUT_FILENO, "R", 1) != 1) return 2;
   const bool replaced = rostrel::PasteEntries(prompter, comIN, "/nowhere/baza.lxf", clubs, argv[3]);
+  if (::write(STDOUT_FILENO, replaced ? "P" : "N", 1) != 1) return 2;
   for (const auto& m : prompter.messages) std::fprintf(stderr, "%s\n", m.text.c_str());
   return replaced ? 0 : 1;
 }

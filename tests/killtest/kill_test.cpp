@@ -179,7 +179,7 @@ struct Victim {
 };
 #endif
 
-// Starts victims. Under Wine, on a loaded machine, a victim once never announced the paste (the
+// Starts victims. Under Wine, in a CI run, a victim once never announced the paste (the
 // test read -1 for its exit code, which it also reads when the start itself fails): a failure of
 // the start, not of the paste. Such a run has not begun the paste, so the entries file must be as
 // it was; the start is then retried, a few times at most in the whole test, and every failed start

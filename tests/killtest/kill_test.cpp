@@ -86,19 +86,14 @@ struct Victim {
     if (process.hProcess) CloseHandle(process.hProcess);
   }
 
-  bool WaitUntilReady() {
-    char c = 0;
-    DWORD got = 0;
-    if (!process.hProcess) return false;
-    if (!::ReadFile(output, &c, 1, &got, nullptr)) error = GetLastError();
-    return got == 1 && c == 'R';
-  }
+  bool Started() const { return process.hProcess != nullptr; }
 
-  // The byte the victim wrote when its paste ended, or 0 when it wrote none.
-  char Outcome() {
+  // The next byte the victim wrote, or 0 when it wrote no more.
+  char NextByte() {
     char c = 0;
     DWORD got = 0;
-    return ::ReadFile(output, &c, 1, &got, nullptr) && got == 1 ? c : 0;
+    if (!::ReadFile(output, &c, 1, &got, nullptr)) error = GetLastError();
+    return got == 1 ? c : 0;
   }
 
   // Kills the process (a no-op when it has already ended) and waits for its end.
@@ -148,17 +143,14 @@ struct Victim {
     if (output >= 0) close(output);
   }
 
-  bool WaitUntilReady() {
-    char c = 0;
-    if (pid <= 0) return false;
-    if (read(output, &c, 1) < 0) error = errno;
-    return c == 'R';
-  }
+  bool Started() const { return pid > 0; }
 
-  // The byte the victim wrote when its paste ended, or 0 when it wrote none.
-  char Outcome() {
+  // The next byte the victim wrote, or 0 when it wrote no more.
+  char NextByte() {
     char c = 0;
-    return read(output, &c, 1) == 1 ? c : 0;
+    const ssize_t got = read(output, &c, 1);
+    if (got < 0) error = errno;
+    return got == 1 ? c : 0;
   }
 
   // Kills the process (a no-op when it has already ended) and reaps it.
@@ -178,6 +170,10 @@ struct Victim {
   }
 };
 #endif
+
+// What the victim says on its pipe: "R" as it starts the paste, then "P" or "N" as the paste ends.
+bool WaitUntilReady(Victim& victim) { return victim.Started() && victim.NextByte() == 'R'; }
+char Outcome(Victim& victim) { return victim.NextByte(); }
 
 // Starts victims. Under Wine, in a CI run, a victim once never announced the paste (the
 // test read -1 for its exit code, which it also reads when the start itself fails): a failure of
@@ -200,7 +196,7 @@ struct Starter {
   std::unique_ptr<Victim> Start() {
     for (;;) {
       auto victim = std::make_unique<Victim>(entries, clubsFile, encoding);
-      if (victim->WaitUntilReady()) return victim;
+      if (WaitUntilReady(*victim)) return victim;
       const int code = victim->Reap();
       failures +=
           " (exit code " + std::to_string(code) + ", error " + std::to_string(victim->error) + ")";
@@ -232,7 +228,7 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
     const std::unique_ptr<Victim> victim = starter.Start();
     ASSERT_TRUE(victim);
     const auto started = Clock::now();
-    ASSERT_EQ(victim->Outcome(), 'P');
+    ASSERT_EQ(Outcome(*victim), 'P');
     spans.push_back(Clock::now() - started);
     victim->Reap();
   }
@@ -255,7 +251,7 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
       // It finished before the kill came: then the paste, in a folder holding whatever the
       // earlier kills left, must have gone through. The victim's own word is taken for that,
       // not its exit code: under Wine, ending a program has been seen to fail after its work.
-      EXPECT_EQ(victim->Outcome(), 'P') << "run " << attempts << ", exit code " << ending.exitCode;
+      EXPECT_EQ(Outcome(*victim), 'P') << "run " << attempts << ", exit code " << ending.exitCode;
       ++finished;
       continue;
     }

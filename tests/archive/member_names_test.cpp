@@ -38,6 +38,9 @@ INSTANTIATE_TEST_SUITE_P(
         SafetyCase{"a\\..\\b.lef", false, false}, SafetyCase{"..\\x.lef", false, false},
         SafetyCase{"a/..\\..\\x.lef", false, false}, SafetyCase{"sub/../zawody.lef", false, false},
         SafetyCase{"../", false, false}, SafetyCase{"", false, false},
+        SafetyCase{"a/b/../../../x.lef", false, false}, SafetyCase{"C:\\x.lef", false, false},
+        SafetyCase{"c:x.lef", false, false}, SafetyCase{"D:/zawody/x.lef", false, false},
+        SafetyCase{"C:\\Temp\\klub/x.lef", false, false},
         // Names that merely look odd.
         SafetyCase{"..x.lef", true, true}, SafetyCase{"x..lef", true, true},
         SafetyCase{"./a.lef", true, true}, SafetyCase{"zawody.lef", true, true},

@@ -11,8 +11,7 @@
 #include <vector>
 
 // ZIP archives written byte by byte, with every field of the format set to whatever a hostile
-// archive needs (false sizes, odd flags, unknown methods, ZIP64 records), and the patching of
-// an archive that libzip wrote.
+// archive needs (false sizes, odd flags, unknown methods, ZIP64 records).
 namespace rostrel::testing {
 
 inline uint32_t Crc32(std::string_view bytes) {
@@ -40,7 +39,7 @@ inline std::string Deflate(std::string_view plain) {
 // A raw deflate stream that inflates to `mebibytes` MiB of zero bytes, made without ever holding
 // that much: one block of 1 MiB of zeros, flushed so that it refers to nothing before it, is
 // repeated, and an empty final block ends the stream. About 1 KiB per MiB.
-inline std::string ZeroBomb(unsigned mebibytes, uint32_t* crc = nullptr) {
+inline std::string ZeroBomb(unsigned mebibytes) {
   const std::string mib(1 << 20, '\0');
   z_stream z{};
   deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
@@ -55,13 +54,8 @@ inline std::string ZeroBomb(unsigned mebibytes, uint32_t* crc = nullptr) {
 
   std::string stream;
   stream.reserve(block.size() * mebibytes + 2);
-  uLong sum = crc32(0, nullptr, 0);
-  for (unsigned i = 0; i < mebibytes; ++i) {
-    stream += block;
-    if (crc) sum = crc32(sum, reinterpret_cast<const Bytef*>(mib.data()), mib.size());
-  }
+  for (unsigned i = 0; i < mebibytes; ++i) stream += block;
   stream += std::string("\x03\x00", 2);  // a final, empty block with fixed codes
-  if (crc) *crc = static_cast<uint32_t>(sum);
   return stream;
 }
 
@@ -202,22 +196,5 @@ inline RawMember Member(const std::string& name, const std::string& plain, uint1
 inline std::string BuildZip(const std::string& name, const std::string& plain) {
   return BuildZip(std::vector<RawMember>{Member(name, plain)});
 }
-
-// Overwrites `width` little-endian bytes at `offset` after the n-th occurrence of a header
-// signature (kCentral, kLocal) in an archive's bytes.
-inline bool PatchHeader(std::string& bytes, const char* signature, int n, size_t offset,
-                        unsigned long long value, int width) {
-  size_t at = std::string::npos;
-  for (int i = 0, from = 0; i <= n; ++i) {
-    at = bytes.find(std::string(signature, 4), from);
-    if (at == std::string::npos) return false;
-    from = static_cast<int>(at) + 4;
-  }
-  for (int i = 0; i < width; ++i)
-    bytes[at + offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-  return true;
-}
-inline const char kCentral[] = "PK\1\2";
-inline const char kLocal[] = "PK\3\4";
 
 }  // namespace rostrel::testing

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #endif
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 

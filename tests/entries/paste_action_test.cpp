@@ -279,7 +279,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, PasteRefusal, ::testing::ValuesIn(kRefusals),
 // goes through. The entries archive holds a second member beside its document, so that removing
 // what was unpacked runs under the fault too.
 TEST_F(PasteEntriesTest, EachFailingFileOperationIsToldAndLeavesTheEntriesFileWhole) {
-  using testing::ArchiveError, testing::InvalidArchive, testing::ProgramError, testing::Stop;
+  using testing::ArchiveError, testing::EmptyArchiveError, testing::InvalidArchive,
+      testing::ProgramError, testing::Stop;
   const std::string document = dir.file("zawody.lef"), opis = dir.file("opis.txt"),
                     copy = entries + ".zip";
   const std::map<std::string, std::string> pasted = {{"zawody.lef", Document("3.0", kClubs)}};
@@ -296,7 +297,9 @@ TEST_F(PasteEntriesTest, EachFailingFileOperationIsToldAndLeavesTheEntriesFileWh
     const std::vector<Row> rows = {
         {{Stop("Nie można skopiować pliku " + entries + " do " + copy + ": " + why)}, false, ""},
         {{ArchiveError(phrase), InvalidArchive()}, false, ""},  // unpacking the document
-        {{ArchiveError(phrase + ": " + document), InvalidArchive()}, false, ""},  // its rename
+        {{ArchiveError(phrase + ": " + document), InvalidArchive()},
+         false,
+         ""},                                                   // moving it in place
         {{ArchiveError(phrase), InvalidArchive()}, false, ""},  // the same for opis.txt
         {{ArchiveError(phrase + ": " + opis), InvalidArchive()}, false, ""},
         {{Stop("Nie można usunąć pliku " + copy + ": " + why)}, false, "zgłoszenie zawody.lxf.zip"},
@@ -304,12 +307,12 @@ TEST_F(PasteEntriesTest, EachFailingFileOperationIsToldAndLeavesTheEntriesFileWh
          false,
          ""},
         {{Stop("Nie można usunąć dokumentu LEF: " + document + ended)}, false, "zawody.lef"},
-        {{ProgramError(why)}, false, ""},                   // writing the new document
-        {{testing::EmptyArchiveError(phrase)}, false, ""},  // the empty archive
-        {{ArchiveError(phrase)}, false, ""},                // packing the document into it
-        {{ArchiveError(phrase)}, false, ""},                // flushing the archive to the disk
-        {{ProgramError(why)}, false, ""},                   // the rename over the entries file
-        {{ProgramError(why)}, true, "zawody.lef"},          // removing the document after it
+        {{ProgramError(why)}, false, ""},           // writing the new document
+        {{EmptyArchiveError(phrase)}, false, ""},   // the empty archive
+        {{ArchiveError(phrase)}, false, ""},        // packing the document into it
+        {{ArchiveError(phrase)}, false, ""},        // flushing the archive to the disk
+        {{ProgramError(why)}, false, ""},           // the rename over the entries file
+        {{ProgramError(why)}, true, "zawody.lef"},  // removing the document after it
         {{Stop("Nie udało się usunąć plików rozpakowanych z archiwum LXF. Usuń je ręcznie:\r\n" +
                opis + " (" + why + ")"),
           testing::PasteDone(entries)},

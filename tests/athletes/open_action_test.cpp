@@ -212,7 +212,6 @@ TEST_F(OpenDatabaseTest, InvalidArchive) {
   EXPECT_EQ(out.kind, OpenOutcome::Ended);
   EXPECT_EQ(out.dbFile, lxf);
   EXPECT_FALSE(out.clubsChanged);
-  ASSERT_FALSE(prompter.messages.empty());
   // The archive routine's own description comes first, then ours.
   EXPECT_EQ(
       prompter.messages,

@@ -24,7 +24,6 @@ inline const std::vector<std::string>& kBazaLines = samples::kDisplayLines;
 class WindowTest : public ::testing::Test {
  public:
   void SetUp() override { window.show(); }
-  void TearDown() override { fileops::ResetFaults(); }
 
   // A folder of its own under the temporary folder, made on first use; ends in "/".
   std::string Folder(const std::string& name) {

@@ -5,16 +5,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include "archive/shell_zip.h"
-#include "archive/unpack_lxf.h"
-#include "athletes/read_clubs.h"
 #include "common/fileops.h"
+#include "support/actions.h"
 #include "support/documents.h"
 #include "support/fake_prompter.h"
 #include "support/files.h"
@@ -161,16 +158,6 @@ TEST_F(OpenDatabaseTest, AthletesFound) {
   EXPECT_EQ(ReadBytes(lxf), lxfBytes);
 }
 
-TEST_F(OpenDatabaseTest, SameDatabaseOpensTwiceInARow) {
-  MakeLxf(lxf, {{"zawody.lef", kAthletesDoc}});
-  EXPECT_EQ(Open(lxf).kind, OpenOutcome::AthletesFound);
-  const OpenOutcome second = Open(lxf);
-  EXPECT_EQ(second.kind, OpenOutcome::AthletesFound);
-  EXPECT_EQ(second.displayLines.size(), 2u);
-  EXPECT_TRUE(prompter.messages.empty());
-  EXPECT_EQ(prompter.dialogs.size(), 2u);
-}
-
 TEST_F(OpenDatabaseTest, NoAthletesIsToldAfterTheDocumentIsDeleted) {
   MakeLxf(lxf, {{"baza.lef", kNoAthletesDoc}});
   prompter.watched = dir.file("baza.lef");
@@ -225,7 +212,6 @@ TEST_F(OpenDatabaseTest, InvalidArchive) {
   EXPECT_EQ(out.kind, OpenOutcome::Ended);
   EXPECT_EQ(out.dbFile, lxf);
   EXPECT_FALSE(out.clubsChanged);
-  ASSERT_FALSE(prompter.messages.empty());
   // The archive routine's own description comes first, then ours.
   EXPECT_EQ(
       prompter.messages,
@@ -262,25 +248,69 @@ TEST_F(OpenDatabaseTest, ArchiveWithoutASingleDocumentIsToldAndTidiedUp) {
   }
 }
 
-// The document's read is the next-to-last file operation of a clean opening.
-TEST_F(OpenDatabaseTest, UnreadableDocumentEndsTheOpening) {
-  MakeLxf(lxf, {{"zawody.lef", kAthletesDoc}});
-  fileops::ResetFaults();
-  ASSERT_EQ(Open(lxf).kind, OpenOutcome::AthletesFound);
-  const int calls = fileops::CallCount();
-  ASSERT_GE(calls, 2);
+// Every file operation of an opening, made to fail in turn: the user is told exactly what went
+// wrong, the database stays as it was, nothing stays in its folder but the file the user was
+// told of, and once that is gone the next opening finds the athletes (after the run without a
+// fault, the same database opens twice in a row). The database holds a second member beside
+// its document, so that removing what was unpacked runs under the fault.
+TEST_F(OpenDatabaseTest, EachFailingFileOperationIsToldAndLeavesTheDatabase) {
+  using testing::ArchiveError, testing::InvalidArchive, testing::Stop;
+  MakeLxf(lxf, {{"zawody.lef", kAthletesDoc}, {"opis.txt", "opis bazy"}});
+  const std::string bytes = ReadBytes(lxf), document = dir.file("zawody.lef"),
+                    opis = dir.file("opis.txt"), copy = lxf + ".zip";
+  const std::string phrase = "błąd odczytu lub zapisu na dysku";
+  const std::string why = std::to_string(EIO) + " " + phrase;
+  struct Row {
+    std::vector<testing::Shown> shown;
+    OpenOutcome::Kind kind;
+    std::string left;  // the one file left in the folder, if any
+  };
+  const OpenOutcome::Kind ended = OpenOutcome::Ended, found = OpenOutcome::AthletesFound;
+  const std::vector<Row> rows = {
+      {{Stop("Nie można skopiować pliku " + lxf + " do " + copy + ": " + why)}, ended, ""},
+      {{ArchiveError(phrase), InvalidArchive()}, ended, ""},  // unpacking the document
+      {{ArchiveError(phrase + ": " + document), InvalidArchive()},
+       ended,
+       ""},                                                   // moving it in place
+      {{ArchiveError(phrase), InvalidArchive()}, ended, ""},  // the same for opis.txt
+      {{ArchiveError(phrase + ": " + opis), InvalidArchive()}, ended, ""},
+      {{Stop("Nie można usunąć pliku " + copy + ": " + why)}, ended, "baza.lxf.zip"},
+      {{Stop("Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" + document + "\r\n" + why)},
+       ended,
+       ""},
+      {{Stop("Nie udało się usunąć pliku LEF rozpakowanego z bazy zawodników:\r\n" + document +
+             "\r\nUsuń ten plik, zanim ponownie otworzysz bazę.\r\n" + why)},
+       ended,
+       "zawody.lef"},
+      {{Stop("Nie udało się usunąć plików rozpakowanych z archiwum LXF. Usuń je ręcznie:\r\n" +
+             opis + " (" + why + ")")},
+       found,
+       "opis.txt"},
+      {{}, found, ""},  // no operation fails
+  };
+  const Lines athletes = {"1 Wiśniewska Żaneta 2001-05-04", "2 Nowak Jan 2000-01-02"};
+  OpenOutcome out;
+  testing::SweepFileFaults(
+      EIO, rows, [&] { prompter.messages.clear(); }, [&] { out = Open(lxf); },
+      [&](const Row& row) {
+        const bool athletesFound = row.kind == found;
+        EXPECT_EQ(prompter.messages, row.shown);
+        EXPECT_EQ(out.kind, row.kind);
+        EXPECT_EQ(out.dbFile, lxf);
+        EXPECT_EQ(out.clubsChanged, athletesFound);
+        EXPECT_EQ(out.displayLines, athletesFound ? athletes : Lines{});
+        EXPECT_EQ(ReadBytes(lxf), bytes);
+        Lines listing = {"baza.lxf"};
+        if (!row.left.empty()) listing.push_back(row.left);
+        std::sort(listing.begin(), listing.end());
+        EXPECT_EQ(Folder(), listing);
 
-  prompter.messages.clear();
-  fileops::FailAtCall(calls - 1, EIO);
-  const OpenOutcome out = Open(lxf);
-  EXPECT_EQ(out.kind, OpenOutcome::Ended);
-  EXPECT_EQ(out.dbFile, lxf);
-  EXPECT_FALSE(out.clubsChanged);
-  EXPECT_TRUE(out.displayLines.empty());
-  ExpectOnlyMessage("Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" +
-                    dir.file("zawody.lef") + "\r\n" + std::to_string(EIO) +
-                    " błąd odczytu lub zapisu na dysku");
-  EXPECT_EQ(Folder(), Lines{"baza.lxf"});
+        if (!row.left.empty()) std::filesystem::remove(dir.fs() / fileops::FsPath(row.left));
+        prompter.messages.clear();
+        EXPECT_EQ(Open(lxf).displayLines, athletes);
+        EXPECT_TRUE(prompter.messages.empty());
+        EXPECT_EQ(Folder(), Lines{"baza.lxf"});
+      });
 }
 
 }  // namespace

@@ -2,19 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "archive/shell_zip.h"
 #include "archive/unpack_lxf.h"
-#include "athletes/read_clubs.h"
 #include "common/encoding.h"
 #include "common/fileops.h"
 #include "common/lef_document.h"
+#include "support/actions.h"
 #include "support/documents.h"
 #include "support/fake_prompter.h"
 #include "support/files.h"
@@ -26,6 +25,7 @@ namespace {
 
 using testing::FakePrompter;
 using Members = std::vector<testing::TestMember>;
+using Messages = std::vector<testing::Shown>;
 using V = std::vector<std::string>;
 
 // An entries document in Windows-1250 with the given version and clubs section.
@@ -44,12 +44,11 @@ const std::string kClubs =
 const std::string kOtherClubs =
     "      <CLUBS>\r\n        <CLUB name=\"Inny\"/>\r\n      </CLUBS>\r\n";
 
-const std::string kHandlerPrefix = std::string(kProgramErrorMessage) + "\r\n";
 const std::string kUnchanged = "Operacja anulowana, plik zgłoszenia nie został zmieniony.";
 const std::string kDeniedPhrase = "brak uprawnień do pliku lub katalogu";
 
 class PasteEntriesTest : public ::testing::Test {
- protected:
+ public:
   void SetUp() override { testing::WriteBytes(dbFile, "baza"); }
 
   void MakeEntries(const Members& members) {
@@ -106,10 +105,8 @@ TEST_F(PasteEntriesTest, ConvertsUtf8ClubsIntoAWindows1250Entries) {
             Document("3.0", "<CLUB name=\"\xAF\xF3\xB3w\"/>\r\n"));
 }
 
-// Before the entries file is replaced, the new document's tags must balance and nest: a contact
-// written with its own end tag pastes whole, a club whose end tag the database lacks is refused
-// and the entries file stays as it was, with nothing of ours left behind.
-TEST_F(PasteEntriesTest, OnlyADocumentWhoseTagsBalanceIsWritten) {
+// A contact written with its own end tag balances, and pastes whole.
+TEST_F(PasteEntriesTest, AContactWithItsOwnEndTagPastesWhole) {
   const std::string contact =
       "      <CLUBS>\r\n        <CLUB name=\"Foka\">\r\n"
       "          <CONTACT name=\"Jan\">\r\n          </CONTACT>\r\n"
@@ -117,20 +114,6 @@ TEST_F(PasteEntriesTest, OnlyADocumentWhoseTagsBalanceIsWritten) {
   MakeEntries();
   EXPECT_TRUE(Paste(entries, contact));
   EXPECT_EQ(testing::ReadArchive(entries).members["zawody.lef"], Document("3.0", contact));
-
-  const std::string clubEndMissing =
-      "      <CLUBS>\r\n        <CLUB name=\"Foka\">\r\n"
-      "          <CONTACT name=\"Jan\" />\r\n      </CLUBS>\r\n";
-  MakeEntries();
-  prompter = FakePrompter();
-  EXPECT_FALSE(Paste(entries, clubEndMissing));
-  EXPECT_EQ(prompter.texts(),
-            (V{kConfirmText,
-               "Po wklejeniu zawodników dokument LEF pliku zgłoszenia byłby uszkodzony: "
-               "znacznik </CLUBS> w wierszu 11 nie zamyka otwartego znacznika <CLUB> z "
-               "wiersza 9. Operacja anulowana, plik zgłoszenia nie został zmieniony."}));
-  EXPECT_EQ(testing::ReadBytes(entries), before);
-  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
 }
 
 TEST_F(PasteEntriesTest, PastingTwiceReplacesTheFirstPaste) {
@@ -149,7 +132,7 @@ TEST_F(PasteEntriesTest, AnEntriesFileNamedZipIsNotPackedInPlace) {
   EXPECT_EQ(testing::ReadArchive(zipEntries).members,
             (std::map<std::string, std::string>{{"zawody.lef", Document("2.0", kClubs)}}));
   EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgloszenie.zip"}));
-  EXPECT_EQ(prompter.texts().back(), "Operacja wykonana poprawnie, nadpisano plik: " + zipEntries);
+  EXPECT_EQ(prompter.messages, (Messages{testing::Confirmation(), testing::PasteDone(zipEntries)}));
 }
 
 TEST_F(PasteEntriesTest, CancelInTheDialogDoesNothing) {
@@ -163,6 +146,7 @@ TEST_F(PasteEntriesTest, CancelInTheDialogDoesNothing) {
 
 TEST_F(PasteEntriesTest, RefusesTheDatabaseFileInAnySpelling) {
   MakeEntries();
+  std::filesystem::create_directory(dir.fs() / "inny");
 #ifdef _WIN32
   // Making a link takes a privilege on Windows; letter case spells the same file there.
   const std::string other = dir.file("BAZA.LXF");
@@ -171,202 +155,202 @@ TEST_F(PasteEntriesTest, RefusesTheDatabaseFileInAnySpelling) {
   const std::string other = dir.file("link.lxf");
 #endif
   const auto snapshot = testing::Snapshot(dir.fs());
-  for (const std::string& pick : {dbFile, dir.path() + "./baza.lxf", other}) {
-    FakePrompter fresh;
-    prompter = fresh;
+  for (const std::string& pick :
+       {dbFile, dir.path() + "./baza.lxf", dir.path() + "inny/../baza.lxf", other}) {
+    prompter = FakePrompter();
     EXPECT_FALSE(Paste(pick)) << pick;
-    ASSERT_EQ(prompter.messages.size(), 1u) << pick;
-    EXPECT_EQ(prompter.messages[0].text,
-              "Plik bazy zawodników i plik zgłoszenia to te same pliki, operacja anulowana");
-    EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
-    EXPECT_EQ(prompter.messages[0].buttons, Buttons::Ok);
-    EXPECT_EQ(prompter.messages[0].title, "Rostrel");
+    EXPECT_EQ(prompter.messages,
+              (Messages{testing::Stop(
+                  "Plik bazy zawodników i plik zgłoszenia to te same pliki, operacja anulowana")}))
+        << pick;
     EXPECT_EQ(testing::Snapshot(dir.fs()), snapshot);
   }
 }
 
-TEST_F(PasteEntriesTest, AnotherFileSpelledLikeTheDatabaseIsNotRefused) {
-#ifdef _WIN32
-  GTEST_SKIP() << "Windows file names ignore letter case: both spellings name the same file";
-#endif
+// Only the database file itself is refused: a copy of it, or on a disk that tells letter case
+// apart a file spelled like it, is another file and gets the confirmation.
+TEST_F(PasteEntriesTest, AnotherFileLikeTheDatabaseIsNotRefused) {
   MakeEntries();
+  std::filesystem::create_directory(dir.fs() / "kopia");
+  testing::WriteBytes(dir.file("kopia/baza.lxf"), "baza");
+  prompter.answers.push_back(Answer::Cancel);
+  EXPECT_FALSE(Paste(dir.file("kopia/baza.lxf")));
+  EXPECT_EQ(prompter.messages, Messages{testing::Confirmation()});
+#ifndef _WIN32
+  prompter = FakePrompter();
   prompter.picks.push_back(entries);
-  // On a disk that tells letter case apart, these name another (here missing) file.
   EXPECT_TRUE(
       PasteEntries(prompter, comIN, dir.file("ZGŁOSZENIE ZAWODY.lxf"), kClubs, kWindows1250));
-  EXPECT_EQ(prompter.texts().back(), "Operacja wykonana poprawnie, nadpisano plik: " + entries);
+  EXPECT_EQ(prompter.messages, (Messages{testing::Confirmation(), testing::PasteDone(entries)}));
+#endif
 }
 
-TEST_F(PasteEntriesTest, CancelInTheConfirmationChangesNothing) {
-  MakeEntries();
+// A paste that ends before the entries file is replaced: what the user is told after the
+// confirmation; every file in the folder stays byte for byte as it was, and nothing is added.
+struct Refusal {
+  const char* name;
+  void (*arrange)(PasteEntriesTest&);  // after the entries file is made; may be null
+  Messages shown;
+  Members members = {{"zawody.lef", Document("3.0", kOldClubs)}};
+  std::string clubs = kClubs;
+};
+
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
+
+class PasteRefusal : public PasteEntriesTest, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(PasteRefusal, TellsWhyAndLeavesEveryFileAsItWas) {
+  const Refusal& r = GetParam();
+  MakeEntries(r.members);
+  if (r.arrange) r.arrange(*this);
   const auto snapshot = testing::Snapshot(dir.fs());
-  prompter.answers.push_back(Answer::Cancel);
-  EXPECT_FALSE(Paste(entries));
-  EXPECT_EQ(prompter.texts(), V{kConfirmText});
+  EXPECT_FALSE(Paste(entries, r.clubs));
+  Messages shown = r.shown;
+  shown.insert(shown.begin(), testing::Confirmation());
+  EXPECT_EQ(prompter.messages, shown);
   EXPECT_EQ(testing::Snapshot(dir.fs()), snapshot);
 }
 
-TEST_F(PasteEntriesTest, AnInvalidArchiveEndsThePaste) {
-  testing::WriteBytes(entries, "to nie jest archiwum ZIP");
-  EXPECT_FALSE(Paste(entries));
-  ASSERT_GE(prompter.messages.size(), 2u);
-  EXPECT_EQ(prompter.messages.back().text, kInvalidArchiveMessage);
-  EXPECT_EQ(testing::ReadBytes(entries), "to nie jest archiwum ZIP");
-  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
-}
+const std::string kNoSessionsDocument =
+    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</LENEX>\r\n";
 
-TEST_F(PasteEntriesTest, TwoDocumentsAreToldAndTidiedUp) {
-  MakeEntries({{"a.lef", Document("3.0", kOldClubs)}, {"b.lef", Document("3.0", kOldClubs)}});
-  EXPECT_FALSE(Paste(entries));
-  EXPECT_EQ(prompter.texts(), (V{kConfirmText, kSeveralDocumentsMessage}));
-  EXPECT_EQ(prompter.messages[1].icon, Icon::Stop);
-  EXPECT_EQ(testing::ReadBytes(entries), before);
-  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
-}
-
-// Pasting first checks the folder as opening does: a LEF document lying beside the entries file
-// (a leftover, or the user's own) is refused before anything is copied or unpacked, and the
-// user is told what to remove. A file named like the archive's document is refused too.
-TEST_F(PasteEntriesTest, ADocumentBesideTheEntriesFileIsRefusedBeforeAnythingIsUnpacked) {
-  for (const std::string name : {"zawody.lef", "stary.LEF"}) {
-    SCOPED_TRACE(name);
-    MakeEntries();
-    testing::WriteBytes(dir.file(name), "mój plik");
-    const auto snapshot = testing::Snapshot(dir.fs());
-    prompter = FakePrompter();
-    EXPECT_FALSE(Paste(entries));
-    EXPECT_EQ(prompter.texts(), (V{kConfirmText, kLefFilesPresentMessage}));
-    EXPECT_EQ(testing::Snapshot(dir.fs()), snapshot);
-    std::filesystem::remove(dir.fs() / fileops::FsPath(name));
-  }
-}
-
-TEST_F(PasteEntriesTest, AVersionFailureLeavesTheEntriesFile) {
-  MakeEntries({{"zawody.lef", Document("1.0", kOldClubs)}});
-  EXPECT_FALSE(Paste(entries));
-  EXPECT_EQ(prompter.texts(), (V{kConfirmText, WrongVersionText()}));
-  EXPECT_EQ(testing::ReadBytes(entries), before);
-  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
-}
-
-TEST_F(PasteEntriesTest, ARefusedDocumentIsRemovedAndTheEntriesFileKept) {
-  MakeEntries(
-      {{"zawody.lef", "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</LENEX>\r\n"}});
-  EXPECT_FALSE(Paste(entries));
-  ASSERT_EQ(prompter.messages.size(), 2u);
-  EXPECT_EQ(prompter.messages[1].icon, Icon::Stop);
-  EXPECT_EQ(testing::ReadBytes(entries), before);
-  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
-}
-
-TEST_F(PasteEntriesTest, AFolderWhereTheArchiveGoesLeavesTheEntriesFile) {
-#ifdef _WIN32
-  GTEST_SKIP()
-      << "Windows file names ignore letter case: the folder X.ZIP also blocks the copy X.zip";
+const Refusal kRefusals[] = {
+    {"ConfirmationCancelled",
+     [](PasteEntriesTest& t) { t.prompter.answers.push_back(Answer::Cancel); },
+     {}},
+    {"NotAZipArchive",
+     [](PasteEntriesTest& t) { testing::WriteBytes(t.entries, "to nie jest archiwum ZIP"); },
+     {testing::ArchiveError("nieprawidłowe lub uszkodzone archiwum ZIP"),
+      testing::InvalidArchive()}},
+    {"TwoDocuments",
+     nullptr,
+     {testing::Stop(kSeveralDocumentsMessage)},
+     {{"a.lef", Document("3.0", kOldClubs)}, {"b.lef", Document("3.0", kOldClubs)}}},
+    {"WrongVersion",
+     nullptr,
+     {testing::Stop(WrongVersionText())},
+     {{"zawody.lef", Document("1.0", kOldClubs)}}},
+    {"NoSessionsToPasteAfter",
+     nullptr,
+     {testing::Stop("W dokumencie LEF pliku zgłoszenia nie ma wiersza </SESSIONS>, więc nie ma "
+                    "miejsca, w które można wkleić zawodników. " +
+                    kUnchanged)},
+     {{"zawody.lef", kNoSessionsDocument}}},
+    // The new document's tags must balance before the entries file is replaced.
+    {"ClubsWhoseClubEndIsMissing",
+     nullptr,
+     {testing::Stop("Po wklejeniu zawodników dokument LEF pliku zgłoszenia byłby uszkodzony: "
+                    "znacznik </CLUBS> w wierszu 11 nie zamyka otwartego znacznika <CLUB> z "
+                    "wiersza 9. " +
+                    kUnchanged)},
+     {{"zawody.lef", Document("3.0", kOldClubs)}},
+     "      <CLUBS>\r\n        <CLUB name=\"Foka\">\r\n"
+     "          <CONTACT name=\"Jan\" />\r\n      </CLUBS>\r\n"},
+    // The folder is checked as the opening checks it, before anything is copied or unpacked: a
+    // document beside the entries file, named like the archive's or not, is the user's.
+    {"DocumentNamedLikeTheArchivesBeside",
+     [](PasteEntriesTest& t) { testing::WriteBytes(t.dir.file("zawody.lef"), "mój plik"); },
+     {testing::Stop(kLefFilesPresentMessage)}},
+    {"OtherDocumentBeside",
+     [](PasteEntriesTest& t) { testing::WriteBytes(t.dir.file("stary.LEF"), "mój plik"); },
+     {testing::Stop(kLefFilesPresentMessage)}},
+    {"FolderWhereTheDocumentGoes",
+     [](PasteEntriesTest& t) { std::filesystem::create_directory(t.dir.fs() / "zawody.lef"); },
+     {testing::ArchiveError("Element archiwum zastąpiłby plik, który już jest w katalogu: "
+                            "zawody.lef"),
+      testing::InvalidArchive()}},
+#ifndef _WIN32
+    // Windows file names ignore letter case: there the folder X.ZIP also blocks the copy X.zip.
+    {"FolderWhereTheNewArchiveGoes",
+     [](PasteEntriesTest& t) {
+       std::filesystem::create_directory(fileops::FsPath(t.entries + ".ZIP"));
+       testing::WriteBytes(t.entries + ".ZIP/inny.txt", "cudzy plik");
+     },
+     {testing::EmptyArchiveError("w miejscu pliku jest katalog")}},
 #endif
-  MakeEntries();
-  std::filesystem::create_directory(fileops::FsPath(entries + ".ZIP"));
-  testing::WriteBytes(entries + ".ZIP/inny.txt", "cudzy plik");
-  EXPECT_FALSE(Paste(entries));
-  EXPECT_EQ(testing::ReadBytes(entries), before);
-  EXPECT_EQ(prompter.messages, (std::vector<testing::Shown>{
-                                   testing::Confirmation(),
-                                   testing::EmptyArchiveError("w miejscu pliku jest katalog")}));
-  EXPECT_EQ(testing::Listing(dir.fs()),
-            (V{"baza.lxf", "zgłoszenie zawody.lxf", "zgłoszenie zawody.lxf.ZIP",
-               "zgłoszenie zawody.lxf.ZIP/inny.txt"}));
-  EXPECT_EQ(testing::ReadBytes(entries + ".ZIP/inny.txt"), "cudzy plik");
-}
+};
 
-// Every file operation of a successful paste, made to fail in turn: the entries file is always
-// either the old archive or the complete new one, and the user is told what went wrong.
-TEST_F(PasteEntriesTest, EveryFailingFileOperationKeepsTheEntriesFileWhole) {
-  // Count the calls of the two archive steps on their own, so that each k can be placed.
-  MakeEntries();
-  int unpackCalls = 0, packCalls = 0;
-  {
-    FakePrompter quiet;
-    UnpackedFiles files;
-    fileops::ResetFaults();
-    const UnpackResult unpacked = UnpackLxf(quiet, entries, files);
-    unpackCalls = fileops::CallCount();
-    ASSERT_EQ(unpacked.kind, UnpackResult::DocumentFound);
-    fileops::ResetFaults();
-    ASSERT_TRUE(ShellZip(quiet, "ZIPFILE", unpacked.documentPath, entries + ".ZIP"));
-    packCalls = fileops::CallCount();
-    std::filesystem::remove(fileops::FsPath(unpacked.documentPath));
-    std::filesystem::remove(fileops::FsPath(entries + ".ZIP"));
-  }
-  fileops::ResetFaults();
-  ASSERT_TRUE(Paste(entries));
-  const int total = fileops::CallCount();
-  // read, remove, write, the packing, rename, remove
-  ASSERT_EQ(total, unpackCalls + 3 + packCalls + 2);
+INSTANTIATE_TEST_SUITE_P(Cases, PasteRefusal, ::testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-  const std::string document = dir.file("zawody.lef");
-  const std::string denied = std::to_string(EACCES) + " ";
-  const int read = unpackCalls + 1, firstRemove = read + 1, write = read + 2,
-            rename = write + packCalls + 1, lastRemove = rename + 1;
-  for (int k = 1; k <= total; ++k) {
-    SCOPED_TRACE("failing call " + std::to_string(k));
-    std::filesystem::remove(fileops::FsPath(entries));
-    MakeEntries();
-    prompter = FakePrompter();
-    fileops::FailAtCall(k, EACCES);
-    const bool replaced = Paste(entries);
-    fileops::ResetFaults();
+// Every file operation of a paste, made to fail in turn with each of two system errors: the user
+// is told exactly what went wrong, the entries file is the old archive or the whole new one,
+// nothing stays behind but the file the user was told of, and once that is gone the next paste
+// goes through. The entries archive holds a second member beside its document, so that removing
+// what was unpacked runs under the fault too.
+TEST_F(PasteEntriesTest, EachFailingFileOperationIsToldAndLeavesTheEntriesFileWhole) {
+  using testing::ArchiveError, testing::EmptyArchiveError, testing::InvalidArchive,
+      testing::ProgramError, testing::Stop;
+  const std::string document = dir.file("zawody.lef"), opis = dir.file("opis.txt"),
+                    copy = entries + ".zip";
+  const std::map<std::string, std::string> pasted = {{"zawody.lef", Document("3.0", kClubs)}};
+  struct Row {
+    Messages shown;  // after the confirmation
+    bool replaced;
+    std::string left;  // the one file left in the folder, if any
+  };
+  const std::pair<int, std::string> faults[] = {{EACCES, kDeniedPhrase},
+                                                {ENOSPC, "brak miejsca na dysku"}};
+  for (const auto& [code, phrase] : faults) {
+    const std::string why = std::to_string(code) + " " + phrase;
+    const std::string ended = "\r\n" + why + "\r\n" + kUnchanged;
+    const std::vector<Row> rows = {
+        {{Stop("Nie można skopiować pliku " + entries + " do " + copy + ": " + why)}, false, ""},
+        {{ArchiveError(phrase), InvalidArchive()}, false, ""},  // unpacking the document
+        {{ArchiveError(phrase + ": " + document), InvalidArchive()},
+         false,
+         ""},                                                   // moving it in place
+        {{ArchiveError(phrase), InvalidArchive()}, false, ""},  // the same for opis.txt
+        {{ArchiveError(phrase + ": " + opis), InvalidArchive()}, false, ""},
+        {{Stop("Nie można usunąć pliku " + copy + ": " + why)}, false, "zgłoszenie zawody.lxf.zip"},
+        {{Stop("Nie można odczytać dokumentu LEF z pliku zgłoszenia: " + document + ended)},
+         false,
+         ""},
+        {{Stop("Nie można usunąć dokumentu LEF: " + document + ended)}, false, "zawody.lef"},
+        {{ProgramError(why)}, false, ""},           // writing the new document
+        {{EmptyArchiveError(phrase)}, false, ""},   // the empty archive
+        {{ArchiveError(phrase)}, false, ""},        // packing the document into it
+        {{ArchiveError(phrase)}, false, ""},        // flushing the archive to the disk
+        {{ProgramError(why)}, false, ""},           // the rename over the entries file
+        {{ProgramError(why)}, true, "zawody.lef"},  // removing the document after it
+        {{Stop("Nie udało się usunąć plików rozpakowanych z archiwum LXF. Usuń je ręcznie:\r\n" +
+               opis + " (" + why + ")"),
+          testing::PasteDone(entries)},
+         true,
+         "opis.txt"},
+        {{testing::PasteDone(entries)}, true, ""},  // no operation fails
+    };
+    bool replaced = false;
+    testing::SweepFileFaults(
+        code, rows,
+        [&] {
+          MakeEntries({{"zawody.lef", Document("3.0", kOldClubs)}, {"opis.txt", "opis zawodów"}});
+          prompter = FakePrompter();
+        },
+        [&] { replaced = Paste(entries); },
+        [&](const Row& row) {
+          Messages shown = row.shown;
+          shown.insert(shown.begin(), testing::Confirmation());
+          EXPECT_EQ(prompter.messages, shown);
+          EXPECT_EQ(replaced, row.replaced);
+          if (row.replaced) {
+            EXPECT_EQ(testing::ReadArchive(entries).members, pasted);
+          } else {
+            EXPECT_EQ(testing::ReadBytes(entries), before);
+          }
+          V listing = {"baza.lxf", "zgłoszenie zawody.lxf"};
+          if (!row.left.empty()) listing.push_back(row.left);
+          std::sort(listing.begin(), listing.end());
+          EXPECT_EQ(testing::Listing(dir.fs()), listing);
 
-    ASSERT_TRUE(fileops::IsRegularFile(entries));
-    if (k == lastRemove) {
-      EXPECT_TRUE(replaced);
-      EXPECT_EQ(testing::ReadArchive(entries).members,
-                (std::map<std::string, std::string>{{"zawody.lef", Document("3.0", kClubs)}}));
-    } else {
-      EXPECT_FALSE(replaced);
-      EXPECT_EQ(testing::ReadBytes(entries), before);
-    }
-    ASSERT_GE(prompter.messages.size(), 2u);
-    const FakePrompter::Message& last = prompter.messages.back();
-    const V names = testing::Listing(dir.fs());
-    if (k <= unpackCalls) {
-      // The unpacking reports its own failures; it never says the paste succeeded.
-      EXPECT_NE(last.icon, Icon::Information);
-      bool told = false;
-      for (const auto& m : prompter.messages) {
-        told = told || m.text.find(kDeniedPhrase) != std::string::npos;
-      }
-      EXPECT_TRUE(told) << last.text;
-      // Whatever else stays behind, the unpacked document does not block the next paste.
-      EXPECT_FALSE(fileops::Exists(document));
-      std::filesystem::remove(fileops::FsPath(entries + ".zip"));
-      continue;
-    }
-    if (k == read) {
-      EXPECT_EQ(last.text, "Nie można odczytać dokumentu LEF z pliku zgłoszenia: " + document +
-                               "\r\n" + denied + kDeniedPhrase + "\r\n" + kUnchanged);
-      EXPECT_EQ(last.icon, Icon::Stop);
-    } else if (k == firstRemove) {
-      EXPECT_EQ(last.text, "Nie można usunąć dokumentu LEF: " + document + "\r\n" + denied +
-                               kDeniedPhrase + "\r\n" + kUnchanged);
-      EXPECT_EQ(last.icon, Icon::Stop);
-      std::filesystem::remove(fileops::FsPath(document));
-    } else if (k == write || k == rename || k == lastRemove) {
-      EXPECT_EQ(last.text, kHandlerPrefix + denied + kDeniedPhrase);
-      EXPECT_EQ(last.icon, Icon::None);
-      EXPECT_EQ(last.buttons, Buttons::Ok);
-      if (k == lastRemove) {
-        EXPECT_EQ(names, (V{"baza.lxf", "zawody.lef", "zgłoszenie zawody.lxf"}));
-        std::filesystem::remove(fileops::FsPath(document));
-      }
-    } else {
-      // The packing shows its own warning; nothing of ours is left behind.
-      EXPECT_EQ(last.icon, Icon::Warning);
-      EXPECT_NE(last.text.find(kDeniedPhrase), std::string::npos) << last.text;
-    }
-    if (last.icon != Icon::Warning) {
-      EXPECT_EQ(last.title, "Rostrel");
-    }
-    EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+          if (!row.left.empty()) std::filesystem::remove(dir.fs() / fileops::FsPath(row.left));
+          prompter = FakePrompter();
+          EXPECT_TRUE(Paste(entries));
+          EXPECT_EQ(prompter.messages,
+                    (Messages{testing::Confirmation(), testing::PasteDone(entries)}));
+          EXPECT_EQ(testing::ReadArchive(entries).members, pasted);
+          EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+        });
   }
 }
 

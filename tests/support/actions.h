@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "athletes/open_action.h"
+#include "common/fileops.h"
 #include "entries/paste_action.h"
 #include "support/fake_prompter.h"
 #include "support/sample_documents.h"
@@ -70,6 +71,35 @@ inline PasteRun PasteThrough(const std::string& path, const Clubs& clubs,
   run.replaced = PasteEntries(prompter, comIN, dbFile, clubs.text, clubs.encoding);
   run.shown = prompter.messages;
   return run;
+}
+
+// Sweeps the fallible file operations of one action: the k-th fails with `code`, for k = 1, 2,
+// ... in turn, until a run makes fewer than k of them and so runs without a fault. `rows` says
+// what each run must do: one row per operation, in the order the action makes them, and last
+// one for the run without a fault. Before each run `prepare` lays out the files; `act` runs the
+// action, the only part under the fault; `check(row)` then looks at what it did.
+template <class Row, class Prepare, class Act, class Check>
+void SweepFileFaults(int code, const std::vector<Row>& rows, Prepare prepare, Act act,
+                     Check check) {
+  for (size_t k = 1;; ++k) {
+    SCOPED_TRACE("operation " + std::to_string(k) + " fails with " + std::to_string(code));
+    prepare();
+    fileops::FailAtCall(static_cast<int>(k), code);
+    act();
+    const bool fired = fileops::CallCount() >= static_cast<int>(k);
+    fileops::ResetFaults();
+    if (fired && k >= rows.size()) {
+      ADD_FAILURE() << "no row for operation " << k;
+      return;
+    }
+    if (!fired && k != rows.size()) {
+      ADD_FAILURE() << "the action made " << k - 1 << " file operations, the table has rows for "
+                    << rows.size() - 1;
+      return;
+    }
+    check(rows[k - 1]);
+    if (!fired) return;
+  }
 }
 
 // Runs `check` with the permissions of an ordinary user; it returns "" when all held, or what

@@ -8,26 +8,11 @@
 namespace rostrel {
 namespace {
 
+// The kinds in the order TokenKind lists them.
 const char* KindName(TokenKind kind) {
-  switch (kind) {
-    case TokenKind::Text:
-      return "Text";
-    case TokenKind::StartTag:
-      return "Start";
-    case TokenKind::EndTag:
-      return "End";
-    case TokenKind::EmptyTag:
-      return "Empty";
-    case TokenKind::Comment:
-      return "Comment";
-    case TokenKind::Instruction:
-      return "PI";
-    case TokenKind::CData:
-      return "CData";
-    case TokenKind::Doctype:
-      return "Doctype";
-  }
-  return "?";
+  static const char* const kNames[] = {"Text",    "Start", "End",   "Empty",
+                                       "Comment", "PI",    "CData", "Doctype"};
+  return kNames[static_cast<int>(kind)];
 }
 
 // Each token as Kind[text], with "..." before a part that continues markup from an earlier

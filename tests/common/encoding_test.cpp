@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace rostrel {
 namespace {
@@ -88,84 +89,88 @@ TEST(ConvertText, Windows1250WholeTextRoundTrips) {
   EXPECT_EQ(back, bytes);
 }
 
-TEST(ConvertText, KnownPolishLetters) {
-  struct Case {
-    char byte;
-    const char* utf8;
-  };
-  for (const Case c :
-       {Case{'\xB9', "ą"}, Case{'\x9C', "ś"}, Case{'\xA3', "Ł"}, Case{'\x9F', "ź"},
-        Case{'\xAF', "Ż"}, Case{'\xEA', "ę"}, Case{'\xF3', "ó"}, Case{'\x8C', "Ś"}}) {
-    std::string out, error;
-    ASSERT_TRUE(ConvertText(std::string(1, c.byte), kWindows1250, kUtf8, out, error)) << error;
-    EXPECT_EQ(out, c.utf8);
-  }
+std::string Repeated(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
 }
 
-TEST(ConvertText, UndefinedByteIsNamedByPosition) {
+// "Łódź " in Windows-1250 and in UTF-8, 4000 times: 20000 and 28000 bytes, more than the 16 KiB
+// the converter writes at a time.
+const std::string kLong1250 = Repeated("\xA3\xF3\x64\x9F ", 4000);
+const std::string kLongUtf8 = Repeated("Łódź ", 4000);
+
+struct ConvertCase {
+  const char* name;
+  std::string in, from, to;
+  std::string out;         // what a conversion that goes through gives; empty after a failure
+  std::string error = "";  // the message of a failure; empty when the conversion goes through
+};
+
+class ConvertTextTest : public ::testing::TestWithParam<ConvertCase> {};
+
+TEST_P(ConvertTextTest, ConvertsOrSaysWhyNot) {
+  const ConvertCase& c = GetParam();
   std::string out = "stale", error;
-  EXPECT_FALSE(
-      ConvertText("ab\x98"
-                  "c",
-                  kWindows1250, kUtf8, out, error));
-  EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu Windows-1250 (bajt 3).");
-  EXPECT_EQ(out, "");
+  EXPECT_EQ(ConvertText(c.in, c.from, c.to, out, error), c.error.empty());
+  EXPECT_EQ(error, c.error);
+  EXPECT_EQ(out, c.out);
 }
 
-TEST(ConvertText, CharacterTheTargetCannotHoldIsNamed) {
-  std::string out, error;
-  EXPECT_FALSE(ConvertText("Zażółć 日本", kUtf8, kWindows1250, out, error));
-  EXPECT_EQ(error, "Znaku „日” nie da się zapisać w kodowaniu Windows-1250.");
-  EXPECT_EQ(out, "");
-  EXPECT_FALSE(ConvertText("Łódź", kUtf8, "ISO-8859-1", out, error));
-  EXPECT_EQ(error, "Znaku „Ł” nie da się zapisać w kodowaniu ISO-8859-1.");
-}
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ConvertTextTest,
+    ::testing::Values(
+        ConvertCase{"KnownPolishLetters", "\xB9\x9C\xA3\x9F\xAF\xEA\xF3\x8C", kWindows1250, kUtf8,
+                    "ąśŁźŻęóŚ"},
+        ConvertCase{"UndefinedByteIsNamedByPosition", "ab\x98" "c", kWindows1250, kUtf8, "",
+                    "Tekst nie jest poprawnie zapisany w kodowaniu Windows-1250 (bajt 3)."},
+        ConvertCase{"CharacterTheTargetCannotHoldIsNamed", "Zażółć 日本", kUtf8, kWindows1250, "",
+                    "Znaku „日” nie da się zapisać w kodowaniu Windows-1250."},
+        ConvertCase{"PolishLetterNotInLatin1", "Łódź", kUtf8, "ISO-8859-1", "",
+                    "Znaku „Ł” nie da się zapisać w kodowaniu ISO-8859-1."},
+        // "ąśĄŚ" in Windows-1250 and in ISO-8859-2, which place these letters differently.
+        ConvertCase{"BetweenTwoSingleByteEncodings", "\xB9\x9C\xA5\x8C", kWindows1250, "ISO-8859-2",
+                    "\xB1\xB6\xA1\xA6"},
+        ConvertCase{"Windows1252ToLatin1", "caf\xE9", "Windows-1252", "latin1", "caf\xE9"},
+        ConvertCase{"EuroSignNotInLatin1", "caf\xE9 \x80", "Windows-1252", "latin1", "",
+                    "Znaku „€” nie da się zapisać w kodowaniu ISO-8859-1."},
+        ConvertCase{"InvalidUtf8Source", "a\xFF" "b", kUtf8, kWindows1250, "",
+                    "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 2)."},
+        // Damage is reported even behind a character that the target cannot hold.
+        ConvertCase{"DamageBehindAnUnencodableCharacter", "日 a\xFF", kUtf8, kWindows1250, "",
+                    "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 6)."},
+        ConvertCase{"Utf8CutInsideACharacter", "ab\xC5", kUtf8, kUtf8, "",
+                    "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 3)."},
+        ConvertCase{"Utf8ToItselfIsUnchanged", "Zażółć gęślą jaźń\r\n", "utf-8", kUtf8,
+                    "Zażółć gęślą jaźń\r\n"},
+        ConvertCase{"EmptyText", "", kWindows1250, kUtf8, ""},
+        ConvertCase{"UnknownSourceEncoding", "abc", "NO-SUCH-ENCODING", kUtf8, "",
+                    "Nieznane kodowanie znaków: NO-SUCH-ENCODING."},
+        ConvertCase{"UnknownTargetEncoding", "abc", kUtf8, "NO-SUCH-ENCODING", "",
+                    "Nieznane kodowanie znaków: NO-SUCH-ENCODING."},
+        // Texts longer than the converter's buffer, and faults found past its first fill.
+        ConvertCase{"LongWindows1250ToUtf8", kLong1250, kWindows1250, kUtf8, kLongUtf8},
+        ConvertCase{"LongUtf8ToWindows1250", kLongUtf8, kUtf8, kWindows1250, kLong1250},
+        ConvertCase{"LongTextWithAnUndefinedByteAtItsEnd", kLong1250 + "\x98", kWindows1250,
+                    kUtf8, "",
+                    "Tekst nie jest poprawnie zapisany w kodowaniu Windows-1250 (bajt 20001)."},
+        ConvertCase{"LongTextWithAnUnencodableCharacterAtItsEnd", kLongUtf8 + "日", kUtf8,
+                    kWindows1250, "", "Znaku „日” nie da się zapisać w kodowaniu Windows-1250."}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
-TEST(ConvertText, BetweenTwoSingleByteEncodings) {
-  // "ąśĄŚ" in Windows-1250 and in ISO-8859-2, which place these letters differently.
-  std::string out, error;
-  ASSERT_TRUE(ConvertText("\xB9\x9C\xA5\x8C", kWindows1250, "ISO-8859-2", out, error)) << error;
-  EXPECT_EQ(out, "\xB1\xB6\xA1\xA6");
-  ASSERT_TRUE(ConvertText("caf\xE9", "Windows-1252", "latin1", out, error)) << error;
-  EXPECT_EQ(out, "caf\xE9");
-  EXPECT_FALSE(ConvertText("caf\xE9 \x80", "Windows-1252", "latin1", out, error));
-  EXPECT_EQ(error, "Znaku „€” nie da się zapisać w kodowaniu ISO-8859-1.");
-}
+constexpr const char* kFffd = "\xEF\xBF\xBD";  // U+FFFD, the replacement character
 
-TEST(ConvertText, InvalidUtf8SourceFails) {
-  std::string out, error;
-  EXPECT_FALSE(
-      ConvertText("a\xFF"
-                  "b",
-                  kUtf8, kWindows1250, out, error));
-  EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 2).");
-  // Damage is reported even behind a character that the target cannot hold.
-  EXPECT_FALSE(ConvertText("日 a\xFF", kUtf8, kWindows1250, out, error));
-  EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 6).");
-  EXPECT_EQ(out, "");
-  EXPECT_FALSE(ConvertText("ab\xC5", kUtf8, kUtf8, out, error));  // cut inside a character
-  EXPECT_EQ(error, "Tekst nie jest poprawnie zapisany w kodowaniu UTF-8 (bajt 3).");
-}
-
-TEST(ConvertText, Utf8ToItselfIsUnchanged) {
-  std::string out, error;
-  ASSERT_TRUE(ConvertText("Zażółć gęślą jaźń\r\n", "utf-8", kUtf8, out, error)) << error;
-  EXPECT_EQ(out, "Zażółć gęślą jaźń\r\n");
-  ASSERT_TRUE(ConvertText("", kWindows1250, kUtf8, out, error)) << error;
-  EXPECT_EQ(out, "");
-}
-
-TEST(ConvertText, UnknownEncodingFails) {
-  std::string out, error;
-  EXPECT_FALSE(ConvertText("abc", "NO-SUCH-ENCODING", kUtf8, out, error));
-  EXPECT_EQ(error, "Nieznane kodowanie znaków: NO-SUCH-ENCODING.");
-  EXPECT_FALSE(ConvertText("abc", kUtf8, "NO-SUCH-ENCODING", out, error));
-  EXPECT_EQ(error, "Nieznane kodowanie znaków: NO-SUCH-ENCODING.");
-}
+#ifdef _WIN32
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
 
 struct DecoderCase {
   std::string encoding;
-  std::string bytes;
+  std::vector<std::string> pieces;  // decoded one after another by one decoder
   std::string expected;
 };
 
@@ -174,81 +179,47 @@ class DisplayDecoderTest : public ::testing::TestWithParam<DecoderCase> {};
 TEST_P(DisplayDecoderTest, DecodesToUtf8) {
   DisplayDecoder decoder(GetParam().encoding);
   std::string out = "[";
-  decoder.AppendUtf8(GetParam().bytes, out);
+  for (const std::string& piece : GetParam().pieces) decoder.AppendUtf8(piece, out);
   EXPECT_EQ(out, "[" + GetParam().expected);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Encodings, DisplayDecoderTest,
     ::testing::Values(
-        DecoderCase{"Windows-1250",
-                    "\xA3\xF3"
-                    "d\x9F \xB9\x9C\xEA\xBF",
-                    "Łódź ąśęż"},
-        DecoderCase{"cp1250",
-                    "Gr\xEA"
-                    "bowski",
-                    "Grębowski"},
-        DecoderCase{"ISO-8859-2",
-                    "\xA3\xF3"
-                    "d\xBC \xB1\xB6\xEA\xBF",
-                    "Łódź ąśęż"},
-        DecoderCase{"Windows-1252", "caf\xE9 \x80 \x9C", "café € œ"},
-        DecoderCase{"ISO-8859-1", "caf\xE9 \xA4 M\xFCller", "café ¤ Müller"},
-        DecoderCase{"UTF-8", "Łódź", "Łódź"}, DecoderCase{"US-ASCII", "Nowak", "Nowak"},
+        DecoderCase{"Windows-1250", {"\xA3\xF3" "d\x9F \xB9\x9C\xEA\xBF"}, "Łódź ąśęż"},
+        DecoderCase{"cp1250", {"Gr\xEA" "bowski"}, "Grębowski"},
+        DecoderCase{"ISO-8859-2", {"\xA3\xF3" "d\xBC \xB1\xB6\xEA\xBF"}, "Łódź ąśęż"},
+        DecoderCase{"Windows-1252", {"caf\xE9 \x80 \x9C"}, "café € œ"},
+        DecoderCase{"ISO-8859-1", {"caf\xE9 \xA4 M\xFC" "ller"}, "café ¤ Müller"},
+        DecoderCase{"US-ASCII", {"Nowak"}, "Nowak"},
         // Undefined bytes show as the replacement character; decoding goes on after them.
-        DecoderCase{"Windows-1250",
-                    "a\x81"
-                    "b\x98",
-                    "a\xEF\xBF\xBD"
-                    "b\xEF\xBF\xBD"},
+        DecoderCase{"Windows-1250", {"a\x81" "b\x98"}, std::string("a") + kFffd + "b" + kFffd},
         // A name nobody knows: the bytes are shown as they are.
-        DecoderCase{"NO-SUCH-ENCODING", "abc\xC5\x82", "abcł"},
-        DecoderCase{"Windows-1250", "", ""}));
-
-TEST(DisplayDecoder, OneDecoderServesManyStrings) {
-  DisplayDecoder decoder(kWindows1250);
-  std::string out;
-  decoder.AppendUtf8("\xA3", out);
-  decoder.AppendUtf8("\xB9", out);
-  decoder.AppendUtf8("x", out);
-  EXPECT_EQ(out, "Łąx");
-}
+        DecoderCase{"NO-SUCH-ENCODING", {"abc\xC5\x82"}, "abcł"},
+        DecoderCase{"Windows-1250", {""}, ""},
+        DecoderCase{"Windows-1250", {"\xA3", "\xB9", "x"}, "Łąx"},
+        // UTF-8 is shown as it is, each byte that is not UTF-8 as the replacement character.
+        DecoderCase{"UTF-8", {"Łódź"}, "Łódź"},
+        DecoderCase{"UTF-8", {"a\xFF" "b"}, std::string("a") + kFffd + "b"},  // never starts UTF-8
+        DecoderCase{"UTF-8", {"\xC5"}, kFffd},  // cut off after the lead byte
+        DecoderCase{"UTF-8", {"\xC0\xAF"}, std::string(kFffd) + kFffd},  // overlong '/'
+        DecoderCase{"UTF-8", {"\xED\xA0\x80"}, std::string(kFffd) + kFffd + kFffd},  // surrogate
+        DecoderCase{"UTF-8", {"\xF0\x9F\x8F\x8A"}, "\xF0\x9F\x8F\x8A"},  // a swimmer, four bytes
+        // Encodings with characters of several bytes are decoded as a stream. Windows knows
+        // none of them here, so it shows their bytes as UTF-8 would.
+        DecoderCase{"SHIFT_JIS", {"a\x82\xA0\x82 b"},  // あ, then a lead byte with no trail byte
+                    kWindows ? std::string("a") + kFffd + kFffd + kFffd + " b"
+                             : std::string("aあ") + kFffd + " b"},
+        DecoderCase{"UTF-16LE", {std::string("A\0B\x01" "C", 5)},  // ends inside a character
+                    kWindows ? std::string("A\0B\x01" "C", 5) : std::string("Ał") + kFffd}));
+// clang-format on
 
 TEST(AppendUtf8CodePoint, EncodesEveryLength) {
   EXPECT_EQ(Utf8Of(0x41), "A");
   EXPECT_EQ(Utf8Of(0x105), "ą");
   EXPECT_EQ(Utf8Of(0x20AC), "€");
   EXPECT_EQ(Utf8Of(0x1F3CA), "\xF0\x9F\x8F\x8A");
-}
-
-}  // namespace
-}  // namespace rostrel
-
-namespace rostrel {
-namespace {
-
-TEST(DisplayDecoderUtf8, ReplacesEachInvalidByteAndKeepsValidText) {
-  struct Case {
-    std::string in, out;
-  };
-  const Case cases[] = {
-      {"Łódź", "Łódź"},
-      {"a\xFF"
-       "b",
-       "a\xEF\xBF\xBD"
-       "b"},                                                     // a byte that never starts UTF-8
-      {"\xC5", "\xEF\xBF\xBD"},                                  // cut off after the lead byte
-      {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                  // overlong '/'
-      {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // a UTF-16 surrogate
-      {"\xF0\x9F\x8F\x8A", "\xF0\x9F\x8F\x8A"},                  // a swimmer, four bytes
-  };
-  DisplayDecoder decoder("UTF-8");
-  for (const Case& c : cases) {
-    std::string out;
-    decoder.AppendUtf8(c.in, out);
-    EXPECT_EQ(out, c.out) << c.in;
-  }
 }
 
 TEST(IsAsciiCompatible, SeparatesByteOrientedEncodingsFromWideOnes) {

@@ -5,20 +5,18 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "support/files.h"
 #include "support/temp_dir.h"
 
 namespace rostrel {
 namespace {
 
+using testing::ReadBytes;
 using testing::TempDir;
+using testing::WriteBytes;
 
-std::string Read(const std::string& path) {
-  std::string bytes;
-  FileError err;
-  EXPECT_TRUE(fileops::ReadFile(path, bytes, err)) << Describe(err);
-  return bytes;
-}
-
+// What the program writes is read back with the standard library, and what the standard library
+// wrote is read with the program's own read.
 TEST(FileOps, WriteReadCopyAndRemoveUnderPolishNames) {
   TempDir dir;
   const std::string folder = dir.path() + "Zawody Łódź 2026/";
@@ -27,10 +25,13 @@ TEST(FileOps, WriteReadCopyAndRemoveUnderPolishNames) {
   FileError err;
   const std::string bytes("x\0y\r\n\xB9", 6);
   ASSERT_TRUE(fileops::WriteFile(a, bytes, err)) << Describe(err);
-  EXPECT_EQ(Read(a), bytes);
-  ASSERT_TRUE(fileops::WriteFile(b, "old", err));
+  EXPECT_EQ(ReadBytes(a), bytes);
+  WriteBytes(b, "old");
   ASSERT_TRUE(fileops::CopyFileReplacing(a, b, err)) << Describe(err);  // replaces the destination
-  EXPECT_EQ(Read(b), bytes);
+  EXPECT_EQ(ReadBytes(b), bytes);
+  std::string read = "stale";
+  ASSERT_TRUE(fileops::ReadFile(b, read, err)) << Describe(err);
+  EXPECT_EQ(read, bytes);
   EXPECT_TRUE(fileops::RemoveFile(b, err));
   EXPECT_FALSE(fileops::Exists(b));
   EXPECT_FALSE(fileops::RemoveFile(b, err));
@@ -44,7 +45,7 @@ TEST(FileOps, CopyOfAReadOnlyFileIsWritable) {
   TempDir dir;
   const std::string a = dir.file("baza.lxf"), b = dir.file("baza.lxf.zip");
   FileError err;
-  ASSERT_TRUE(fileops::WriteFile(a, "lxf", err));
+  WriteBytes(a, "lxf");
   const fs::perms writable =
       fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
   fs::permissions(fileops::FsPath(a), writable, fs::perm_options::remove);
@@ -72,19 +73,18 @@ TEST(FileOps, RemoveLeavesFoldersAlone) {
 TEST(FileOps, ReplaceMovesTheNewFileOverTheOld) {
   TempDir dir;
   FileError err;
-  ASSERT_TRUE(fileops::WriteFile(dir.file("new"), "new", err));
-  ASSERT_TRUE(fileops::WriteFile(dir.file("old"), "old", err));
+  WriteBytes(dir.file("new"), "new");
+  WriteBytes(dir.file("old"), "old");
   ASSERT_TRUE(fileops::ReplaceFileAtomically(dir.file("new"), dir.file("old"), err))
       << Describe(err);
-  EXPECT_EQ(Read(dir.file("old")), "new");
+  EXPECT_EQ(ReadBytes(dir.file("old")), "new");
   EXPECT_FALSE(fileops::Exists(dir.file("new")));
 }
 
 TEST(FileOps, SameFileSeesThroughSpellingsButNotAcrossFiles) {
   TempDir dir;
-  FileError err;
-  ASSERT_TRUE(fileops::WriteFile(dir.file("baza.lxf"), "a", err));
-  ASSERT_TRUE(fileops::WriteFile(dir.file("inna.lxf"), "a", err));
+  WriteBytes(dir.file("baza.lxf"), "a");
+  WriteBytes(dir.file("inna.lxf"), "a");
 #ifdef _WIN32
   // Making a link takes a privilege on Windows; letter case spells the same file there.
   const std::string other = dir.file("BAZA.LXF");

@@ -40,5 +40,26 @@ INSTANTIATE_TEST_SUITE_P(
         DeclarationCase{"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"windows-1250\"?>", "UTF-8"},
         DeclarationCase{"\xEF\xBB\xBF<?xml version=\"1.0\"?>", "UTF-8"}));
 
+struct VersionCase {
+  std::string line;
+  bool named;
+};
+
+class NamesLenexVersionTest : public ::testing::TestWithParam<VersionCase> {};
+
+// A plain substring test: "2.0" or "3.0" anywhere on the line.
+TEST_P(NamesLenexVersionTest, TakesLenex20And30Only) {
+  EXPECT_EQ(NamesLenexVersion(GetParam().line), GetParam().named) << GetParam().line;
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, NamesLenexVersionTest,
+                         ::testing::Values(VersionCase{R"(<LENEX version="3.0">)", true},
+                                           VersionCase{R"(<LENEX version="2.0">)", true},
+                                           VersionCase{R"(<LENEX version="1.0" x="v2.0">)", true},
+                                           VersionCase{R"(<LENEX version="1.0">)", false},
+                                           VersionCase{R"(<LENEX version="3">)", false},
+                                           VersionCase{R"(<LENEX version="">)", false},
+                                           VersionCase{R"(<LENEX version="30">)", false}));
+
 }  // namespace
 }  // namespace rostrel

@@ -49,6 +49,8 @@ struct CutCase {
   size_t rootLine;
 };
 
+void PrintTo(const CutCase& c, std::ostream* os) { *os << c.what; }
+
 class LefLayoutCuts : public ::testing::TestWithParam<CutCase> {};
 
 TEST_P(LefLayoutCuts, PutsEachElementOnALineOfItsOwn) {
@@ -217,7 +219,35 @@ INSTANTIATE_TEST_SUITE_P(
         CutCase{"a tag the document never closes is passed on at its end", "<A/><B c=\"1\"\n d",
                 "<A/>\n"
                 "<B c=\"1\" d\n",
-                1}));
+                1},
+        CutCase{"a blank line inside a quoted value: each line break becomes one blank",
+                "<CLUB name=\"Klub\n\nDelfin\"/>\n", "<CLUB name=\"Klub  Delfin\"/>\n", 1},
+        CutCase{"<?xml alone at the end of line 1", "<?xml\n version=\"1.0\"?>\n<A/>\n",
+                "<?xml version=\"1.0\"?>\n<A/>\n", 2},
+        CutCase{"a byte-order mark before a declaration over two lines",
+                "\xEF\xBB\xBF<?xml version=\"1.0\"\n encoding=\"UTF-8\"?>\n<A/>\n",
+                "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<A/>\n", 2},
+        CutCase{"an instruction over two lines that is not the declaration is not joined",
+                "<A><?xml-stylesheet href=\"a\"\n type=\"b\"?></A>\n",
+                "<A>\n"
+                "  <?xml-stylesheet href=\"a\"\n"
+                " type=\"b\"?>\n"
+                "</A>\n",
+                1},
+        CutCase{"an end tag of another name ends no element on its line", "<A>x</B>\n",
+                "<A>\n"
+                "  x\n"
+                "</B>\n",
+                1},
+        // End tags with nothing open, alone, beside text and beside tags, leave the level at 0.
+        CutCase{"stray end tags", "</X>\n</Y> tekst\n</Z><D><E/></D>\n",
+                "</X>\n"
+                "</Y> tekst\n"
+                "</Z>\n"
+                "<D>\n"
+                "  <E/>\n"
+                "</D>\n",
+                4}));
 
 TEST(LefLayout, PassesADocumentAlreadyOneElementPerLineUntouchedAndUncopied) {
   const std::string document =

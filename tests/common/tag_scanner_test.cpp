@@ -8,26 +8,11 @@
 namespace rostrel {
 namespace {
 
+// The kinds in the order TokenKind lists them.
 const char* KindName(TokenKind kind) {
-  switch (kind) {
-    case TokenKind::Text:
-      return "Text";
-    case TokenKind::StartTag:
-      return "Start";
-    case TokenKind::EndTag:
-      return "End";
-    case TokenKind::EmptyTag:
-      return "Empty";
-    case TokenKind::Comment:
-      return "Comment";
-    case TokenKind::Instruction:
-      return "PI";
-    case TokenKind::CData:
-      return "CData";
-    case TokenKind::Doctype:
-      return "Doctype";
-  }
-  return "?";
+  static const char* const kNames[] = {"Text",    "Start", "End",   "Empty",
+                                       "Comment", "PI",    "CData", "Doctype"};
+  return kNames[static_cast<int>(kind)];
 }
 
 // Each token as Kind[text], with "..." before a part that continues markup from an earlier
@@ -88,7 +73,17 @@ INSTANTIATE_TEST_SUITE_P(
             "Start[<B>] Comment[<!-- a]... | ...Comment[<X>]... | ...Comment[b -->] End[</B>]"},
         ScanCase{{"<?xml version=\"1.0\"", "?>"}, "PI[<?xml version=\"1.0\"]... | ...PI[?>]"},
         ScanCase{{"<!DOCTYPE L [", "<!ENTITY e '>'>", "]>"},
-                 "Doctype[<!DOCTYPE L []... | ...Doctype[<!ENTITY e '>'>]... | ...Doctype[]>]"}));
+                 "Doctype[<!DOCTYPE L []... | ...Doctype[<!ENTITY e '>'>]... | ...Doctype[]>]"},
+        // A comment or a quoted literal in the internal subset goes on over pieces too.
+        ScanCase{{"<!DOCTYPE L [ <!-- a", "]> -->", "]>"},
+                 "Doctype[<!DOCTYPE L [ <!-- a]... | ...Doctype[]> -->]... | ...Doctype[]>]"},
+        ScanCase{{"<!DOCTYPE L [ <!ENTITY e \"a", "]>\" > ]><L/>"},
+                 "Doctype[<!DOCTYPE L [ <!ENTITY e \"a]... | ...Doctype[]>\" > ]>] Empty[<L/>]"},
+        // Any other <!...> is taken like a DOCTYPE, wherever it stands.
+        ScanCase{{"<!ELEMENT a (b)><A/>"}, "Doctype[<!ELEMENT a (b)>] Empty[<A/>]"},
+        // A name may start with any byte from 0x80 up: UTF-8 and Windows-1250 letters alike.
+        ScanCase{{"a<Żak>b</Żak><\xAF/>"},
+                 "Text[a] Start[<Żak>] Text[b] End[</Żak>] Empty[<\xAF/>]"}));
 
 // The end of a tag is looked for eight bytes at a time: wherever the '>' falls among them, and
 // whatever quotes stand before it, the tag ends at the first '>' outside a value.

@@ -8,50 +8,58 @@
 namespace rostrel {
 namespace {
 
-std::vector<std::string> Lines(std::string_view text) {
-  std::vector<std::string> lines;
-  ForEachLine(text, [&](std::string_view line) {
+using V = std::vector<std::string>;
+
+struct LinesCase {
+  std::string text;
+  V lines;
+};
+
+class LinesTest : public ::testing::TestWithParam<LinesCase> {};
+
+TEST_P(LinesTest, ForEachLineSplitsAtCrLfAndLoneLf) {
+  V lines;
+  ForEachLine(GetParam().text, [&](std::string_view line) {
     lines.emplace_back(line);
     return true;
   });
-  return lines;
+  EXPECT_EQ(lines, GetParam().lines);
 }
 
-using V = std::vector<std::string>;
-
-TEST(ForEachLine, SplitsAtCrLfAndLoneLf) {
-  EXPECT_EQ(Lines("a\r\nb\nc"), (V{"a", "b", "c"}));
-  EXPECT_EQ(Lines("a\r\nb\r\n"), (V{"a", "b"}));  // a final terminator starts no empty line
-  EXPECT_EQ(Lines(""), V{});
-  EXPECT_EQ(Lines("\r\n\r\n"), (V{"", ""}));
-  EXPECT_EQ(Lines("a\rb\r\n"), (V{"a\rb"}));  // a lone CR stays inside the line
-  EXPECT_EQ(Lines("x\r"), (V{"x\r"}));
+// Text that arrives in pieces gives the same lines wherever the pieces are cut.
+TEST_P(LinesTest, LineJoinerFindsTheSameLinesInPieces) {
+  const std::string& text = GetParam().text;
+  for (size_t size = 1; size <= text.size() + 1; ++size) {
+    V lines;
+    const auto keep = [&](std::string_view line) {
+      lines.emplace_back(line);
+      return true;
+    };
+    LineJoiner joiner;
+    for (size_t at = 0; at < text.size(); at += size)
+      joiner.Feed(std::string_view(text).substr(at, size), keep);
+    joiner.Finish(keep);
+    EXPECT_EQ(lines, GetParam().lines) << "pieces of " << size;
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LinesTest,
+    ::testing::Values(LinesCase{"a\r\nb\nc", {"a", "b", "c"}},
+                      // A final terminator starts no empty line.
+                      LinesCase{"a\r\nb\r\n", {"a", "b"}}, LinesCase{"", {}},
+                      LinesCase{"\r\n\r\n", {"", ""}}, LinesCase{"\n\n", {"", ""}},
+                      // A lone CR stays inside the line.
+                      LinesCase{"a\rb\r\n", {"a\rb"}}, LinesCase{"x\r", {"x\r"}},
+                      LinesCase{"e\r\r\nf\n", {"e\r", "f"}},
+                      LinesCase{"a\r\nbb\nccc\r\n\r\nd", {"a", "bb", "ccc", "", "d"}},
+                      LinesCase{"one line", {"one line"}}));
 
 TEST(ForEachLine, StopsWhenAsked) {
   int seen = 0;
   const bool finished = ForEachLine("1\n2\n3\n", [&](std::string_view) { return ++seen < 2; });
   EXPECT_FALSE(finished);
   EXPECT_EQ(seen, 2);
-}
-
-TEST(LineJoiner, FindsTheSameLinesWhereverThePiecesAreCut) {
-  const std::string texts[] = {
-      "a\r\nbb\nccc\r\n\r\nd", "x\r", "\n\n", "one line", "", "e\r\r\nf\n"};
-  for (const std::string& text : texts) {
-    for (size_t size = 1; size <= text.size() + 1; ++size) {
-      std::vector<std::string> lines;
-      const auto keep = [&](std::string_view line) {
-        lines.emplace_back(line);
-        return true;
-      };
-      LineJoiner joiner;
-      for (size_t at = 0; at < text.size(); at += size)
-        joiner.Feed(std::string_view(text).substr(at, size), keep);
-      joiner.Finish(keep);
-      EXPECT_EQ(lines, Lines(text)) << "pieces of " << size << " in " << text;
-    }
-  }
 }
 
 struct TrimCase {

@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/encoding.h"
 #include "common/fileops.h"
-#include "common/lef_document.h"
 #include "support/documents.h"
 #include "support/fake_prompter.h"
 #include "support/files.h"
@@ -19,6 +20,8 @@ namespace rostrel {
 namespace {
 
 using testing::FakePrompter;
+using testing::kCp1250Declaration;
+using testing::kUtf8Declaration;
 
 const std::string kHeader1250 = "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>\r\n";
 const std::string kHeaderUtf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
@@ -29,12 +32,18 @@ const std::string kClubs =
     "        </CLUB>\r\n"
     "      </CLUBS>\r\n";
 
+const std::string kUnchanged = " Operacja anulowana, plik zgłoszenia nie został zmieniony.";
+const std::string kWrongVersion =
+    "Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj do instrukcji "
+    "https://rostrel.pl/instrukcja/ ";
+
 // An entries document in the shape the program meets: one element per line, CR LF.
 std::string Entries(const std::string& version = "3.0",
-                    const std::string& declaration = testing::kCp1250Declaration) {
-  return testing::Lenex{declaration, version, "<MEET name=\"Zawody\">", true,
-                        "      <CLUBS>\r\n        <CLUB name=\"Stary\"/>\r\n      </CLUBS>\r\n"}
-      .Text();
+                    const std::string& declaration = kCp1250Declaration,
+                    const std::string& clubs =
+                        "      <CLUBS>\r\n        <CLUB name=\"Stary\"/>\r\n"
+                        "      </CLUBS>\r\n") {
+  return testing::Lenex{declaration, version, "<MEET name=\"Zawody\">", true, clubs}.Text();
 }
 
 std::string Rewritten(const std::string& version, const std::string& clubs,
@@ -44,106 +53,111 @@ std::string Rewritten(const std::string& version, const std::string& clubs,
       .Text();
 }
 
+// A document whose root element holds the given lines, and the same document rewritten.
+std::string Doc(const std::string& inside,
+                const std::string& line1 = "<?xml version=\"1.0\"?>\r\n") {
+  return line1 + "<LENEX version=\"3.0\">\r\n" + inside + "</LENEX>\r\n";
+}
+std::string Out(const std::string& inside) {
+  return kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n" + inside + "</LENEX>\r\n";
+}
+const std::string kOneMeet = "<MEET>\r\n<SESSIONS>\r\n</SESSIONS>\r\nold\r\n</MEET>\r\n";
+const std::string kOneMeetPasted = "<MEET>\r\n<SESSIONS>\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n";
+
+// More event lines than a 16-bit counter holds.
+std::string Events(const std::string& eol) {
+  std::string events;
+  for (int i = 0; i < 70000; ++i) events += "<EVENT number=\"" + std::to_string(i) + "\"/>" + eol;
+  return events;
+}
+
 struct RewriteCase {
   const char* name;
   std::string document;
-  std::string clubs;
   std::string expected;
+  std::string clubs = "C\r\n";
 };
 
 class RewriteText : public ::testing::TestWithParam<RewriteCase> {};
 
+// Every new document here balances, so that the paste writes it as it stands.
 TEST_P(RewriteText, GivesTheWholeNewDocument) {
   const RewriteCase& c = GetParam();
   FakePrompter prompter;
   const Rewrite r = RewriteEntriesText(prompter, c.document, c.clubs, kWindows1250);
   EXPECT_EQ(r.kind, Rewrite::Rewritten);
   EXPECT_EQ(r.text, c.expected);
+  EXPECT_TRUE(CheckRewritten(prompter, r.text));
   EXPECT_TRUE(prompter.messages.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RewriteText,
     ::testing::Values(
-        RewriteCase{"Lenex30", Entries("3.0"), kClubs, Rewritten("3.0", kClubs)},
-        RewriteCase{"Lenex20", Entries("2.0"), kClubs, Rewritten("2.0", kClubs)},
-        RewriteCase{"EmptyClubsTextRemovesTheSection", Entries(), "", Rewritten("3.0", "")},
+        RewriteCase{"Lenex30", Entries("3.0"), Rewritten("3.0", kClubs), kClubs},
+        RewriteCase{"EmptyClubsTextRemovesTheSection", Entries(), Rewritten("3.0", ""), ""},
+        RewriteCase{"MarkersWithBlanksAroundThem",
+                    Doc("<MEET>\r\n<SESSIONS>\r\n   </SESSIONS>  \r\nold\r\n </MEET>\r\n"),
+                    Out("<MEET>\r\n<SESSIONS>\r\n   </SESSIONS>  \r\nC\r\n </MEET>\r\n")},
+        // Tabs are trimmed like blanks; letter case counts; markers sharing a line are cut apart
+        // (and the lines cut are indented by their level); a second end of sessions before the
+        // end of the meet gets the clubs too.
         RewriteCase{
-            "VersionAnywhereOnLine2",
-            "<?xml version=\"1.0\"?>\r\n<LENEX version=\"1.0\" x=\"v2.0\">\r\n"
-            "</SESSIONS>\r\nold\r\n</MEET>\r\n",
-            "C\r\n",
-            kHeaderUtf8 + "<LENEX version=\"1.0\" x=\"v2.0\">\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"},
-        RewriteCase{
-            "MarkersWithBlanksAroundThem",
-            "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n   </SESSIONS>  \r\n"
-            "old\r\n </MEET>\r\n",
-            "C\r\n",
-            kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n   </SESSIONS>  \r\nC\r\n </MEET>\r\n"},
-        // Tabs are trimmed like blanks; letter case counts; markers sharing a line are cut apart.
-        RewriteCase{"TabsTrimmedLowerCaseNoMarkerSharedLinesCut",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n\t</SESSIONS>\r\n"
-                    "</sessions>\r\n</SESSIONS></MEET>\r\n</SESSIONS>\r\nold\r\n</meet>\r\n"
-                    "</MEET>\r\n",
-                    "C\r\n",
-                    kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n\t</SESSIONS>\r\nC\r\n</SESSIONS>\r\n"
-                                  "C\r\n</MEET>\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"},
+            "TabsTrimmedLowerCaseNoMarkerSharedLinesCut",
+            Doc("<MEET>\r\n<SESSIONS>\r\n<SESSIONS>\r\n\t</SESSIONS>\r\n<sessions>\r\n"
+                "</sessions>\r\n</SESSIONS></MEET>\r\n<MEET>\r\n<SESSIONS>\r\n</SESSIONS>\r\n"
+                "old\r\n<meet>\r\n</meet>\r\n</MEET>\r\n"),
+            Out("<MEET>\r\n<SESSIONS>\r\n<SESSIONS>\r\n\t</SESSIONS>\r\nC\r\n"
+                "    </SESSIONS>\r\nC\r\n  </MEET>\r\n<MEET>\r\n<SESSIONS>\r\n</SESSIONS>\r\n"
+                "C\r\n</MEET>\r\n")},
         RewriteCase{"SessionsAndMeetOnOneLineAreCutApart",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</SESSIONS></MEET>\r\n"
-                    "</LENEX>\r\n",
-                    "C\r\n",
-                    kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"
-                                  "</LENEX>\r\n"},
-        RewriteCase{"TwoMeetsEachGetTheClubs",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n"
-                    "</SESSIONS>\r\nold1\r\n</MEET>\r\nbetween\r\n"
-                    "</SESSIONS>\r\nold2\r\n</MEET>\r\nend\r\n",
-                    "C1\r\nC2\r\n",
-                    kHeaderUtf8 +
-                        "<LENEX version=\"3.0\">\r\n</SESSIONS>\r\nC1\r\nC2\r\n</MEET>\r\n"
-                        "between\r\n</SESSIONS>\r\nC1\r\nC2\r\n</MEET>\r\nend\r\n"},
-        RewriteCase{
-            "MeetBeforeSessionsIsCopied",
-            "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</MEET>\r\n"
-            "</SESSIONS>\r\nold\r\n</MEET>\r\n",
-            "C\r\n",
-            kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n</MEET>\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"},
+                    Doc("<MEET>\r\n<SESSIONS>\r\n</SESSIONS></MEET>\r\n"),
+                    Out("<MEET>\r\n<SESSIONS>\r\n    </SESSIONS>\r\nC\r\n  </MEET>\r\n")},
+        RewriteCase{"TwoMeetsEachGetTheClubs", Doc(kOneMeet + "between\r\n" + kOneMeet + "end\r\n"),
+                    Out(kOneMeetPasted + "between\r\n" + kOneMeetPasted + "end\r\n")},
+        RewriteCase{"MeetBeforeSessionsIsCopied", Doc("<MEET>\r\n</MEET>\r\n" + kOneMeet),
+                    Out("<MEET>\r\n</MEET>\r\n" + kOneMeetPasted)},
         RewriteCase{"TwoSessionsBeforeOneMeet",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</SESSIONS>\r\n"
-                    "a\r\n</SESSIONS>\r\nb\r\n</MEET>\r\n",
-                    "C\r\n",
-                    kHeaderUtf8 +
-                        "<LENEX version=\"3.0\">\r\n</SESSIONS>\r\nC\r\n</SESSIONS>\r\nC\r\n"
-                        "</MEET>\r\n"},
+                    Doc("<MEET>\r\n<SESSIONS>\r\n<SESSIONS>\r\n</SESSIONS>\r\na\r\n</SESSIONS>\r\n"
+                        "b\r\n</MEET>\r\n"),
+                    Out("<MEET>\r\n<SESSIONS>\r\n<SESSIONS>\r\n</SESSIONS>\r\nC1\r\nC2\r\n"
+                        "</SESSIONS>\r\nC1\r\nC2\r\n</MEET>\r\n"),
+                    "C1\r\nC2\r\n"},
         RewriteCase{"LoneLfBecomesCrLfAndTheLastLineGetsOne",
                     "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n<LENEX version=\"3.0\">\n"
-                    "  <A x=\"1,2\"/>\r\n</SESSIONS>\nold\n</MEET>\n</LENEX>",
-                    "C\r\n",
+                    "<MEET>\n<SESSIONS>\n  <A x=\"1,2\"/>\r\n</SESSIONS>\nold\n</MEET>\n</LENEX>",
                     kHeader1250 +
-                        "<LENEX version=\"3.0\">\r\n  <A x=\"1,2\"/>\r\n</SESSIONS>\r\nC\r\n"
-                        "</MEET>\r\n</LENEX>\r\n"},
+                        "<LENEX version=\"3.0\">\r\n<MEET>\r\n<SESSIONS>\r\n  <A x=\"1,2\"/>\r\n"
+                        "</SESSIONS>\r\nC\r\n</MEET>\r\n</LENEX>\r\n"},
         RewriteCase{"LoneCrStaysInsideTheLine",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\na\rb\r\n</SESSIONS>\r\n"
-                    "</MEET>\r\n",
-                    "",
-                    kHeaderUtf8 + "<LENEX version=\"3.0\">\r\na\rb\r\n</SESSIONS>\r\n</MEET>\r\n"},
-        RewriteCase{"EmptyFirstLineDeclaresUtf8",
-                    "\r\n<LENEX version=\"3.0\">\r\n</SESSIONS>\r\n</MEET>\r\n", "C\r\n",
-                    kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"},
-        RewriteCase{"ByteOrderMarkAndSpacedDeclarationAreReplaced",
-                    "\xEF\xBB\xBF  <?xml version=\"1.0\" encoding=\"UTF-8\" ?>  \r\n"
-                    "<LENEX version=\"3.0\">\r\n</SESSIONS>\r\n</MEET>\r\n",
-                    "C\r\n",
-                    kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n</SESSIONS>\r\nC\r\n</MEET>\r\n"}),
+                    Doc("<MEET>\r\n<SESSIONS>\r\na\rb\r\n</SESSIONS>\r\n</MEET>\r\n"),
+                    Out("<MEET>\r\n<SESSIONS>\r\na\rb\r\n</SESSIONS>\r\n</MEET>\r\n"), ""},
+        RewriteCase{"EmptyFirstLineDeclaresUtf8", Doc(kOneMeet, "\r\n"), Out(kOneMeetPasted)},
+        RewriteCase{
+            "ByteOrderMarkAndSpacedDeclarationAreReplaced",
+            Doc(kOneMeet, "\xEF\xBB\xBF  <?xml version=\"1.0\" encoding=\"UTF-8\" ?>  \r\n"),
+            Out(kOneMeetPasted)},
+        // Laid out anew, the version is looked for on the root's line, not on line 2.
+        RewriteCase{"VersionOnTheRootLaidOutAnew",
+                    "<?xml version=\"1.0\"?>\r\n<!-- eksport --><LENEX version=\"3.0\">\r\n" +
+                        kOneMeet + "</LENEX>\r\n",
+                    kHeaderUtf8 + "<!-- eksport -->\r\n<LENEX version=\"3.0\">\r\n" +
+                        kOneMeetPasted + "</LENEX>\r\n"},
+        RewriteCase{
+            "HandlesDocumentsOfAnyLength",
+            Doc("<MEET>\r\n<SESSIONS>\r\n" + Events("\n") + "</SESSIONS>\n<OLD/>\n</MEET>\n"),
+            Out("<MEET>\r\n<SESSIONS>\r\n" + Events("\r\n") + "</SESSIONS>\r\nC\r\n</MEET>\r\n")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct RefusalCase {
   const char* name;
   std::string document;
   std::string message;
+  Rewrite::Kind kind = Rewrite::Refused;
+  std::string clubs = kClubs;
+  std::string clubsEncoding = kWindows1250;
 };
 
-const std::string kUnchanged = " Operacja anulowana, plik zgłoszenia nie został zmieniony.";
 const std::string kNoSessions =
     "W dokumencie LEF pliku zgłoszenia nie ma wiersza </SESSIONS>, więc nie ma miejsca, w które "
     "można wkleić zawodników." +
@@ -162,8 +176,8 @@ class RefuseText : public ::testing::TestWithParam<RefusalCase> {};
 TEST_P(RefuseText, TellsWhyAndGivesNothing) {
   const RefusalCase& c = GetParam();
   FakePrompter prompter;
-  const Rewrite r = RewriteEntriesText(prompter, c.document, kClubs, kWindows1250);
-  EXPECT_EQ(r.kind, Rewrite::Refused);
+  const Rewrite r = RewriteEntriesText(prompter, c.document, c.clubs, c.clubsEncoding);
+  EXPECT_EQ(r.kind, c.kind);
   EXPECT_EQ(r.text, "");
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0], testing::Stop(c.message));
@@ -175,26 +189,13 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"EmptyDocument", "",
                     "Dokument LEF w pliku zgłoszenia jest pusty." + kUnchanged},
         RefusalCase{"OneLine", "<?xml version=\"1.0\"?>", kNoSessions},
-        RefusalCase{"NoSessions",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n<CLUBS/>\r\n</MEET>\r\n",
+        RefusalCase{"NoSessions", Doc("<CLUBS/>\r\n</MEET>\r\n"), kNoSessions},
+        RefusalCase{"OnlyLowerCaseSessions", Doc("</sessions>\r\n</MEET>\r\n"), kNoSessions},
+        RefusalCase{"SessionsAsAnEmptyElement", Doc("<SESSIONS></SESSIONS>\r\n</MEET>\r\n"),
                     kNoSessions},
-        RefusalCase{"OnlyLowerCaseSessions",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</sessions>\r\n"
-                    "</MEET>\r\n",
-                    kNoSessions},
-        RefusalCase{
-            "SessionsAsAnEmptyElement",
-            "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n<SESSIONS></SESSIONS>\r\n"
-            "</MEET>\r\n",
-            kNoSessions},
-        RefusalCase{"NoMeetAfterSessions",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</SESSIONS>\r\n"
-                    "<CLUBS/>\r\n</LENEX>\r\n",
-                    kNoMeet},
+        RefusalCase{"NoMeetAfterSessions", Doc("</SESSIONS>\r\n<CLUBS/>\r\n"), kNoMeet},
         RefusalCase{"MeetOnlyBeforeTheSecondSessions",
-                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n</SESSIONS>\r\n"
-                    "</MEET>\r\n</SESSIONS>\r\n</LENEX>\r\n",
-                    kNoMeet},
+                    Doc("</SESSIONS>\r\n</MEET>\r\n</SESSIONS>\r\n"), kNoMeet},
         RefusalCase{"TextBeforeTheDeclaration", Entries("3.0", "eksport <?xml version=\"1.0\"?>"),
                     kFirstLine},
         RefusalCase{"TwoDeclarationsOnLineOne",
@@ -207,36 +208,25 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"BadEncodingName", Entries("3.0", "<?xml version=\"1.0\" encoding='a\"b'?>"),
                     "Dokument LEF w pliku zgłoszenia deklaruje nieprawidłową nazwę kodowania "
                     "znaków." +
-                        kUnchanged}),
+                        kUnchanged},
+        // Lines are handled as bytes: UTF-16 would be cut apart at the wrong bytes.
+        RefusalCase{"EncodingNotHandledAsBytes",
+                    Entries("3.0", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>"),
+                    "Dokument LEF w pliku zgłoszenia jest w kodowaniu znaków UTF-16, którego "
+                    "program nie obsługuje." +
+                        kUnchanged},
+        RefusalCase{"ACharacterTheEntriesEncodingCannotHold", Entries(),
+                    "Nie można przenieść danych klubu z bazy zawodników (kodowanie UTF-8) do pliku "
+                    "zgłoszenia (kodowanie Windows-1250): Znaku „ñ” nie da się zapisać w kodowaniu "
+                    "Windows-1250." +
+                        kUnchanged,
+                    Rewrite::Refused, "<CLUB name=\"Mu\xC3\xB1oz\"/>\r\n", kUtf8},
+        RefusalCase{"WrongVersionOnLine2", Entries("1.0"), kWrongVersion, Rewrite::VersionFailure},
+        RefusalCase{"WrongVersionOnTheRootLaidOutAnew",
+                    "<?xml version=\"1.0\"?>\r\n<!-- 3.0 --><LENEX version=\"1.0\">\r\n" +
+                        kOneMeet + "</LENEX>\r\n",
+                    kWrongVersion, Rewrite::VersionFailure}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(RewriteEntriesText, WrongVersionOnLine2IsAVersionFailure) {
-  for (const std::string version : {"1.0", "3", "", "30"}) {
-    FakePrompter prompter;
-    const Rewrite r = RewriteEntriesText(prompter, Entries(version), kClubs, kWindows1250);
-    EXPECT_EQ(r.kind, Rewrite::VersionFailure) << version;
-    EXPECT_EQ(r.text, "");
-    ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0], testing::Stop(WrongVersionText()));
-  }
-}
-
-TEST(RewriteEntriesText, HandlesDocumentsOfAnyLength) {
-  // More lines than a 16-bit counter holds, with the markers near the end.
-  std::string document = "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n";
-  std::string expected = kHeaderUtf8 + "<LENEX version=\"3.0\">\r\n";
-  for (int i = 0; i < 70000; ++i) {
-    const std::string line = "<EVENT number=\"" + std::to_string(i) + "\"/>";
-    document += line + "\n";
-    expected += line + "\r\n";
-  }
-  document += "</SESSIONS>\n<OLD/>\n</MEET>\n";
-  expected += "</SESSIONS>\r\nC\r\n</MEET>\r\n";
-  FakePrompter prompter;
-  const Rewrite r = RewriteEntriesText(prompter, document, "C\r\n", kUtf8);
-  EXPECT_EQ(r.kind, Rewrite::Rewritten);
-  EXPECT_EQ(r.text, expected);
-}
 
 struct EncodingCase {
   const char* name;
@@ -251,13 +241,14 @@ class RewriteEncoding : public ::testing::TestWithParam<EncodingCase> {};
 
 TEST_P(RewriteEncoding, WritesTheClubsInTheEntriesEncoding) {
   const EncodingCase& c = GetParam();
-  const std::string document =
-      c.declaration + "\r\n<LENEX version=\"3.0\">\r\n</SESSIONS>\r\nold\r\n</MEET>\r\n";
   FakePrompter prompter;
-  const Rewrite r = RewriteEntriesText(prompter, document, c.clubs, c.clubsEncoding);
+  const Rewrite r =
+      RewriteEntriesText(prompter, Doc(kOneMeet, c.declaration + "\r\n"), c.clubs, c.clubsEncoding);
   EXPECT_EQ(r.kind, Rewrite::Rewritten);
-  EXPECT_EQ(r.text, c.header + "<LENEX version=\"3.0\">\r\n</SESSIONS>\r\n" + c.expectedClubs +
-                        "</MEET>\r\n");
+  EXPECT_EQ(r.text, c.header +
+                        "<LENEX version=\"3.0\">\r\n<MEET>\r\n<SESSIONS>\r\n</SESSIONS>\r\n" +
+                        c.expectedClubs + "</MEET>\r\n</LENEX>\r\n");
+  EXPECT_TRUE(CheckRewritten(prompter, r.text));
   EXPECT_TRUE(prompter.messages.empty());
 }
 
@@ -265,7 +256,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RewriteEncoding,
     ::testing::Values(
         // The same encoding copies bytes as they are, even ones the encoding would not accept.
-        EncodingCase{"SameEncodingCopiesBytes", "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>",
+        EncodingCase{"SameEncodingCopiesBytes", kCp1250Declaration,
                      "<CLUB name=\"\xA3\xF3\x64\x9F \x81\"/>\r\n", "windows-1250", kHeader1250,
                      "<CLUB name=\"\xA3\xF3\x64\x9F \x81\"/>\r\n"},
         EncodingCase{"AliasesAreTheSameEncoding", "<?xml version=\"1.0\" encoding=\"cp1250\"?>",
@@ -273,135 +264,91 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"Utf8CopiedAsIs", "<?xml version=\"1.0\" encoding=\"utf-8\"?>",
                      "\xC5\x81\xC3\xB3\x64\xC5\xBA\r\n", "UTF-8", kHeaderUtf8,
                      "\xC5\x81\xC3\xB3\x64\xC5\xBA\r\n"},
-        EncodingCase{"Utf8ClubsInto1250Document",
-                     "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>",
+        EncodingCase{"Utf8ClubsInto1250Document", kCp1250Declaration,
                      "<CLUB name=\"\xC5\x81\xC3\xB3\x64\xC5\xBA \xC5\xBB\xC3\xB3\xC5\x82w\"/>\r\n",
                      "UTF-8", kHeader1250, "<CLUB name=\"\xA3\xF3\x64\x9F \xAF\xF3\xB3w\"/>\r\n"},
-        EncodingCase{
-            "Windows1250ClubsIntoUtf8Document", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
-            "<CLUB name=\"\xA3\xF3\x64\x9F \xAF\xF3\xB3w\"/>\r\n", "Windows-1250", kHeaderUtf8,
-            "<CLUB name=\"\xC5\x81\xC3\xB3\x64\xC5\xBA \xC5\xBB\xC3\xB3\xC5\x82w\"/>\r\n"},
-        EncodingCase{"Latin2ClubsInto1250Document",
-                     "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>", "\xA1\xB1\xA6\xB6\r\n",
+        EncodingCase{"Windows1250ClubsIntoUtf8Document", kUtf8Declaration,
+                     "<CLUB name=\"\xA3\xF3\x64\x9F \xAF\xF3\xB3w\"/>\r\n", "Windows-1250",
+                     kHeaderUtf8,
+                     "<CLUB name=\"\xC5\x81\xC3\xB3\x64\xC5\xBA \xC5\xBB\xC3\xB3\xC5\x82w\"/>\r\n"},
+        EncodingCase{"Latin2ClubsInto1250Document", kCp1250Declaration, "\xA1\xB1\xA6\xB6\r\n",
                      "ISO-8859-2", kHeader1250, "\xA5\xB9\x8C\x9C\r\n"},
-        EncodingCase{"EmptyClubsNeedNoConversion",
-                     "<?xml version=\"1.0\" encoding=\"Windows-1250\"?>", "", "", kHeader1250, ""},
-        EncodingCase{"ByteOrderMarkMeansUtf8",
-                     "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"Windows-1250\"?>", "\xA3\r\n",
+        EncodingCase{"EmptyClubsNeedNoConversion", kCp1250Declaration, "", "", kHeader1250, ""},
+        EncodingCase{"ByteOrderMarkMeansUtf8", "\xEF\xBB\xBF" + kCp1250Declaration, "\xA3\r\n",
                      "Windows-1250", kHeaderUtf8, "\xC5\x81\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RewriteEntriesText, RefusesACharacterTheEntriesEncodingCannotHold) {
-  const std::string clubs = "<CLUB name=\"Mu\xC3\xB1oz\"/>\r\n";  // ñ is not in Windows-1250
-  std::string ignored, error;
-  ASSERT_FALSE(ConvertText(clubs, kUtf8, kWindows1250, ignored, error));
-  FakePrompter prompter;
-  const Rewrite r = RewriteEntriesText(prompter, Entries(), clubs, kUtf8);
-  EXPECT_EQ(r.kind, Rewrite::Refused);
-  EXPECT_EQ(r.text, "");
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text,
-            "Nie można przenieść danych klubu z bazy zawodników (kodowanie UTF-8) do pliku "
-            "zgłoszenia (kodowanie Windows-1250): " +
-                error + kUnchanged);
-  EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
-  EXPECT_EQ(prompter.messages[0].title, "Rostrel");
-}
+// The rewrite of a document file: what it gives, what the user is told, the file afterwards.
+// Before a new document is given, its tags must balance and nest.
+struct FileCase {
+  const char* name;
+  std::optional<std::string> document;  // the file; none: there is no file
+  Rewrite::Kind kind;
+  std::string text;
+  std::optional<std::string> after;  // the file afterwards; none: it is gone
+  std::string message;               // shown with the stop icon, "@" standing for the path
+  int failAt = 0;                    // the file operation that fails with EACCES; 0: none
+  std::string nextMessage = "";
+};
 
-TEST(RewriteEntries, LeavesTheDocumentInPlaceWhenRewritten) {
+class RewriteEntriesFile : public ::testing::TestWithParam<FileCase> {};
+
+TEST_P(RewriteEntriesFile, GivesTellsAndLeavesTheFile) {
+  const FileCase& c = GetParam();
   testing::TempDir dir;
   const std::string path = dir.file("zawody.lef");
-  testing::WriteBytes(path, Entries());
+  if (c.document) testing::WriteBytes(path, *c.document);
   FakePrompter prompter;
-  const Rewrite r = RewriteEntries(prompter, path, kClubs, kWindows1250);
-  EXPECT_EQ(r.kind, Rewrite::Rewritten);
-  EXPECT_EQ(r.text, Rewritten("3.0", kClubs));
-  EXPECT_EQ(testing::ReadBytes(path), Entries());
-}
-
-TEST(RewriteEntries, DeletesTheDocumentOnAVersionFailure) {
-  testing::TempDir dir;
-  const std::string path = dir.file("zawody.lef");
-  testing::WriteBytes(path, Entries("1.0"));
-  FakePrompter prompter;
-  const Rewrite r = RewriteEntries(prompter, path, kClubs, kWindows1250);
-  EXPECT_EQ(r.kind, Rewrite::VersionFailure);
-  EXPECT_FALSE(fileops::Exists(path));
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text, WrongVersionText());
-}
-
-TEST(RewriteEntries, SaysSoWhenTheWrongVersionCannotBeDeleted) {
-  testing::TempDir dir;
-  const std::string path = dir.file("zawody.lef");
-  testing::WriteBytes(path, Entries("1.0"));
-  FakePrompter prompter;
-  fileops::FailAtCall(2, EACCES);  // the read succeeds, the deletion fails
+  fileops::FailAtCall(c.failAt, EACCES);
   const Rewrite r = RewriteEntries(prompter, path, kClubs, kWindows1250);
   fileops::ResetFaults();
-  EXPECT_EQ(r.kind, Rewrite::VersionFailure);
-  ASSERT_EQ(prompter.messages.size(), 2u);
-  EXPECT_EQ(prompter.messages[0].text, WrongVersionText());
-  EXPECT_EQ(prompter.messages[1].text, "Nie można usunąć dokumentu LEF: " + path + "\r\n" +
-                                           std::to_string(EACCES) +
-                                           " brak uprawnień do pliku lub katalogu");
-  EXPECT_EQ(prompter.messages[1].icon, Icon::Stop);
+  EXPECT_EQ(r.kind, c.kind);
+  EXPECT_EQ(r.text, c.text);
+  std::vector<testing::Shown> expected;
+  for (std::string text : {c.message, c.nextMessage}) {
+    if (const size_t at = text.find('@'); at != std::string::npos) text.replace(at, 1, path);
+    if (!text.empty()) expected.push_back(testing::Stop(text));
+  }
+  EXPECT_EQ(prompter.messages, expected);
+  if (c.after)
+    EXPECT_EQ(testing::ReadBytes(path), *c.after);
+  else
+    EXPECT_FALSE(std::filesystem::exists(testing::PathOf(path)));
 }
 
-TEST(RewriteEntries, KeepsTheDocumentWhenRefusing) {
-  testing::TempDir dir;
-  const std::string path = dir.file("zawody.lef");
-  const std::string document = "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n";
-  testing::WriteBytes(path, document);
-  FakePrompter prompter;
-  EXPECT_EQ(RewriteEntries(prompter, path, kClubs, kWindows1250).kind, Rewrite::Refused);
-  EXPECT_EQ(testing::ReadBytes(path), document);
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text, kNoSessions);
-}
+const std::string kBrokenOldClub =
+    Entries("3.0", kCp1250Declaration,
+            "      <CLUBS>\r\n        <CLUB name=\"Stary\">\r\n      </CLUBS>\r\n");
+const std::string kSessionEndMissing =
+    testing::Lenex{kCp1250Declaration, "3.0", "<MEET name=\"Zawody\">", false,
+                   "      <SESSIONS>\r\n        <SESSION number=\"1\">\r\n      </SESSIONS>\r\n"}
+        .Text();
+const std::string kHeadOnly = "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n";
 
-TEST(RewriteEntries, ReportsADocumentThatCannotBeRead) {
-  testing::TempDir dir;
-  const std::string path = dir.file("brak.lef");
-  FakePrompter prompter;
-  const Rewrite r = RewriteEntries(prompter, path, kClubs, kWindows1250);
-  EXPECT_EQ(r.kind, Rewrite::Failed);
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text,
-            "Nie można odczytać dokumentu LEF z pliku zgłoszenia: " + path +
-                "\r\n2 plik lub katalog nie istnieje\r\nOperacja anulowana, plik zgłoszenia nie "
-                "został zmieniony.");
-  EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
-  EXPECT_EQ(prompter.messages[0].title, "Rostrel");
-}
-
-}  // namespace
-}  // namespace rostrel
-
-namespace rostrel {
-namespace {
-
-TEST(RewriteEntriesEncodings, RefusesEncodingsThatAreNotHandledAsBytes) {
-  const std::string entries =
-      "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<LENEX version=\"3.0\">\r\n"
-      "<SESSIONS>\r\n</SESSIONS>\r\n</MEET>\r\n";
-  testing::FakePrompter prompter;
-  const Rewrite r = RewriteEntriesText(prompter, entries, "<CLUBS>\r\n</CLUBS>\r\n", "UTF-8");
-  EXPECT_EQ(r.kind, Rewrite::Refused);
-  EXPECT_TRUE(r.text.empty());
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text.rfind("Dokument LEF w pliku zgłoszenia jest w kodowaniu "
-                                            "znaków UTF-16, którego program nie obsługuje.",
-                                            0),
-            0u);
-  EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
-}
-
-}  // namespace
-}  // namespace rostrel
-
-namespace rostrel {
-namespace {
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RewriteEntriesFile,
+    ::testing::Values(
+        FileCase{"RewrittenLeavesTheDocumentInPlace", Entries(), Rewrite::Rewritten,
+                 Rewritten("3.0", kClubs), Entries(), ""},
+        FileCase{"VersionFailureDeletesTheDocument", Entries("1.0"), Rewrite::VersionFailure, "",
+                 std::nullopt, kWrongVersion},
+        FileCase{"WrongVersionThatCannotBeDeleted", Entries("1.0"), Rewrite::VersionFailure, "",
+                 Entries("1.0"), kWrongVersion, 2,
+                 "Nie można usunąć dokumentu LEF: @\r\n13 brak uprawnień do pliku lub katalogu"},
+        FileCase{"RefusalKeepsTheDocument", kHeadOnly, Rewrite::Refused, "", kHeadOnly,
+                 kNoSessions},
+        FileCase{"DocumentThatCannotBeRead", std::nullopt, Rewrite::Failed, "", std::nullopt,
+                 "Nie można odczytać dokumentu LEF z pliku zgłoszenia: @\r\n2 plik lub katalog nie "
+                 "istnieje\r\nOperacja anulowana, plik zgłoszenia nie został zmieniony."},
+        // What the paste replaces may be broken; what it keeps may not.
+        FileCase{"BrokenOldClubsAreReplaced", kBrokenOldClub, Rewrite::Rewritten,
+                 Rewritten("3.0", kClubs), kBrokenOldClub, ""},
+        FileCase{"UnbalancedOutsideTheClubsIsRefused", kSessionEndMissing, Rewrite::Refused, "",
+                 kSessionEndMissing,
+                 "Po wklejeniu zawodników dokument LEF pliku zgłoszenia byłby uszkodzony: znacznik "
+                 "</SESSIONS> w wierszu 7 nie zamyka otwartego znacznika <SESSION> z wiersza 6." +
+                     kUnchanged}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 class RewriteLayouts : public ::testing::TestWithParam<testing::layouts::Layout> {};
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,17 +14,29 @@
 // prove what an action did or did not change.
 namespace rostrel::testing {
 
-// A file's bytes, or a mark that says why it could not be read.
+// The path of a file named in UTF-8, on every platform.
+inline std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// A file's bytes, or a mark that says why it could not be read. Read with the standard library,
+// so that what a test finds on disk does not depend on the program's own file code.
 inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(PathOf(path), std::ios::binary);
+  if (!in) return "<unreadable: cannot open " + path + ">";
   std::string bytes;
-  FileError err;
-  if (!fileops::ReadFile(path, bytes, err)) return "<unreadable: " + Describe(err) + ">";
+  char buffer[1 << 16];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+    bytes.append(buffer, static_cast<size_t>(in.gcount()));
+  if (in.bad()) return "<unreadable: read error in " + path + ">";
   return bytes;
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  FileError err;
-  EXPECT_TRUE(fileops::WriteFile(path, bytes, err)) << path << ": " << Describe(err);
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  EXPECT_TRUE(out) << "cannot write " << path;
 }
 
 // Every file and folder under a root, by relative path with '/' between folders: a file's

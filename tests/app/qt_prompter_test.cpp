@@ -126,7 +126,10 @@ DialogSeen Show(FileDialogSettings& settings, const QString& typed) {
       dialog->reject();
       return;
     }
-    QTest::qWait(200);  // the folder's listing arrives from another thread
+    // Typing replaces the file selected in the dialog's list only when the name box has the
+    // focus, which it gets once the dialog has become the active window.
+    EXPECT_TRUE(QTest::qWaitFor([name] { return name->hasFocus(); }))
+        << "the name box never had it";
     name->selectAll();
     QTest::keyClicks(name, typed);
     static_cast<QDialog*>(dialog)->accept();    // as the "Otwórz" button does

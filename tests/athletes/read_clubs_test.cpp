@@ -223,7 +223,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Hostile documents: the clubs section is kept exactly as the document has it, whatever
         // bytes it holds. One long line with its tags parted by CRs is laid out anew, with the
         // very indentation the sample has; tabs count as indentation as blanks do.
-        Sample("SampleDatabase", [](const std::string& d) { return d; }),
+        ReadCase{"SampleDatabaseCp1250", testing::samples::Database(testing::samples::kCp1250),
+                 ClubsReading::Read, testing::samples::ClubsText(testing::samples::kCp1250),
+                 testing::samples::AthleteLines(testing::samples::kCp1250)},
+        Sample("SampleDatabaseUtf8", [](const std::string& d) { return d; }),
         Sample("NulBytes", kNulInName, kNulInName),
         ReadCase{"OneLineOfTenMegabytes", kTenMegabytes, ClubsReading::Read, "", {}},
         Sample("TenMegabyteLineInside",

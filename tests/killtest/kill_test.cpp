@@ -1,7 +1,8 @@
-// Kills a paste at random moments, 200 times, in one folder, as a power cut or a crash would
-// (SIGKILL on Linux, TerminateProcess on Windows): after every kill the entries file must open as a
-// whole archive holding either the old document or the new one, byte for byte, and the next paste
-// must either go through or be refused because the killed one left its LEF document behind.
+// Kills a paste 200 times, in one folder, as a power cut or a crash would (SIGKILL on Linux,
+// TerminateProcess on Windows), before and after the entries file is replaced: after every kill
+// the entries file must open as a whole archive holding either the old document or the new one,
+// byte for byte, and the next paste must either go through or be refused because the killed one
+// left its LEF document behind.
 
 #include <gtest/gtest.h>
 #ifdef _WIN32

@@ -50,14 +50,15 @@ using Change = std::function<std::string(const std::string&)>;
 
 // The sample database changed by `change`, read as the sample's clubs section and athlete lines
 // changed by `kept` (none: as they stand).
-ReadCase Sample(std::string name, const Change& change, const Change& kept = {}) {
+ReadCase Sample(std::string name, const Change& change, const Change& kept = {},
+                const testing::samples::Encoding& e = testing::samples::kUtf8) {
   using namespace testing::samples;
   const auto keep = [&](const std::string& text) { return kept ? kept(text) : text; };
   Lines athletes;
-  for (const std::string& line : AthleteLines(kUtf8)) athletes.push_back(keep(line));
-  return {std::move(name), change(Database(kUtf8)), ClubsReading::Read, keep(ClubsText(kUtf8)),
-          athletes};
+  for (const std::string& line : AthleteLines(e)) athletes.push_back(keep(line));
+  return {std::move(name), change(Database(e)), ClubsReading::Read, keep(ClubsText(e)), athletes};
 }
+const Change kSame = [](const std::string& d) { return d; };
 
 const std::string kTenMegabytes(10 << 20, 'x');
 const Change kNulInName = [](const std::string& d) {
@@ -71,7 +72,7 @@ TEST_P(ReadClubsTextTest, KeepsTheClubsSection) {
   FakePrompter prompter;
   const ClubsReading r = ReadClubsText(prompter, c.document);
   EXPECT_EQ(r.kind, c.kind);
-  EXPECT_TRUE(r.clubsText == c.clubsText);  // up to 10 MB: EXPECT_EQ would print them all
+  EXPECT_EQ(r.clubsText, c.clubsText);
   EXPECT_EQ(r.athleteLines, c.athleteLines);
   EXPECT_EQ(prompter.messages, c.kind == ClubsReading::VersionFailure
                                    ? std::vector<testing::Shown>{testing::Stop(kWrongVersion)}
@@ -220,13 +221,12 @@ INSTANTIATE_TEST_SUITE_P(
                  ClubsReading::Read,
                  "<CLUBS>\r\n</CLUBS>\r\n",
                  {}},
+        // The samples: two clubs with their contacts and athletes, whose entries are dropped.
+        Sample("SampleDatabaseCp1250", kSame, {}, testing::samples::kCp1250),
+        Sample("SampleDatabaseUtf8", kSame),
         // Hostile documents: the clubs section is kept exactly as the document has it, whatever
         // bytes it holds. One long line with its tags parted by CRs is laid out anew, with the
         // very indentation the sample has; tabs count as indentation as blanks do.
-        ReadCase{"SampleDatabaseCp1250", testing::samples::Database(testing::samples::kCp1250),
-                 ClubsReading::Read, testing::samples::ClubsText(testing::samples::kCp1250),
-                 testing::samples::AthleteLines(testing::samples::kCp1250)},
-        Sample("SampleDatabaseUtf8", [](const std::string& d) { return d; }),
         Sample("NulBytes", kNulInName, kNulInName),
         ReadCase{"OneLineOfTenMegabytes", kTenMegabytes, ClubsReading::Read, "", {}},
         Sample("TenMegabyteLineInside",
@@ -241,69 +241,6 @@ INSTANTIATE_TEST_SUITE_P(
         Sample("TabIndented", testing::TabIndented, testing::TabIndented),
         Sample("ByteOrderMark", [](const std::string& d) { return "\xEF\xBB\xBF" + d; })),
     [](const ::testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
-
-TEST(ReadClubsText, ThreeAthletesInTwoClubs) {
-  const Lines lines = {
-      kDeclaration,
-      R"(<LENEX version="3.0">)",
-      R"(  <CONSTRUCTOR name="Test" />)",
-      R"(  <MEETS>)",
-      R"(    <MEET name="Baza">)",
-      R"(      <CLUBS>)",
-      R"(        <CLUB name="UKS Delfin, Łódź" code="DEL" nation="POL">)",
-      R"(          <CONTACT name="Jan Kowalski" email="jan@example.pl" />)",
-      R"(          <ATHLETES>)",
-      R"(            <ATHLETE athleteid="1" lastname="Nowak" firstname="Anna" gender="F" birthdate="2001-05-04">)",
-      R"(              <ENTRIES>)",
-      R"(                <ENTRY eventid="3" entrytime="00:01:05.20" />)",
-      R"(              </ENTRIES>)",
-      R"(            </ATHLETE>)",
-      R"(            <ATHLETE athleteid="2" lastname="Wiśniewski" firstname="Piotr" gender="M" birthdate="2000-01-02">)",
-      R"(            </ATHLETE>)",
-      R"(          </ATHLETES>)",
-      R"(        </CLUB>)",
-      R"(        <CLUB name="MKS Orka" code="ORK" nation="POL">)",
-      R"(          <CONTACT name="Ewa Zając" />)",
-      R"(          <ATHLETES>)",
-      R"(            <ATHLETE athleteid="3" lastname="Zając" firstname="Ewa" gender="F" birthdate="1999-12-31">)",
-      R"(            </ATHLETE>)",
-      R"(          </ATHLETES>)",
-      R"(        </CLUB>)",
-      R"(      </CLUBS>)",
-      R"(    </MEET>)",
-      R"(  </MEETS>)",
-      R"(</LENEX>)",
-  };
-  FakePrompter prompter;
-  const ClubsReading r = ReadClubsText(prompter, Doc(lines));
-  const std::string expected =
-      "      <CLUBS>\r\n"
-      "        <CLUB name=\"UKS Delfin, Łódź\" code=\"DEL\" nation=\"POL\">\r\n"
-      "          <CONTACT name=\"Jan Kowalski\" email=\"jan@example.pl\" />\r\n"
-      "          <ATHLETES>\r\n"
-      "            <ATHLETE athleteid=\"1\" lastname=\"Nowak\" firstname=\"Anna\" gender=\"F\" "
-      "birthdate=\"2001-05-04\">\r\n"
-      "            </ATHLETE>\r\n"
-      "            <ATHLETE athleteid=\"2\" lastname=\"Wiśniewski\" firstname=\"Piotr\" "
-      "gender=\"M\" birthdate=\"2000-01-02\">\r\n"
-      "            </ATHLETE>\r\n"
-      "          </ATHLETES>\r\n"
-      "        </CLUB>\r\n"
-      "        <CLUB name=\"MKS Orka\" code=\"ORK\" nation=\"POL\">\r\n"
-      "          <CONTACT name=\"Ewa Zając\" />\r\n"
-      "          <ATHLETES>\r\n"
-      "            <ATHLETE athleteid=\"3\" lastname=\"Zając\" firstname=\"Ewa\" gender=\"F\" "
-      "birthdate=\"1999-12-31\">\r\n"
-      "            </ATHLETE>\r\n"
-      "          </ATHLETES>\r\n"
-      "        </CLUB>\r\n"
-      "      </CLUBS>\r\n";
-  EXPECT_EQ(r.kind, ClubsReading::Read);
-  EXPECT_EQ(r.clubsText, expected);
-  EXPECT_EQ(r.athleteLines, (Lines{lines[9], lines[14], lines[21]}));
-  EXPECT_EQ(r.encoding, "Windows-1250");
-  EXPECT_TRUE(prompter.messages.empty());
-}
 
 TEST(ReadClubsText, RecordsTheDeclaredEncoding) {
   struct Case {
@@ -378,62 +315,24 @@ const std::string kSeven =
     Doc({kDeclaration, kRoot3, "<CLUBS>", "<ATHLETE athleteid=\"7\">", "</CLUBS>"});
 const std::string kSevenClubs = "<CLUBS>\r\n<ATHLETE athleteid=\"7\">\r\n</CLUBS>\r\n";
 
+// clang-format off
 const FileCase kFileCases[] = {
-    {"DocumentIsDeletedAfterReading",
-     kSeven,
-     0,
-     0,
-     ClubsReading::Read,
-     kSevenClubs,
-     {"<ATHLETE athleteid=\"7\">"},
-     false,
-     {}},
-    {"DocumentIsDeletedAfterVersionFailure",
-     Doc({"<CLUBS>", "<LENEX version=\"1.0\">", "<CLUB>"}),
-     0,
-     0,
-     ClubsReading::VersionFailure,
-     "<CLUBS>\r\n",
-     {},
-     false,
-     {WrongVersion}},
+    {"DocumentIsDeletedAfterReading", kSeven, 0, 0, ClubsReading::Read, kSevenClubs,
+     {"<ATHLETE athleteid=\"7\">"}, false, {}},
+    {"DocumentIsDeletedAfterVersionFailure", Doc({"<CLUBS>", "<LENEX version=\"1.0\">", "<CLUB>"}),
+     0, 0, ClubsReading::VersionFailure, "<CLUBS>\r\n", {}, false, {WrongVersion}},
     {"ReadFailureIsReportedAndTheDocumentDeleted",
-     Doc({kDeclaration, kRoot3, "<CLUBS>", "</CLUBS>"}),
-     1,
-     EACCES,
-     ClubsReading::Failed,
-     "",
-     {},
-     false,
-     {NotRead(kDenied)}},
-    {"MissingDocumentGivesOneMessage",
-     std::nullopt,
-     0,
-     0,
-     ClubsReading::Failed,
-     "",
-     {},
-     false,
+     Doc({kDeclaration, kRoot3, "<CLUBS>", "</CLUBS>"}), 1, EACCES, ClubsReading::Failed, "", {},
+     false, {NotRead(kDenied)}},
+    {"MissingDocumentGivesOneMessage", std::nullopt, 0, 0, ClubsReading::Failed, "", {}, false,
      {NotRead(std::to_string(ENOENT) + " plik lub katalog nie istnieje")}},
-    {"DeletionFailureEndsTheReading",
-     kSeven,
-     2,
-     EBUSY,
-     ClubsReading::Failed,
-     "",
-     {},
-     true,
+    {"DeletionFailureEndsTheReading", kSeven, 2, EBUSY, ClubsReading::Failed, "", {}, true,
      {NotRemoved(std::to_string(EBUSY) + " plik jest używany przez inny program")}},
     {"DeletionFailureAfterVersionFailureShowsBothMessages",
-     Doc({kDeclaration, "<LENEX version=\"1.0\">"}),
-     2,
-     EACCES,
-     ClubsReading::Failed,
-     "",
-     {},
-     true,
+     Doc({kDeclaration, "<LENEX version=\"1.0\">"}), 2, EACCES, ClubsReading::Failed, "", {}, true,
      {WrongVersion, NotRemoved(kDenied)}},
 };
+// clang-format on
 
 class ReadClubsFile : public ::testing::TestWithParam<FileCase> {
  protected:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QListView>
 #include <QPushButton>
@@ -21,21 +22,24 @@ namespace rostrel::testing {
 
 // Runs `handle` on the next modal window as soon as it is shown, from inside its event loop:
 // the way to look at (and close) a dialog that a click opens and waits on. The returned flag
-// turns true once `handle` has run.
+// turns true once `handle` has run, and stays false when no modal window shows within ten
+// seconds.
 inline std::shared_ptr<bool> WhenModal(std::function<void(QWidget*)> handle) {
   auto handled = std::make_shared<bool>(false);
   auto* poll = new QTimer;
   poll->setInterval(5);
-  auto waited = std::make_shared<int>(0);
-  QObject::connect(poll, &QTimer::timeout, [poll, handle, handled, waited] {
+  const QDeadlineTimer deadline(10000);
+  QObject::connect(poll, &QTimer::timeout, [poll, handle, handled, deadline] {
     QWidget* modal = QApplication::activeModalWidget();
-    if ((modal && modal->isVisible()) || ++*waited > 2000) {
-      poll->stop();
-      poll->deleteLater();
-      if (modal) {
-        *handled = true;
-        handle(modal);
-      }
+    const bool shown = modal && modal->isVisible();
+    if (!shown && !deadline.hasExpired()) return;
+    poll->stop();
+    poll->deleteLater();
+    if (shown) {
+      *handled = true;
+      handle(modal);
+    } else if (modal) {
+      modal->close();  // never shown: end its wait all the same, so that the test fails, not hangs
     }
   });
   poll->start();

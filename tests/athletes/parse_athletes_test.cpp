@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rostrel {
@@ -106,24 +107,21 @@ INSTANTIATE_TEST_SUITE_P(
                   R"(<ATHLETE athleteid="19"> lastname="Nowak" </ATHLETE>)", "UTF-8", "19   "}),
     [](const ::testing::TestParamInfo<ParseCase>& info) { return info.param.name; });
 
-TEST(ParseAthlete, FillsAllSixFields) {
-  const AthleteRecord r =
-      ParseAthlete(R"(<ATHLETE license_ipc="999" athleteid="17" lastname="Nowak" firstname="Anna" )"
-                   R"(gender="F" birthdate="2001-05-04" license="A123" nation="POL">)",
-                   "UTF-8");
-  EXPECT_EQ(r.athleteid, "17");
-  EXPECT_EQ(r.lastname, "Nowak");
-  EXPECT_EQ(r.firstname, "Anna");
-  EXPECT_EQ(r.birthdate, "2001-05-04");
-  EXPECT_EQ(r.license, "A123");
-  EXPECT_EQ(r.gender, "F");
-}
-
-TEST(ParseAthlete, MissingAttributesStayEmpty) {
-  const AthleteRecord r = ParseAthlete(R"(<ATHLETE license_ipc="999" lastname="Nowak">)", "UTF-8");
-  EXPECT_EQ(r.license, "");
-  EXPECT_EQ(r.gender, "");
-  EXPECT_EQ(r.lastname, "Nowak");
+// The six fields: lastname, firstname, birthdate, license, gender, athleteid; a missing
+// attribute leaves its field empty.
+TEST(ParseAthlete, FillsAllSixFieldsAndLeavesMissingOnesEmpty) {
+  const std::pair<std::string, Lines> cases[] = {
+      {R"(<ATHLETE license_ipc="999" athleteid="17" lastname="Nowak" firstname="Anna" )"
+       R"(gender="F" birthdate="2001-05-04" license="A123" nation="POL">)",
+       {"Nowak", "Anna", "2001-05-04", "A123", "F", "17"}},
+      {R"(<ATHLETE license_ipc="999" lastname="Nowak">)", {"Nowak", "", "", "", "", ""}},
+  };
+  for (const auto& [line, fields] : cases) {
+    const AthleteRecord r = ParseAthlete(line, "UTF-8");
+    EXPECT_EQ((Lines{r.lastname, r.firstname, r.birthdate, r.license, r.gender, r.athleteid}),
+              fields)
+        << line;
+  }
 }
 
 TEST(ParseAthletes, KeepsDocumentOrderAcrossClubs) {

@@ -3,15 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "common/fileops.h"
-#include "common/lef_document.h"
 #include "support/documents.h"
 #include "support/fake_prompter.h"
+#include "support/files.h"
 #include "support/layout_documents.h"
+#include "support/sample_documents.h"
 #include "support/temp_dir.h"
 
 namespace rostrel {
@@ -29,6 +32,10 @@ std::string Doc(const Lines& lines, const std::string& eol = "\r\n") {
   return testing::Lines(lines, eol);
 }
 
+constexpr const char* kWrongVersion =
+    "Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj do instrukcji "
+    "https://rostrel.pl/instrukcja/ ";
+
 struct ReadCase {
   std::string name;
   std::string document;
@@ -39,6 +46,25 @@ struct ReadCase {
 
 void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
+using Change = std::function<std::string(const std::string&)>;
+
+// The sample database changed by `change`, read as the sample's clubs section and athlete lines
+// changed by `kept` (none: as they stand).
+ReadCase Sample(std::string name, const Change& change, const Change& kept = {},
+                const testing::samples::Encoding& e = testing::samples::kUtf8) {
+  using namespace testing::samples;
+  const auto keep = [&](const std::string& text) { return kept ? kept(text) : text; };
+  Lines athletes;
+  for (const std::string& line : AthleteLines(e)) athletes.push_back(keep(line));
+  return {std::move(name), change(Database(e)), ClubsReading::Read, keep(ClubsText(e)), athletes};
+}
+const Change kSame = [](const std::string& d) { return d; };
+
+const std::string kTenMegabytes(10 << 20, 'x');
+const Change kNulInName = [](const std::string& d) {
+  return testing::ReplaceAll(d, "Zofia\"", std::string("Zo\0fia\"", 7));
+};
+
 class ReadClubsTextTest : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadClubsTextTest, KeepsTheClubsSection) {
@@ -48,7 +74,9 @@ TEST_P(ReadClubsTextTest, KeepsTheClubsSection) {
   EXPECT_EQ(r.kind, c.kind);
   EXPECT_EQ(r.clubsText, c.clubsText);
   EXPECT_EQ(r.athleteLines, c.athleteLines);
-  EXPECT_EQ(prompter.messages.size(), c.kind == ClubsReading::VersionFailure ? 1u : 0u);
+  EXPECT_EQ(prompter.messages, c.kind == ClubsReading::VersionFailure
+                                   ? std::vector<testing::Shown>{testing::Stop(kWrongVersion)}
+                                   : std::vector<testing::Shown>{});
 }
 
 const std::string kAthlete1 =
@@ -192,81 +220,27 @@ INSTANTIATE_TEST_SUITE_P(
                  Doc({kDeclaration, kRoot3, "<CLUBS>"}) + "</CLUBS>",
                  ClubsReading::Read,
                  "<CLUBS>\r\n</CLUBS>\r\n",
-                 {}}),
+                 {}},
+        // The samples: two clubs with their contacts and athletes, whose entries are dropped.
+        Sample("SampleDatabaseCp1250", kSame, {}, testing::samples::kCp1250),
+        Sample("SampleDatabaseUtf8", kSame),
+        // Hostile documents: the clubs section is kept exactly as the document has it, whatever
+        // bytes it holds. One long line with its tags parted by CRs is laid out anew, with the
+        // very indentation the sample has; tabs count as indentation as blanks do.
+        Sample("NulBytes", kNulInName, kNulInName),
+        ReadCase{"OneLineOfTenMegabytes", kTenMegabytes, ClubsReading::Read, "", {}},
+        Sample("TenMegabyteLineInside",
+               [](const std::string& d) {
+                 return testing::ReplaceAll(d, "<CONSTRUCTOR ",
+                                            "<CONSTRUCTOR x=\"" + kTenMegabytes + "\" ");
+               }),
+        Sample("LinesEndedByLoneCr",
+               [](const std::string& d) { return testing::ReplaceAll(d, "\r\n", "\r"); }),
+        Sample("LinesEndedByLoneLf",
+               [](const std::string& d) { return testing::ReplaceAll(d, "\r\n", "\n"); }),
+        Sample("TabIndented", testing::TabIndented, testing::TabIndented),
+        Sample("ByteOrderMark", [](const std::string& d) { return "\xEF\xBB\xBF" + d; })),
     [](const ::testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
-
-TEST(ReadClubsText, ThreeAthletesInTwoClubs) {
-  const Lines lines = {
-      kDeclaration,
-      R"(<LENEX version="3.0">)",
-      R"(  <CONSTRUCTOR name="Test" />)",
-      R"(  <MEETS>)",
-      R"(    <MEET name="Baza">)",
-      R"(      <CLUBS>)",
-      R"(        <CLUB name="UKS Delfin, Łódź" code="DEL" nation="POL">)",
-      R"(          <CONTACT name="Jan Kowalski" email="jan@example.pl" />)",
-      R"(          <ATHLETES>)",
-      R"(            <ATHLETE athleteid="1" lastname="Nowak" firstname="Anna" gender="F" birthdate="2001-05-04">)",
-      R"(              <ENTRIES>)",
-      R"(                <ENTRY eventid="3" entrytime="00:01:05.20" />)",
-      R"(              </ENTRIES>)",
-      R"(            </ATHLETE>)",
-      R"(            <ATHLETE athleteid="2" lastname="Wiśniewski" firstname="Piotr" gender="M" birthdate="2000-01-02">)",
-      R"(            </ATHLETE>)",
-      R"(          </ATHLETES>)",
-      R"(        </CLUB>)",
-      R"(        <CLUB name="MKS Orka" code="ORK" nation="POL">)",
-      R"(          <CONTACT name="Ewa Zając" />)",
-      R"(          <ATHLETES>)",
-      R"(            <ATHLETE athleteid="3" lastname="Zając" firstname="Ewa" gender="F" birthdate="1999-12-31">)",
-      R"(            </ATHLETE>)",
-      R"(          </ATHLETES>)",
-      R"(        </CLUB>)",
-      R"(      </CLUBS>)",
-      R"(    </MEET>)",
-      R"(  </MEETS>)",
-      R"(</LENEX>)",
-  };
-  FakePrompter prompter;
-  const ClubsReading r = ReadClubsText(prompter, Doc(lines));
-  const std::string expected =
-      "      <CLUBS>\r\n"
-      "        <CLUB name=\"UKS Delfin, Łódź\" code=\"DEL\" nation=\"POL\">\r\n"
-      "          <CONTACT name=\"Jan Kowalski\" email=\"jan@example.pl\" />\r\n"
-      "          <ATHLETES>\r\n"
-      "            <ATHLETE athleteid=\"1\" lastname=\"Nowak\" firstname=\"Anna\" gender=\"F\" "
-      "birthdate=\"2001-05-04\">\r\n"
-      "            </ATHLETE>\r\n"
-      "            <ATHLETE athleteid=\"2\" lastname=\"Wiśniewski\" firstname=\"Piotr\" "
-      "gender=\"M\" birthdate=\"2000-01-02\">\r\n"
-      "            </ATHLETE>\r\n"
-      "          </ATHLETES>\r\n"
-      "        </CLUB>\r\n"
-      "        <CLUB name=\"MKS Orka\" code=\"ORK\" nation=\"POL\">\r\n"
-      "          <CONTACT name=\"Ewa Zając\" />\r\n"
-      "          <ATHLETES>\r\n"
-      "            <ATHLETE athleteid=\"3\" lastname=\"Zając\" firstname=\"Ewa\" gender=\"F\" "
-      "birthdate=\"1999-12-31\">\r\n"
-      "            </ATHLETE>\r\n"
-      "          </ATHLETES>\r\n"
-      "        </CLUB>\r\n"
-      "      </CLUBS>\r\n";
-  EXPECT_EQ(r.kind, ClubsReading::Read);
-  EXPECT_EQ(r.clubsText, expected);
-  EXPECT_EQ(r.athleteLines, (Lines{lines[9], lines[14], lines[21]}));
-  EXPECT_EQ(r.encoding, "Windows-1250");
-  EXPECT_TRUE(prompter.messages.empty());
-}
-
-TEST(ReadClubsText, VersionFailureMessage) {
-  FakePrompter prompter;
-  ReadClubsText(prompter, Doc({kDeclaration, "<LENEX version=\"1.0\">"}));
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(
-      prompter.messages[0],
-      testing::Stop("Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj do "
-                    "instrukcji https://rostrel.pl/instrukcja/ "));
-}
 
 TEST(ReadClubsText, RecordsTheDeclaredEncoding) {
   struct Case {
@@ -277,7 +251,8 @@ TEST(ReadClubsText, RecordsTheDeclaredEncoding) {
         Case{R"(<?xml version="1.0" encoding="UTF-8"?>)", "UTF-8"},
         Case{R"(<?xml version="1.0"?>)", "UTF-8"},
         Case{"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>", "UTF-8"},
-        Case{R"(<?xml version="1.0" encoding='latin2'?>)", "ISO-8859-2"}}) {
+        Case{R"(<?xml version="1.0" encoding='latin2'?>)", "ISO-8859-2"},
+        Case{R"(<?xml version="1.0" encoding="UTF-16"?>)", "UTF-16"}}) {
     FakePrompter prompter;
     EXPECT_EQ(ReadClubsText(prompter, Doc({c.firstLine, kRoot3})).encoding, c.encoding)
         << c.firstLine;
@@ -306,90 +281,83 @@ TEST(ReadClubsText, HundredThousandAthletes) {
   EXPECT_TRUE(r.clubsText == expected);  // 5 MB: EXPECT_EQ would print it all on failure
 }
 
-class ReadClubsFileTest : public ::testing::Test {
- protected:
-  void TearDown() override { fileops::ResetFaults(); }
-
-  std::string Write(const std::string& bytes) {
-    const std::string path = dir.file("baza.lef");
-    FileError err;
-    EXPECT_TRUE(fileops::WriteFile(path, bytes, err)) << Describe(err);
-    return path;
-  }
-
-  TempDir dir;
-  FakePrompter prompter;
+// The clubs section read from the unpacked document's file, which goes on every way out unless
+// removing it fails.
+struct FileCase {
+  const char* name;
+  std::optional<std::string> document;  // none: the file is missing
+  int failAt, failCode;                 // the file operation made to fail, and how (0: none)
+  ClubsReading::Kind kind;
+  std::string clubsText;
+  Lines athleteLines;
+  bool left;  // the document's file is still there
+  std::vector<std::function<testing::Shown(const std::string& path)>> shown;
 };
 
-TEST_F(ReadClubsFileTest, DocumentIsDeletedAfterReading) {
-  const std::string path =
-      Write(Doc({kDeclaration, kRoot3, "<CLUBS>", "<ATHLETE athleteid=\"7\">", "</CLUBS>"}));
-  const ClubsReading r = ReadClubs(prompter, path);
-  EXPECT_EQ(r.kind, ClubsReading::Read);
-  EXPECT_EQ(r.clubsText, "<CLUBS>\r\n<ATHLETE athleteid=\"7\">\r\n</CLUBS>\r\n");
-  EXPECT_EQ(r.athleteLines, Lines{"<ATHLETE athleteid=\"7\">"});
-  EXPECT_FALSE(fileops::Exists(path));
-  EXPECT_TRUE(prompter.messages.empty());
+void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
+
+testing::Shown WrongVersion(const std::string&) { return testing::Stop(kWrongVersion); }
+auto NotRead(const std::string& reason) {
+  return [reason](const std::string& path) {
+    return testing::Stop("Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" + path + "\r\n" +
+                         reason);
+  };
+}
+auto NotRemoved(const std::string& reason) {
+  return [reason](const std::string& path) {
+    return testing::Stop("Nie udało się usunąć pliku LEF rozpakowanego z bazy zawodników:\r\n" +
+                         path + "\r\nUsuń ten plik, zanim ponownie otworzysz bazę.\r\n" + reason);
+  };
 }
 
-TEST_F(ReadClubsFileTest, DocumentIsDeletedAfterVersionFailure) {
-  const std::string path = Write(Doc({"<CLUBS>", "<LENEX version=\"1.0\">", "<CLUB>"}));
+const std::string kDenied = std::to_string(EACCES) + " brak uprawnień do pliku lub katalogu";
+const std::string kSeven =
+    Doc({kDeclaration, kRoot3, "<CLUBS>", "<ATHLETE athleteid=\"7\">", "</CLUBS>"});
+const std::string kSevenClubs = "<CLUBS>\r\n<ATHLETE athleteid=\"7\">\r\n</CLUBS>\r\n";
+
+// clang-format off
+const FileCase kFileCases[] = {
+    {"DocumentIsDeletedAfterReading", kSeven, 0, 0, ClubsReading::Read, kSevenClubs,
+     {"<ATHLETE athleteid=\"7\">"}, false, {}},
+    {"DocumentIsDeletedAfterVersionFailure", Doc({"<CLUBS>", "<LENEX version=\"1.0\">", "<CLUB>"}),
+     0, 0, ClubsReading::VersionFailure, "<CLUBS>\r\n", {}, false, {WrongVersion}},
+    {"ReadFailureIsReportedAndTheDocumentDeleted",
+     Doc({kDeclaration, kRoot3, "<CLUBS>", "</CLUBS>"}), 1, EACCES, ClubsReading::Failed, "", {},
+     false, {NotRead(kDenied)}},
+    {"MissingDocumentGivesOneMessage", std::nullopt, 0, 0, ClubsReading::Failed, "", {}, false,
+     {NotRead(std::to_string(ENOENT) + " plik lub katalog nie istnieje")}},
+    {"DeletionFailureEndsTheReading", kSeven, 2, EBUSY, ClubsReading::Failed, "", {}, true,
+     {NotRemoved(std::to_string(EBUSY) + " plik jest używany przez inny program")}},
+    {"DeletionFailureAfterVersionFailureShowsBothMessages",
+     Doc({kDeclaration, "<LENEX version=\"1.0\">"}), 2, EACCES, ClubsReading::Failed, "", {}, true,
+     {WrongVersion, NotRemoved(kDenied)}},
+};
+// clang-format on
+
+class ReadClubsFile : public ::testing::TestWithParam<FileCase> {
+ protected:
+  void TearDown() override { fileops::ResetFaults(); }
+};
+
+TEST_P(ReadClubsFile, ReadsTheDocumentAndRemovesIt) {
+  const FileCase& c = GetParam();
+  TempDir dir;
+  const std::string path = dir.file("baza.lef");
+  if (c.document) testing::WriteBytes(path, *c.document);
+  fileops::FailAtCall(c.failAt, c.failCode);
+  FakePrompter prompter;
   const ClubsReading r = ReadClubs(prompter, path);
-  EXPECT_EQ(r.kind, ClubsReading::VersionFailure);
-  EXPECT_EQ(r.clubsText, "<CLUBS>\r\n");
-  EXPECT_FALSE(fileops::Exists(path));
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text, WrongVersionText());
+  EXPECT_EQ(r.kind, c.kind);
+  EXPECT_EQ(r.clubsText, c.clubsText);
+  EXPECT_EQ(r.athleteLines, c.athleteLines);
+  EXPECT_EQ(std::filesystem::exists(fileops::FsPath(path)), c.left);
+  std::vector<testing::Shown> shown;
+  for (const auto& message : c.shown) shown.push_back(message(path));
+  EXPECT_EQ(prompter.messages, shown);
 }
 
-TEST_F(ReadClubsFileTest, ReadFailureIsReportedAndTheDocumentDeleted) {
-  const std::string path = Write(Doc({kDeclaration, kRoot3, "<CLUBS>", "</CLUBS>"}));
-  fileops::FailAtCall(1, EACCES);
-  const ClubsReading r = ReadClubs(prompter, path);
-  EXPECT_EQ(r.kind, ClubsReading::Failed);
-  EXPECT_FALSE(fileops::Exists(path));
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(
-      prompter.messages[0],
-      testing::Stop("Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" + path + "\r\n" +
-                    std::to_string(EACCES) + " brak uprawnień do pliku lub katalogu"));
-}
-
-TEST_F(ReadClubsFileTest, MissingDocumentGivesOneMessage) {
-  const ClubsReading r = ReadClubs(prompter, dir.file("brak.lef"));
-  EXPECT_EQ(r.kind, ClubsReading::Failed);
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text, "Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" +
-                                           dir.file("brak.lef") + "\r\n" + std::to_string(ENOENT) +
-                                           " plik lub katalog nie istnieje");
-}
-
-TEST_F(ReadClubsFileTest, DeletionFailureEndsTheReading) {
-  const std::string path =
-      Write(Doc({kDeclaration, kRoot3, "<CLUBS>", "<ATHLETE athleteid=\"7\">", "</CLUBS>"}));
-  fileops::FailAtCall(2, EBUSY);
-  const ClubsReading r = ReadClubs(prompter, path);
-  EXPECT_EQ(r.kind, ClubsReading::Failed);
-  EXPECT_EQ(r.clubsText, "");
-  EXPECT_TRUE(r.athleteLines.empty());
-  EXPECT_TRUE(fileops::Exists(path));
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text,
-            "Nie udało się usunąć pliku LEF rozpakowanego z bazy zawodników:\r\n" + path +
-                "\r\nUsuń ten plik, zanim ponownie otworzysz bazę.\r\n" + std::to_string(EBUSY) +
-                " plik jest używany przez inny program");
-  EXPECT_EQ(prompter.messages[0].icon, Icon::Stop);
-}
-
-TEST_F(ReadClubsFileTest, DeletionFailureAfterVersionFailureShowsBothMessages) {
-  const std::string path = Write(Doc({kDeclaration, "<LENEX version=\"1.0\">"}));
-  fileops::FailAtCall(2, EACCES);
-  const ClubsReading r = ReadClubs(prompter, path);
-  EXPECT_EQ(r.kind, ClubsReading::Failed);
-  ASSERT_EQ(prompter.messages.size(), 2u);
-  EXPECT_EQ(prompter.messages[0].text, WrongVersionText());
-  EXPECT_EQ(prompter.messages[1].text.rfind("Nie udało się usunąć pliku LEF", 0), 0u);
-}
+INSTANTIATE_TEST_SUITE_P(Files, ReadClubsFile, ::testing::ValuesIn(kFileCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace rostrel

@@ -25,21 +25,17 @@ struct Document {
 void PrintTo(const Document& d, std::ostream* os) { *os << d.name; }
 
 std::vector<Document> Documents() {
-  std::vector<Document> documents = {
+  const std::string generated = ROSTREL_GENERATED_DIR;
+  return {
       {"SampleDatabaseCp1250", Example("baza-cp1250.lxf"), true},
       {"SampleDatabaseUtf8", Example("baza-utf8.lxf"), true},
       {"SampleEntriesCp1250", Example("zgloszenie-cp1250.lxf"), true},
       {"SampleEntriesUtf8", Example("zgloszenie-utf8.lxf"), true},
+      {"GeneratedDatabaseCp1250", generated + "/100/cp1250/lef/baza.lef", false},
+      {"GeneratedDatabaseUtf8", generated + "/100/utf8/lef/baza.lef", false},
+      {"GeneratedEntriesCp1250", generated + "/100/cp1250/lef/zawody.lef", false},
+      {"GeneratedEntriesUtf8", generated + "/100/utf8/lef/zawody.lef", false},
   };
-#ifdef ROSTREL_GENERATED_DIR
-  const std::string generated = ROSTREL_GENERATED_DIR;
-  documents.insert(documents.end(),
-                   {{"GeneratedDatabaseCp1250", generated + "/100/cp1250/lef/baza.lef", false},
-                    {"GeneratedDatabaseUtf8", generated + "/100/utf8/lef/baza.lef", false},
-                    {"GeneratedEntriesCp1250", generated + "/100/cp1250/lef/zawody.lef", false},
-                    {"GeneratedEntriesUtf8", generated + "/100/utf8/lef/zawody.lef", false}});
-#endif
-  return documents;
 }
 
 class OneElementPerLine : public ::testing::TestWithParam<Document> {};

@@ -5,8 +5,11 @@
 // so that a fixed crash stays fixed in the ordinary test run.
 //
 // Each body feeds its input through the core and checks what must hold for any input at all;
-// a broken rule aborts, which both libFuzzer and the test runner report with the input.
+// a broken rule aborts, which both libFuzzer and the test runner report with the input. Each
+// returns what came of the input in words, which the regression test compares with the outcome
+// written out for that input.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -91,6 +94,12 @@ inline const std::vector<std::string>& Encodings() {
   return names;
 }
 
+// The messages shown, one to a line, after `what` happened.
+inline std::string Told(std::string what, const FakePrompter& prompter) {
+  for (const std::string& text : prompter.texts()) what += "\n" + text;
+  return what;
+}
+
 inline std::string WithoutWhitespace(std::string_view text) {
   std::string kept;
   for (const char c : text)
@@ -113,7 +122,7 @@ inline void RequireLayoutKeepsEveryOtherByte(std::string_view document) {
           "the layout drops or moves no byte but whitespace");
 }
 
-inline void ReadClubsOne(const uint8_t* data, size_t size) {
+inline std::string ReadClubsOne(const uint8_t* data, size_t size) {
   const std::string_view document(reinterpret_cast<const char*>(data), size);
   RequireLayoutKeepsEveryOtherByte(document);
   FakePrompter prompter;
@@ -136,11 +145,15 @@ inline void ReadClubsOne(const uint8_t* data, size_t size) {
   }
   const std::vector<std::string> shown = ParseAthletes(reading.athleteLines, reading.encoding);
   Require(shown.size() == reading.athleteLines.size(), "one display line per athlete");
+  std::string outcome = reading.kind == ClubsReading::VersionFailure ? "wrong version" : "read";
+  outcome += " as " + reading.encoding;
+  for (const std::string& line : shown) outcome += "\n" + line;
+  return Told(outcome, prompter);
 }
 
 // The first byte picks the encoding; the rest is split into lines at LF.
-inline void ParseAthletesOne(const uint8_t* data, size_t size) {
-  if (size == 0) return;
+inline std::string ParseAthletesOne(const uint8_t* data, size_t size) {
+  if (size == 0) return "";
   const std::string& encoding = Encodings()[data[0] % Encodings().size()];
   const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
   std::vector<std::string> lines;
@@ -168,6 +181,9 @@ inline void ParseAthletesOne(const uint8_t* data, size_t size) {
       Require(IsValidUtf8(*value), "every parsed value is UTF-8");
     }
   }
+  std::string outcome = "as " + encoding;
+  for (const std::string& line : shown) outcome += "\n" + line;
+  return outcome;
 }
 
 // A database's clubs section, in UTF-8 and in Windows-1250, with letters that only some
@@ -197,8 +213,8 @@ inline const std::string& ClubsCp1250() {
 
 // The first byte picks the database's encoding (and so whether the clubs section must be
 // converted); the rest is the entries document.
-inline void RewriteEntriesOne(const uint8_t* data, size_t size) {
-  if (size == 0) return;
+inline std::string RewriteEntriesOne(const uint8_t* data, size_t size) {
+  if (size == 0) return "";
   const bool cp1250 = data[0] & 1;
   const std::string& clubs = cp1250 ? ClubsCp1250() : ClubsUtf8();
   const std::string encoding = cp1250 ? "Windows-1250" : "UTF-8";
@@ -210,7 +226,7 @@ inline void RewriteEntriesOne(const uint8_t* data, size_t size) {
   if (rewrite.kind != Rewrite::Rewritten) {
     Require(prompter.messages.size() == 1u, "a refusal shows exactly one message");
     Require(rewrite.text.empty(), "a refusal yields no document");
-    return;
+    return Told("refused", prompter);
   }
   Require(prompter.messages.size() == 0u, "a rewrite shows nothing");
   Require(rewrite.text.starts_with("<?xml version=\"1.0\" encoding=\""),
@@ -219,12 +235,13 @@ inline void RewriteEntriesOne(const uint8_t* data, size_t size) {
   Require(EveryLfAfterCr(rewrite.text), "every line written ends with CR LF");
   Require(rewrite.text.find("</SESSIONS>") != std::string::npos, "a rewrite keeps </SESSIONS>");
   Require(rewrite.text.find("</MEET>") != std::string::npos, "a rewrite keeps </MEET>");
+  return "rewritten";
 }
 
 // Writes the bytes as an archive into `work`, unpacks it into work/out/ and checks that
 // nothing was written anywhere else, that the archive itself is unchanged and that no link was
 // made. `work` must be an empty folder of the caller's.
-inline void UnpackOne(const uint8_t* data, size_t size, const std::filesystem::path& work) {
+inline std::string UnpackOne(const uint8_t* data, size_t size, const std::filesystem::path& work) {
   namespace fs = std::filesystem;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   const fs::path archive = work / "in.zip";
@@ -250,8 +267,15 @@ inline void UnpackOne(const uint8_t* data, size_t size, const std::filesystem::p
   std::string after;
   Require(fileops::ReadFile(fileops::Utf8(archive), after, err) && after == bytes,
           "the archive itself is unchanged");
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(out))
+    names.push_back(fileops::Utf8(entry.path().lexically_relative(out)));
+  std::sort(names.begin(), names.end());
+  std::string outcome = unpacked ? "unpacked" : "refused";
+  for (const std::string& name : names) outcome += " " + name;
   fs::remove_all(out, ec);
   fs::remove(archive, ec);
+  return Told(outcome, prompter);
 }
 
 }  // namespace rostrel::fuzz

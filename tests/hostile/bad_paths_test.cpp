@@ -1,6 +1,7 @@
 // Unusual paths through both actions: a folder that does not exist, a read-only folder, Polish
 // letters and blanks in folder and file names, long paths, and the root of a drive.
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -51,28 +52,57 @@ void OpenAndPaste(const TempDir& root, const std::string& database, const std::s
             (std::vector<std::string>{std::min(database, entries), std::max(database, entries)}));
 }
 
+// Runs `check` with an ordinary user's rights: as root in a child that has become "nobody"
+// (see AsOrdinaryUser), where the failed expectations are collected to be reported; otherwise,
+// and on Windows, as it stands.
+template <class Check>
+void WithUsersRights(Check check) {
+#ifdef _WIN32
+  check();
+#else
+  AsOrdinaryUser([&] {
+    ::testing::TestPartResultArray failures;
+    {
+      const ::testing::ScopedFakeTestPartResultReporter collect(&failures);
+      check();
+    }
+    std::string failed;
+    for (int i = 0; i < failures.size(); ++i)
+      failed += failures.GetTestPartResult(i).message() + std::string("\n");
+    return failed;
+  });
+#endif
+}
+
+// The message of a working copy that could not be made.
+Shown NotCopied(const std::string& path, const std::string& reason) {
+  return Stop("Nie można skopiować pliku " + path + " do " + path + ".zip: " + reason);
+}
+
 class BadPaths : public ::testing::Test {};
 
 TEST_F(BadPaths, FolderThatDoesNotExist) {
   TempDir root;
   const std::string missing = root.path() + "nie ma/baza.lxf";
+#ifdef _WIN32
+  const Shown notCopied = NotCopied(missing, "3 plik lub katalog nie istnieje");  // PATH_NOT_FOUND
+#else
+  const Shown notCopied = NotCopied(missing, "2 plik lub katalog nie istnieje");  // ENOENT
+#endif
 
   const OpenRun opened = OpenThrough(missing);
   EXPECT_EQ(opened.outcome.kind, OpenOutcome::Ended);
-  ASSERT_EQ(opened.shown.size(), 1u);
-  EXPECT_EQ(opened.shown[0].icon, Icon::Stop);
-  EXPECT_TRUE(opened.shown[0].text.starts_with("Nie można skopiować pliku " + missing))
-      << opened.shown[0];
+  EXPECT_EQ(opened.shown, std::vector<Shown>{notCopied});
 
   const PasteRun pasted = PasteThrough(missing, SampleClubs());
   EXPECT_FALSE(pasted.replaced);
-  ASSERT_EQ(pasted.shown.size(), 2u);
-  EXPECT_EQ(pasted.shown[1], opened.shown[0]);
+  EXPECT_EQ(pasted.shown, (std::vector<Shown>{Confirmation(), notCopied}));
   EXPECT_TRUE(Snapshot(root.fs()).empty());
 }
 
 // A database marked read-only (as files from a CD or a mail attachment may be) opens, and its
-// working copy goes away again: on Windows the copy takes the read-only mark along.
+// working copy goes away again: on Windows the copy takes the read-only mark along. Root may
+// write a read-only file, so root checks it as an ordinary user, in a folder that user may write.
 TEST_F(BadPaths, ReadOnlyDatabase) {
   TempDir root;
   const std::string database = root.file("baza.lxf"), entries = root.file("zgloszenie.lxf");
@@ -80,33 +110,30 @@ TEST_F(BadPaths, ReadOnlyDatabase) {
   fs::permissions(fileops::FsPath(database),
                   fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
-  OpenAndPaste(root, database, entries);
+  fs::permissions(root.fs(), fs::perms::all, fs::perm_options::add);
+  WithUsersRights([&] { OpenAndPaste(root, database, entries); });
   fs::permissions(fileops::FsPath(database), fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(BadPaths, ReadOnlyFolder) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows ignores the read-only mark of a folder";
+#endif
   TempDir root;
   const std::string database = root.file("baza.lxf");
   WriteBytes(database, ReadBytes(Example("baza-utf8.lxf")));
   const Tree before = Snapshot(root.fs());
   fs::permissions(root.fs(), fs::perms::owner_read | fs::perms::owner_exec |
                                  fs::perms::others_read | fs::perms::others_exec);
-  AsOrdinaryUser([&] {
+  WithUsersRights([&] {
+    const Shown denied = NotCopied(database, "13 brak uprawnień do pliku lub katalogu");  // EACCES
     const OpenRun opened = OpenThrough(database);
+    EXPECT_EQ(opened.outcome.kind, OpenOutcome::Ended);
+    EXPECT_EQ(opened.shown, std::vector<Shown>{denied});
     const PasteRun pasted = PasteThrough(database, SampleClubs());
-    const std::string denied = "brak uprawnień do pliku lub katalogu";
-    std::string failure;
-    if (opened.outcome.kind != OpenOutcome::Ended || opened.shown.size() != 1 ||
-        opened.shown[0].icon != Icon::Stop ||
-        opened.shown[0].text.find(denied) == std::string::npos) {
-      failure += "opening: " + ::testing::PrintToString(opened.shown) + "; ";
-    }
-    if (pasted.replaced || pasted.shown.size() != 2 ||
-        pasted.shown[1].text.find(denied) == std::string::npos) {
-      failure += "pasting: " + ::testing::PrintToString(pasted.shown) + "; ";
-    }
-    if (Snapshot(root.fs()) != before) failure += "the folder changed";
-    return failure;
+    EXPECT_FALSE(pasted.replaced);
+    EXPECT_EQ(pasted.shown, (std::vector<Shown>{Confirmation(), denied}));
+    EXPECT_EQ(Snapshot(root.fs()), before);
   });
 }
 
@@ -139,36 +166,35 @@ TEST_F(BadPaths, PathOf250Characters) {
 }
 
 // A file name close to the system's limit of 255 bytes: the temporary names made from it are
-// longer still. Names with room for the temporary suffixes work; longer ones end with a message
-// that names the reason, and the file unchanged.
+// longer still. Names with room for them work. At 250 bytes the packer's temporary file (the
+// name, ".ZIP" and a suffix of libzip's) is too long, at 255 already the working copy (".zip");
+// the paste ends with a message that names the reason, and the file unchanged.
 TEST_F(BadPaths, FileNameNearTheSystemLimit) {
+#ifdef _WIN32
+  // Wine reports a name too long for the disk as a file it cannot find (ERROR_FILE_NOT_FOUND),
+  // which libzip passes on as ENOENT.
+  const std::string tooLong = "plik lub katalog nie istnieje", code = "2 ";
+#else
+  const std::string tooLong = "nazwa pliku lub ścieżka jest za długa", code = "36 ";
+#endif
+  const std::string old = ReadBytes(Example("zgloszenie-utf8.lxf"));
   for (const size_t length : {200u, 240u, 250u, 255u}) {
     SCOPED_TRACE("file name of " + std::to_string(length));
     TempDir root;
-    const std::string entries = root.path() + std::string(length - 4, 'z') + ".lxf";
-    const std::string old = ReadBytes(Example("zgloszenie-utf8.lxf"));
+    const std::string name = std::string(length - 4, 'z') + ".lxf", entries = root.file(name);
     WriteBytes(entries, old);
+    const Shown outcome = length <= 240   ? PasteDone(entries)
+                          : length == 250 ? ArchiveError(tooLong)
+                                          : Stop("Nie można skopiować pliku " + entries + " do " +
+                                                 entries + ".zip: " + code + tooLong);
 
     const PasteRun pasted = PasteThrough(entries, SampleClubs());
 
-    const Tree after = Snapshot(root.fs());
-    EXPECT_EQ(after.size(), 1u) << ::testing::PrintToString(Names(after));
-    if (length <= 240) {
-      EXPECT_TRUE(pasted.replaced) << ::testing::PrintToString(pasted.shown);
-    }
-    if (pasted.replaced) {
-      EXPECT_EQ(pasted.shown.back(), PasteDone(entries));
-    } else {
+    EXPECT_EQ(pasted.shown, (std::vector<Shown>{Confirmation(), outcome}));
+    EXPECT_EQ(pasted.replaced, length <= 240);
+    EXPECT_EQ(Names(Snapshot(root.fs())), std::vector<std::string>{name});
+    if (!pasted.replaced) {
       EXPECT_EQ(ReadBytes(entries), old);
-      ASSERT_GE(pasted.shown.size(), 2u);
-      EXPECT_NE(pasted.shown.back().icon, Icon::Information);
-#ifdef _WIN32
-      // Windows reports an over-long name as a path it cannot find.
-      const char* const tooLong = "plik lub katalog nie istnieje";
-#else
-      const char* const tooLong = "nazwa pliku lub ścieżka jest za długa";
-#endif
-      EXPECT_NE(pasted.shown.back().text.find(tooLong), std::string::npos) << pasted.shown.back();
     }
   }
 }

@@ -1,7 +1,8 @@
-// Kills a paste at random moments, 200 times, in one folder, as a power cut or a crash would
-// (SIGKILL on Linux, TerminateProcess on Windows): after every kill the entries file must open as a
-// whole archive holding either the old document or the new one, byte for byte, and the next paste
-// must either go through or be refused because the killed one left its LEF document behind.
+// Kills a paste 200 times, in one folder, as a power cut or a crash would (SIGKILL on Linux,
+// TerminateProcess on Windows), before and after the entries file is replaced: after every kill
+// the entries file must open as a whole archive holding either the old document or the new one,
+// byte for byte, and the next paste must either go through or be refused because the killed one
+// left its LEF document behind.
 
 #include <gtest/gtest.h>
 #ifdef _WIN32
@@ -236,8 +237,14 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
   const auto span = std::chrono::duration_cast<std::chrono::microseconds>(spans[2]);
   ASSERT_GT(span.count(), 0);
 
+  // Most kills come at a random moment of the paste. Every fourth is steered to where the
+  // entries file is replaced, near the paste's end, where random moments seldom land (and under
+  // Wine perhaps never): a run that finished first brings the next steered kill earlier, one that
+  // left the old file takes it later.
   std::mt19937 random(20261207);
   std::uniform_int_distribution<long> delay(0, span.count() * 5 / 4);
+  long late = span.count();
+  const long step = std::max(1L, static_cast<long>(span.count() / 16));
   int kills = 0, attempts = 0, finished = 0, oldKept = 0, newWritten = 0, damaged = 0;
   int nextPasted = 0, nextRefused = 0;
   while (kills < 200 && attempts < 2000) {
@@ -245,7 +252,8 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
     WriteBytes(entries, old);
     const std::unique_ptr<Victim> victim = starter.Start();
     ASSERT_TRUE(victim) << "run " << attempts;
-    std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+    const bool steered = attempts % 4 == 0;
+    std::this_thread::sleep_for(std::chrono::microseconds(steered ? late : delay(random)));
     const Ending ending = victim->KillAndReap();
     if (!ending.killed) {
       // It finished before the kill came: then the paste, in a folder holding whatever the
@@ -253,6 +261,7 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
       // not its exit code: under Wine, ending a program has been seen to fail after its work.
       EXPECT_EQ(Outcome(*victim), 'P') << "run " << attempts << ", exit code " << ending.exitCode;
       ++finished;
+      if (steered) late = std::max(0L, late - step);
       continue;
     }
     ++kills;
@@ -260,6 +269,7 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
     const ArchiveContents now = ReadArchive(entries);
     if (ReadBytes(entries) == old) {
       ++oldKept;
+      if (steered) late += step;
     } else if (now.whole && now.order == std::vector<std::string>{"zawody.lef"} &&
                now.members.at("zawody.lef") == newDocument) {
       ++newWritten;
@@ -271,15 +281,20 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
     // The next paste goes through, or is refused by the check for LEF documents in the folder,
     // whose message tells the user what to remove; the user removes it, as the next one would.
     const PasteRun next = PasteThrough(entries, clubs);
+    std::vector<fs::path> documents;
+    for (const auto& entry : fs::directory_iterator(folder.fs()))
+      if (entry.path().extension() == ".lef") documents.push_back(entry.path());
     if (next.replaced) {
       ++nextPasted;
+      EXPECT_EQ(ReadArchive(entries).members.at("zawody.lef"), newDocument)
+          << "after kill " << kills;
     } else {
+      ++nextRefused;
       EXPECT_EQ(next.shown, (std::vector<Shown>{Confirmation(), Stop(kLefFilesPresentMessage)}))
           << "after kill " << kills;
-      ++nextRefused;
-      for (const auto& [name, content] : Snapshot(folder.fs()))
-        if (name.ends_with(".lef")) fs::remove(folder.fs() / name);
+      EXPECT_FALSE(documents.empty()) << "refused after kill " << kills << " with no LEF document";
     }
+    for (const fs::path& document : documents) fs::remove(document);
   }
   std::printf(
       "[ summary  ] %d of %d kills (a paste takes %lld us; %d more runs finished first, "
@@ -290,8 +305,9 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
       nextPasted, nextRefused, starter.failed, starter.failures.c_str());
   EXPECT_EQ(kills, 200);
   EXPECT_EQ(damaged, 0);
-  EXPECT_EQ(oldKept + newWritten, kills);
-  EXPECT_EQ(nextPasted + nextRefused, kills);
+  // Kills landed on both sides of the replacement, or the schedule tested only one of them.
+  EXPECT_GT(oldKept, 0);
+  EXPECT_GT(newWritten, 0);
 
   std::string left;
   for (const auto& [name, content] : Snapshot(folder.fs()))

@@ -13,6 +13,29 @@ inline std::string Lines(const std::vector<std::string>& lines, const std::strin
   return text;
 }
 
+// `s` with every `from` replaced by `to`.
+inline std::string ReplaceAll(std::string s, const std::string& from, const std::string& to) {
+  for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+    s.replace(at, from.size(), to);
+  return s;
+}
+
+// Indentation by tabs instead of blanks, one tab for every two blanks.
+inline std::string TabIndented(const std::string& document) {
+  std::string out;
+  bool lineStart = true;
+  for (size_t i = 0; i < document.size(); ++i) {
+    if (lineStart && document[i] == ' ' && i + 1 < document.size() && document[i + 1] == ' ') {
+      out += '\t';
+      ++i;
+      continue;
+    }
+    lineStart = document[i] == '\n' || (lineStart && document[i] == '\t');
+    out += document[i];
+  }
+  return out;
+}
+
 inline const std::string kUtf8Declaration = R"(<?xml version="1.0" encoding="UTF-8"?>)";
 inline const std::string kCp1250Declaration = R"(<?xml version="1.0" encoding="Windows-1250"?>)";
 

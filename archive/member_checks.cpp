@@ -1,10 +1,13 @@
 #include "archive/member_checks.h"
 
+#include <cerrno>
 #include <set>
 #include <system_error>
+#include <utility>
 
 #include "archive/member_names.h"
 #include "archive/zip_handles.h"
+#include "common/file_error.h"
 #include "common/fileops.h"
 
 namespace rostrel {
@@ -12,19 +15,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A link already lying in the destination could lead a member out of it; the directories a
-// member passes through must be real directories.
-bool PassesThroughLink(const fs::path& destination, const std::vector<std::string>& parts,
-                       size_t directories) {
-  fs::path path = destination;
+// What lies on the way to a member: the folders it passes through must be real folders, or not
+// there yet. A link could lead the member out of the destination; a file where a folder must go
+// is the user's, and would stop the unpacking half-way.
+enum class Way { Clear, ThroughLink, BlockedByFile };
+
+Way FindWay(const fs::path& destination, const std::vector<std::string>& parts, size_t directories,
+            fs::path& blocker) {
+  blocker = destination;
   for (size_t i = 0; i < directories && i < parts.size(); ++i) {
-    path /= fileops::FsPath(parts[i]);
+    blocker /= fileops::FsPath(parts[i]);
     std::error_code ec;
-    const fs::file_status status = fs::symlink_status(path, ec);
-    if (ec || status.type() == fs::file_type::not_found) return false;
-    if (fs::is_symlink(status)) return true;
+    const fs::file_status status = fs::symlink_status(blocker, ec);
+    if (ec || status.type() == fs::file_type::not_found) return Way::Clear;
+    if (fs::is_symlink(status)) return Way::ThroughLink;
+    if (!fs::is_directory(status)) return Way::BlockedByFile;
   }
-  return false;
+  return Way::Clear;
 }
 
 // A member may land on a folder that is already there, or on nothing at all.
@@ -59,52 +66,70 @@ std::string StoredProblem(const zip_stat_t& st, const std::string& name) {
   return "";
 }
 
-// Where the member would land and what lies there already. "" when it may be written.
-std::string PlaceProblem(const fs::path& destination, const UnpackRules& rules,
-                         const std::vector<std::string>& parts, const CheckedMember& member) {
-  const size_t directories = member.folder ? parts.size() : parts.size() - 1;
-  if (PassesThroughLink(destination, parts, directories))
-    return "Element archiwum prowadzi przez dowiązanie symboliczne: " + member.name;
-  if (!member.folder && WouldReplace(member.target, rules.keep))
-    return "Element archiwum zastąpiłby rozpakowywany plik: " + member.name;
-  if (rules.keepExisting && LandsOnSomethingThere(member.target, member.folder))
-    return "Element archiwum zastąpiłby plik, który już jest w katalogu: " + member.name;
-  return "";
+bool Refuse(UnpackFailure& failure, std::string text) {
+  failure = {UnpackFailure::Archive, std::move(text), ""};
+  return false;
 }
 
-std::string CheckMember(const zip_stat_t& st, const fs::path& destination, const UnpackRules& rules,
-                        std::set<std::string>& seen, CheckedMember& member) {
+bool InTheWay(UnpackFailure& failure, const fs::path& path) {
+  const std::string where = fileops::Utf8(path);
+  failure = {UnpackFailure::InTheWay, Describe(PosixError(EEXIST)) + ": " + where, where};
+  return false;
+}
+
+// Where the member would land and what lies there and on the way. True when it may be written.
+bool CheckPlace(const fs::path& destination, const UnpackRules& rules,
+                const std::vector<std::string>& parts, const CheckedMember& member,
+                UnpackFailure& failure) {
+  const size_t directories = member.folder ? parts.size() : parts.size() - 1;
+  fs::path blocker;
+  switch (FindWay(destination, parts, directories, blocker)) {
+    case Way::ThroughLink:
+      return Refuse(failure,
+                    "Element archiwum prowadzi przez dowiązanie symboliczne: " + member.name);
+    case Way::BlockedByFile:
+      return InTheWay(failure, blocker);
+    case Way::Clear:
+      break;
+  }
+  if (!member.folder && WouldReplace(member.target, rules.keep))
+    return Refuse(failure, "Element archiwum zastąpiłby rozpakowywany plik: " + member.name);
+  if (rules.keepExisting && LandsOnSomethingThere(member.target, member.folder))
+    return InTheWay(failure, member.target);
+  return true;
+}
+
+bool CheckMember(const zip_stat_t& st, const fs::path& destination, const UnpackRules& rules,
+                 std::set<std::string>& seen, CheckedMember& member, UnpackFailure& failure) {
   member.name = (st.valid & ZIP_STAT_NAME) && st.name ? st.name : "";
   member.folder = IsFolderMember(member.name);
   member.size = st.size;
   const std::vector<std::string> parts = MemberTarget(member.name);
   if (!IsSafeMemberName(member.name) || (parts.empty() && !member.folder))
-    return "Niedozwolona nazwa w archiwum: " + member.name;
+    return Refuse(failure, "Niedozwolona nazwa w archiwum: " + member.name);
   // Two members that land on the same place would silently replace one another.
   if (!seen.insert(MemberKey(member.name)).second)
-    return "Powtórzona nazwa w archiwum: " + member.name;
-  if (std::string problem = StoredProblem(st, member.name); !problem.empty()) return problem;
+    return Refuse(failure, "Powtórzona nazwa w archiwum: " + member.name);
+  if (std::string problem = StoredProblem(st, member.name); !problem.empty())
+    return Refuse(failure, std::move(problem));
   member.target = destination;
   for (const std::string& part : parts) member.target /= fileops::FsPath(part);
-  return PlaceProblem(destination, rules, parts, member);
+  return CheckPlace(destination, rules, parts, member, failure);
 }
 
 }  // namespace
 
 bool CheckMembers(zip_t* za, const fs::path& destination, const UnpackRules& rules,
-                  std::vector<CheckedMember>& members, std::string& failure) {
+                  std::vector<CheckedMember>& members, UnpackFailure& failure) {
   const zip_int64_t count = zip_get_num_entries(za, 0);
   std::set<std::string> seen;
   for (zip_int64_t i = 0; i < count; ++i) {
     zip_stat_t st;
     zip_stat_init(&st);
-    if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) != 0) {
-      failure = ZipErrorText(za);
-      return false;
-    }
+    if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) != 0)
+      return Refuse(failure, ZipErrorText(za));
     CheckedMember member{static_cast<zip_uint64_t>(i), "", 0, false, {}};
-    failure = CheckMember(st, destination, rules, seen, member);
-    if (!failure.empty()) return false;
+    if (!CheckMember(st, destination, rules, seen, member, failure)) return false;
     members.push_back(std::move(member));
   }
   return true;

@@ -20,6 +20,17 @@ struct UnpackRules {
   UnpackedFiles* record = nullptr;          // receives every file and folder the unpacking makes
 };
 
+// Why an unpacking stopped.
+struct UnpackFailure {
+  enum Kind {
+    Archive,   // the archive is unfit, or a file operation failed
+    InTheWay,  // something already in the destination stands where a member must go
+  };
+  Kind kind = Archive;
+  std::string text;  // what went wrong, in Polish
+  std::string path;  // InTheWay: the full path of what stands in the way
+};
+
 // A member that passed every check, with the place it lands on.
 struct CheckedMember {
   zip_uint64_t index;
@@ -30,10 +41,10 @@ struct CheckedMember {
 };
 
 // Checks every member of an archive before anything is written: names that leave the
-// destination, two members landing on one place, encryption, unknown methods, sizes, links in
-// the destination, and what `rules` protect. The first member that fails ends the check, with
-// the reason in Polish in `failure`.
+// destination, two members landing on one place, encryption, unknown methods, sizes, links and
+// files on the way in the destination, and what `rules` protect. The first member that fails
+// ends the check, with the reason in `failure`.
 bool CheckMembers(zip_t* za, const std::filesystem::path& destination, const UnpackRules& rules,
-                  std::vector<CheckedMember>& members, std::string& failure);
+                  std::vector<CheckedMember>& members, UnpackFailure& failure);
 
 }  // namespace rostrel

@@ -76,18 +76,21 @@ bool ShellZip(Prompter& prompter, const std::string& action, const std::string& 
   if (verb == "ZIPFILE" || verb == "ZIPFOLDER") {
     if (!Pack(prompter, verb, source, destination)) return false;
   } else if (verb == "UNZIP") {
-    std::string failure;
-    if (!Unpack(WithZipSuffix(source), destination, {}, failure)) return Fail(prompter, failure);
+    UnpackFailure failure;
+    if (!Unpack(WithZipSuffix(source), destination, {}, failure))
+      return Fail(prompter, failure.text);
   }
   return Succeed();
 }
 
-bool UnzipBeside(Prompter& prompter, const std::string& source, const std::string& destination,
-                 const std::string& keep, UnpackedFiles& unpacked) {
-  if (source.empty() || destination.empty()) return false;
-  std::string failure;
-  const UnpackRules rules{{fileops::FsPath(keep)}, true, &unpacked};
-  if (!Unpack(WithZipSuffix(source), destination, rules, failure)) return Fail(prompter, failure);
+bool UnzipBeside(Prompter& prompter, const std::string& lxf, const std::string& destination,
+                 UnpackedFiles& unpacked, UnpackFailure& failure) {
+  if (lxf.empty() || destination.empty()) return false;
+  // Unpack keeps the archive itself from being replaced.
+  if (!Unpack(lxf, destination, {{}, true, &unpacked}, failure)) {
+    if (failure.kind == UnpackFailure::Archive) Fail(prompter, failure.text);
+    return false;
+  }
   return Succeed();
 }
 

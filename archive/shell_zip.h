@@ -9,6 +9,7 @@ namespace rostrel {
 
 class Prompter;
 class UnpackedFiles;
+struct UnpackFailure;
 
 // Packs a file ("ZIPFILE") or a directory's contents ("ZIPFOLDER") into a new ZIP archive, or
 // unpacks an archive into an existing directory ("UNZIP"); the action's letter case does not
@@ -19,12 +20,14 @@ class UnpackedFiles;
 bool ShellZip(Prompter& prompter, const std::string& action, const std::string& source,
               const std::string& destination);
 
-// ShellZip's "UNZIP" for an LXF file unpacked beside itself. Before writing anything it refuses
-// an archive holding a member that would replace `keep` (the LXF file) or anything else already
-// in the destination: the user's files are never replaced. Every file and folder it makes,
-// also on the way to a failure, is noted in `unpacked`.
-bool UnzipBeside(Prompter& prompter, const std::string& source, const std::string& destination,
-                 const std::string& keep, UnpackedFiles& unpacked);
+// ShellZip's "UNZIP" for an LXF file unpacked beside itself, read where it lies: no suffix is
+// added. Before writing anything it refuses an archive holding a member that would replace the
+// LXF file or anything else already in the destination: the user's files are never replaced.
+// Every file and folder it makes, also on the way to a failure, is noted in `unpacked`. A failure
+// is shown as ShellZip shows its own, except when something of the user's stands in the way:
+// that is no fault of the archive, and the caller tells the user what to move.
+bool UnzipBeside(Prompter& prompter, const std::string& lxf, const std::string& destination,
+                 UnpackedFiles& unpacked, UnpackFailure& failure);
 
 // Writes the 22-byte empty ZIP archive to `path`, replacing what was there. On failure shows the
 // description with the warning icon under the title "Error" and returns false.

@@ -19,6 +19,12 @@ inline constexpr const char* kNoDocumentMessage =
 inline constexpr const char* kSeveralDocumentsMessage =
     "Archiwum LXF zawiera kilka dokumentów LEF (plików z rozszerzeniem .lef), a program może "
     "odczytać tylko jeden. Wskaż plik LXF z jednym dokumentem LEF.";
+// The message for a file or folder of the user's that stands where a member must go: its full
+// path goes on a line of its own between the two parts.
+inline constexpr const char* kInTheWayMessage =
+    "W katalogu pliku LXF jest już plik lub katalog, który przeszkadza w rozpakowaniu archiwum:";
+inline constexpr const char* kInTheWayAdvice =
+    "Program go nie zastąpi. Przenieś go w inne miejsce albo zmień jego nazwę i spróbuj ponownie.";
 inline constexpr const char* kUnpackedLeftMessage =
     "Nie udało się usunąć plików rozpakowanych z archiwum LXF. Usuń je ręcznie:";
 
@@ -27,7 +33,6 @@ struct UnpackResult {
     DocumentFound,     // documentPath names the unpacked LEF document
     ArchiveFailed,     // the archive could not be unpacked; the user has been told
     NoSingleDocument,  // no *.lef or several after unpacking; the user has been told
-    FileFailed,        // copying or deleting the archive copy failed; the user has been told
   };
   Kind kind = NoSingleDocument;
   std::string documentPath;
@@ -36,12 +41,11 @@ struct UnpackResult {
 // Refuses, after telling the user, when the LXF file's directory already holds a *.lef file.
 bool DirectoryPreCheck(Prompter& prompter, const std::string& lxfPath);
 
-// Copies the LXF file to lxfPath + ".zip", unpacks that copy into the LXF file's own directory,
-// deletes the copy and looks for the single LEF document there. The LXF file is never changed,
-// and neither is any file that was in the directory before, except one under the copy's own
-// name: that name is the program's working file, and one left by an interrupted run is
-// overwritten and removed, so that it never blocks the next. Whatever the unpacking wrote is
-// noted in `unpacked`, for RemoveUnpacked when the caller is done.
+// Unpacks the LXF file, read where it lies, into its own directory and looks for the single LEF
+// document there. Neither the LXF file nor anything that was in the directory before is ever
+// changed, and the LXF file is closed again when this returns, so the caller may replace it.
+// Whatever the unpacking wrote is noted in `unpacked`, for RemoveUnpacked when the caller is
+// done.
 UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedFiles& unpacked);
 
 // Removes what an unpacking wrote; tells the user what could not be removed.

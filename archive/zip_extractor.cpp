@@ -41,7 +41,8 @@ CFile CreateTempBeside(const fs::path& target, fs::path& temp, std::string& fail
     out = CreateNewFile(temp);
     if (!out && errno != EEXIST) break;
   }
-  if (!out) failure = SystemFailure(temp);
+  // The message names the member's place: the random name would tell the user nothing.
+  if (!out) failure = SystemFailure(target);
   return out;
 }
 
@@ -128,20 +129,22 @@ bool MakeFolders(const fs::path& destination, const fs::path& folder, UnpackedFi
 }  // namespace
 
 bool Unpack(const std::string& archive, const std::string& destination, UnpackRules rules,
-            std::string& failure) {
+            UnpackFailure& failure) {
+  failure = {};
   std::error_code ec;
   const fs::path dest = fileops::FsPath(destination);
   if (!fs::is_directory(dest, ec)) {
-    failure = Describe(PosixError(fs::exists(dest, ec) ? ENOTDIR : ENOENT)) + ": " + destination;
+    failure.text =
+        Describe(PosixError(fs::exists(dest, ec) ? ENOTDIR : ENOENT)) + ": " + destination;
     return false;
   }
   // libzip takes an empty file for an empty archive; an LXF file of no bytes is not one.
   const fs::path archivePath = fileops::FsPath(archive);
   if (fs::is_regular_file(archivePath, ec) && fs::file_size(archivePath, ec) == 0 && !ec) {
-    failure = Describe(ZipError(ZIP_ER_NOZIP));
+    failure.text = Describe(ZipError(ZIP_ER_NOZIP));
     return false;
   }
-  ZipArchive za = OpenArchive(archive, ZIP_RDONLY, failure);
+  ZipArchive za = OpenArchive(archive, ZIP_RDONLY, failure.text);
   if (!za) return false;
 
   rules.keep.push_back(archivePath);
@@ -150,9 +153,9 @@ bool Unpack(const std::string& archive, const std::string& destination, UnpackRu
 
   for (const CheckedMember& member : members) {
     const fs::path folder = member.folder ? member.target : member.target.parent_path();
-    if (!MakeFolders(dest, folder, rules.record, failure)) return false;
+    if (!MakeFolders(dest, folder, rules.record, failure.text)) return false;
     if (member.folder) continue;
-    if (!ExtractFile(za.get(), member, failure)) return false;
+    if (!ExtractFile(za.get(), member, failure.text)) return false;
     if (rules.record) rules.record->AddFile(member.target);
   }
   return true;

@@ -9,8 +9,9 @@ namespace rostrel {
 // Unpacks the archive at `archive` into the existing folder `destination`, after checking every
 // member (see CheckMembers). Each file is written beside its target and renamed over it, so a
 // member that fails half-way leaves an older file of that name as it was. On failure `failure`
-// says why, in Polish; what was written before it is noted in `rules.record`, if given.
+// says why; what was written before it is noted in `rules.record`, if given. The archive is
+// closed again when this returns.
 bool Unpack(const std::string& archive, const std::string& destination, UnpackRules rules,
-            std::string& failure);
+            UnpackFailure& failure);
 
 }  // namespace rostrel

@@ -5,9 +5,15 @@
 namespace rostrel {
 
 std::string ZipErrorText(const zip_error_t* error) {
-  if (zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0)
-    return Describe(PosixError(zip_error_code_system(error)));
-  return Describe(ZipError(zip_error_code_zip(error)));
+  const int code = zip_error_code_system(error);
+  if (zip_error_system_type(error) != ZIP_ET_SYS || code == 0)
+    return Describe(ZipError(zip_error_code_zip(error)));
+#ifdef _WIN32
+  // libzip passes on a Windows code it has no errno for, such as a sharing violation, as 10000
+  // plus the code.
+  if (code > 10000) return Describe(WindowsError(static_cast<unsigned long>(code - 10000)));
+#endif
+  return Describe(PosixError(code));
 }
 
 std::string ZipErrorText(zip_t* archive) { return ZipErrorText(zip_get_error(archive)); }

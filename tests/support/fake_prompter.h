@@ -57,6 +57,17 @@ inline Shown ProgramError(const std::string& detail) {
           Buttons::Ok};
 }
 
+// The messages with each '@' in their texts standing for `folder`, a path that ends in its
+// separator: for rows written before the folder they name is made.
+inline std::vector<Shown> InFolder(std::vector<Shown> messages, const std::string& folder) {
+  for (Shown& m : messages) {
+    for (size_t at = m.text.find('@'); at != std::string::npos;
+         at = m.text.find('@', at + folder.size()))
+      m.text.replace(at, 1, folder);
+  }
+  return messages;
+}
+
 // A scripted stand-in for the user: it records every message and dialog, answers messages from
 // a queue (OK when the queue is empty) and picks files from another queue (cancel when empty).
 // It can also play an unforeseen failure: memory that runs out while a given message is shown.

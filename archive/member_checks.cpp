@@ -99,9 +99,14 @@ bool CheckPlace(const fs::path& destination, const UnpackRules& rules,
   return true;
 }
 
-bool CheckMember(const zip_stat_t& st, const fs::path& destination, const UnpackRules& rules,
-                 std::set<std::string>& seen, CheckedMember& member, UnpackFailure& failure) {
+bool CheckMember(zip_t* za, const zip_stat_t& st, const fs::path& destination,
+                 const UnpackRules& rules, std::set<std::string>& seen, CheckedMember& member,
+                 UnpackFailure& failure) {
   member.name = (st.valid & ZIP_STAT_NAME) && st.name ? st.name : "";
+  // libzip gives the name in UTF-8, decoded from CP437 where the archive does not mark it as
+  // UTF-8; the raw bytes are kept to pack the member again under exactly the name it had.
+  const char* raw = zip_get_name(za, member.index, ZIP_FL_ENC_RAW);
+  member.storedName = raw ? raw : "";
   member.folder = IsFolderMember(member.name);
   member.size = st.size;
   const std::vector<std::string> parts = MemberTarget(member.name);
@@ -128,8 +133,8 @@ bool CheckMembers(zip_t* za, const fs::path& destination, const UnpackRules& rul
     zip_stat_init(&st);
     if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) != 0)
       return Refuse(failure, ZipErrorText(za));
-    CheckedMember member{static_cast<zip_uint64_t>(i), "", 0, false, {}};
-    if (!CheckMember(st, destination, rules, seen, member, failure)) return false;
+    CheckedMember member{static_cast<zip_uint64_t>(i), "", {}, 0, false, {}};
+    if (!CheckMember(za, st, destination, rules, seen, member, failure)) return false;
     members.push_back(std::move(member));
   }
   return true;

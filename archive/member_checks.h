@@ -35,6 +35,7 @@ struct UnpackFailure {
 struct CheckedMember {
   zip_uint64_t index;
   std::string name;
+  std::string storedName;  // the name's bytes as the archive stores them, in whatever code page
   zip_uint64_t size;
   bool folder;
   std::filesystem::path target;

@@ -37,8 +37,9 @@ bool Succeed() {
   return true;
 }
 
-bool Pack(Prompter& prompter, const std::string& verb, const std::string& source,
-          const std::string& destination) {
+// Packs a file under `name`, or without a name the contents of a folder.
+bool Pack(Prompter& prompter, const std::string& source, const std::string& destination,
+          const std::string* name) {
   const std::string archive = WithZipSuffix(destination);
   // The empty archive would overwrite the very file that is to be packed.
   std::error_code ec;
@@ -47,7 +48,7 @@ bool Pack(Prompter& prompter, const std::string& verb, const std::string& source
   if (!CreateEmptyZip(prompter, archive)) return false;
   std::string failure;
   const bool packed =
-      verb == "ZIPFILE" ? PackFile(source, archive, failure) : PackFolder(source, archive, failure);
+      name ? PackFile(source, *name, archive, failure) : PackFolder(source, archive, failure);
   return packed || Fail(prompter, failure);
 }
 
@@ -73,8 +74,11 @@ bool ShellZip(Prompter& prompter, const std::string& action, const std::string& 
               const std::string& destination) {
   if (source.empty() || destination.empty()) return false;
   const std::string verb = AsciiUpper(action);
-  if (verb == "ZIPFILE" || verb == "ZIPFOLDER") {
-    if (!Pack(prompter, verb, source, destination)) return false;
+  if (verb == "ZIPFILE") {
+    const std::string ownName = fileops::Utf8(fileops::FsPath(source).filename());
+    if (!Pack(prompter, source, destination, &ownName)) return false;
+  } else if (verb == "ZIPFOLDER") {
+    if (!Pack(prompter, source, destination, nullptr)) return false;
   } else if (verb == "UNZIP") {
     UnpackFailure failure;
     if (!Unpack(WithZipSuffix(source), destination, {}, failure))
@@ -92,6 +96,12 @@ bool UnzipBeside(Prompter& prompter, const std::string& lxf, const std::string& 
     return false;
   }
   return Succeed();
+}
+
+bool ZipFileAs(Prompter& prompter, const std::string& source, const std::string& destination,
+               const std::string& name) {
+  if (source.empty() || destination.empty()) return false;
+  return Pack(prompter, source, destination, &name) && Succeed();
 }
 
 }  // namespace rostrel

@@ -29,6 +29,11 @@ bool ShellZip(Prompter& prompter, const std::string& action, const std::string& 
 bool UnzipBeside(Prompter& prompter, const std::string& lxf, const std::string& destination,
                  UnpackedFiles& unpacked, UnpackFailure& failure);
 
+// ShellZip's "ZIPFILE", with the member named `name` rather than after the file: its bytes as
+// they are, in UTF-8 or in a code page (see PackFile).
+bool ZipFileAs(Prompter& prompter, const std::string& source, const std::string& destination,
+               const std::string& name);
+
 // Writes the 22-byte empty ZIP archive to `path`, replacing what was there. On failure shows the
 // description with the warning icon under the title "Error" and returns false.
 bool CreateEmptyZip(Prompter& prompter, const std::string& path);

@@ -21,15 +21,21 @@ UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedF
              failure.kind == UnpackFailure::InTheWay
                  ? std::string(kInTheWayMessage) + "\r\n" + failure.path + "\r\n" + kInTheWayAdvice
                  : kInvalidArchiveMessage);
-    return {UnpackResult::ArchiveFailed, ""};
+    return {UnpackResult::ArchiveFailed, "", {}};
   }
 
   const std::string document = getLefFile(getDir(lxfPath));
-  if (document == kNoLefFile || document == kSeveralLefFiles) {
-    ShowStop(prompter, document == kNoLefFile ? kNoDocumentMessage : kSeveralDocumentsMessage);
-    return {UnpackResult::NoSingleDocument, ""};
+  if (document == kSeveralLefFiles) {
+    ShowStop(prompter, kSeveralDocumentsMessage);
+    return {UnpackResult::NoSingleDocument, "", {}};
   }
-  return {UnpackResult::DocumentFound, document};
+  // Only a document that this unpacking wrote is the archive's own.
+  const std::string* name = document == kNoLefFile ? nullptr : unpacked.StoredNameOf(document);
+  if (!name) {
+    ShowStop(prompter, kNoDocumentMessage);
+    return {UnpackResult::NoSingleDocument, "", {}};
+  }
+  return {UnpackResult::DocumentFound, document, *name};
 }
 
 void RemoveUnpacked(Prompter& prompter, UnpackedFiles& unpacked) {

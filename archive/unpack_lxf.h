@@ -36,6 +36,7 @@ struct UnpackResult {
   };
   Kind kind = NoSingleDocument;
   std::string documentPath;
+  std::string documentName;  // the document's member name as stored, for packing it again
 };
 
 // Refuses, after telling the user, when the LXF file's directory already holds a *.lef file.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <system_error>
+#include <utility>
 
 #include "common/fileops.h"
 
@@ -11,18 +12,30 @@ namespace fs = std::filesystem;
 
 UnpackedFiles::~UnpackedFiles() { RemoveAll(); }
 
-void UnpackedFiles::AddFile(const fs::path& file) { files_.push_back(file); }
+void UnpackedFiles::AddFile(const fs::path& file, std::string storedName) {
+  files_.push_back({file, std::move(storedName)});
+}
 
 void UnpackedFiles::AddFolder(const fs::path& folder) { folders_.push_back(folder); }
 
 void UnpackedFiles::Forget(const std::string& file) {
   const fs::path path = fileops::FsPath(file);
-  std::erase_if(files_, [&](const fs::path& listed) { return listed == path; });
+  std::erase_if(files_, [&](const File& listed) { return listed.path == path; });
+}
+
+const std::string* UnpackedFiles::StoredNameOf(const std::string& file) const {
+  const fs::path path = fileops::FsPath(file);
+  for (const File& listed : files_) {
+    std::error_code ec;
+    if (fs::equivalent(listed.path, path, ec)) return &listed.storedName;
+  }
+  return nullptr;
 }
 
 std::vector<UnpackedFiles::Leftover> UnpackedFiles::RemoveAll() {
   std::vector<Leftover> leftovers;
-  for (const fs::path& file : files_) {
+  for (const File& listed : files_) {
+    const fs::path& file = listed.path;
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(file, ec);
     if (status.type() == fs::file_type::not_found) continue;

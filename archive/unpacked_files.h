@@ -24,10 +24,14 @@ class UnpackedFiles {
   UnpackedFiles(const UnpackedFiles&) = delete;
   UnpackedFiles& operator=(const UnpackedFiles&) = delete;
 
-  void AddFile(const std::filesystem::path& file);
+  // A file, with the stored name of the member it was unpacked from.
+  void AddFile(const std::filesystem::path& file, std::string storedName = "");
   void AddFolder(const std::filesystem::path& folder);
   // Takes a file off the list: its caller removes it itself.
   void Forget(const std::string& file);
+  // The stored name of a listed file's member, however `file` spells the file; null when it is
+  // not listed.
+  const std::string* StoredNameOf(const std::string& file) const;
 
   // Removes the listed files, then the listed folders, deepest first, and empties the list. A
   // file that is already gone counts as removed; a folder that is not empty stays, with
@@ -35,7 +39,11 @@ class UnpackedFiles {
   std::vector<Leftover> RemoveAll();
 
  private:
-  std::vector<std::filesystem::path> files_;
+  struct File {
+    std::filesystem::path path;
+    std::string storedName;
+  };
+  std::vector<File> files_;
   std::vector<std::filesystem::path> folders_;
 };
 

@@ -156,7 +156,7 @@ bool Unpack(const std::string& archive, const std::string& destination, UnpackRu
     if (!MakeFolders(dest, folder, rules.record, failure.text)) return false;
     if (member.folder) continue;
     if (!ExtractFile(za.get(), member, failure.text)) return false;
-    if (rules.record) rules.record->AddFile(member.target);
+    if (rules.record) rules.record->AddFile(member.target, member.storedName);
   }
   return true;
 }

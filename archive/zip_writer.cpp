@@ -17,10 +17,12 @@ namespace fs = std::filesystem;
 // document eight times slower for an archive only a third smaller; every ZIP tool reads both.
 constexpr zip_uint32_t kDeflateLevel = 1;
 
+// libzip stores a name whose bytes are valid UTF-8 (and not plain ASCII) only with the UTF-8
+// mark, and any other only without it; letting it guess keeps either as it came.
 bool AddFile(zip_t* za, const std::string& file, const std::string& name, std::string& failure) {
   zip_source_t* source = FileSource(file, failure);
   if (!source) return false;
-  const zip_int64_t index = zip_file_add(za, name.c_str(), source, ZIP_FL_ENC_UTF_8);
+  const zip_int64_t index = zip_file_add(za, name.c_str(), source, ZIP_FL_ENC_GUESS);
   if (index < 0) {
     failure = ZipErrorText(za);
     zip_source_free(source);
@@ -80,7 +82,8 @@ bool AddEntry(zip_t* za, const fs::directory_entry& entry, const fs::path& root,
 
 }  // namespace
 
-bool PackFile(const std::string& file, const std::string& archive, std::string& failure) {
+bool PackFile(const std::string& file, const std::string& name, const std::string& archive,
+              std::string& failure) {
   std::error_code ec;
   const fs::path filePath = fileops::FsPath(file);
   if (!fs::is_regular_file(filePath, ec)) {
@@ -92,7 +95,7 @@ bool PackFile(const std::string& file, const std::string& archive, std::string& 
   }
   ZipArchive za = OpenArchive(archive, 0, failure);
   if (!za) return false;
-  if (!AddFile(za.get(), file, fileops::Utf8(filePath.filename()), failure)) return false;
+  if (!AddFile(za.get(), file, name, failure)) return false;
   return FinishArchive(std::move(za), archive, failure);
 }
 

@@ -46,7 +46,7 @@ class Paste {
     if (unpackResult.kind == UnpackResult::DocumentFound) {
       unpacked_.Forget(unpackResult.documentPath);
       temporaries_.document = unpackResult.documentPath;
-      replaced = Repack(entriesPath, unpackResult.documentPath);
+      replaced = Repack(entriesPath, unpackResult.documentPath, unpackResult.documentName);
     }
     RemoveUnpacked(prompter_, unpacked_);
     if (done_) {
@@ -87,7 +87,8 @@ class Paste {
     return entriesPath;
   }
 
-  bool Repack(const std::string& entriesPath, const std::string& documentPath) {
+  bool Repack(const std::string& entriesPath, const std::string& documentPath,
+              const std::string& documentName) {
     const Rewrite rewrite = RewriteEntries(prompter_, documentPath, clubsText_, clubsEncoding_);
     if (rewrite.kind == Rewrite::VersionFailure) {
       temporaries_.document.clear();  // already deleted, or reported as not deletable
@@ -111,10 +112,12 @@ class Paste {
     if (!fileops::WriteFile(documentPath, rewrite.text, err)) return Failure(err);
 
     // Always name the ".ZIP" path ourselves, so that an entries file whose name ends in ".zip"
-    // is never packed over in place. The archive is on the disk when ShellZip returns.
+    // is never packed over in place. The archive is on the disk when ZipFileAs returns. The
+    // document goes back under the name the entries archive gave it, byte for byte: a name in
+    // a Windows code page must not come back in UTF-8.
     const std::string archivePath = entriesPath + ".ZIP";
     temporaries_.archive = archivePath;
-    if (!ShellZip(prompter_, "ZIPFILE", documentPath, archivePath)) {
+    if (!ZipFileAs(prompter_, documentPath, archivePath, documentName)) {
       temporaries_.RemoveAll();
       return false;
     }

@@ -206,7 +206,15 @@ INSTANTIATE_TEST_SUITE_P(
                     {"baza.lxf.zip"},
                     UnpackResult::DocumentFound,
                     "zawody.lef",
-                    {"baza.lxf", "baza.lxf.zip", "zawody.lef"}}),
+                    {"baza.lxf", "baza.lxf.zip", "zawody.lef"}},
+        // Only a document the archive held is found.
+        OutcomeCase{"DocumentNotFromTheArchive",
+                    {{"opis.txt", "o"}},
+                    {"stary.lef"},
+                    UnpackResult::NoSingleDocument,
+                    "",
+                    {"baza.lxf", "opis.txt", "stary.lef"},
+                    {Stop(kNoDocumentMessage)}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(UnpackLxf, FolderWithPolishLettersAndBlanks) {

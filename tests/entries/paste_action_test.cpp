@@ -17,6 +17,7 @@
 #include "support/documents.h"
 #include "support/fake_prompter.h"
 #include "support/files.h"
+#include "support/raw_zip.h"
 #include "support/temp_dir.h"
 #include "support/zip_files.h"
 
@@ -123,6 +124,22 @@ TEST_F(PasteEntriesTest, PastingTwiceReplacesTheFirstPaste) {
   EXPECT_EQ(testing::ReadArchive(entries).members,
             (std::map<std::string, std::string>{{"zawody.lef", Document("3.0", kOtherClubs)}}));
   EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+}
+
+// The document goes back under the name the entries archive stored it under: the same bytes,
+// marked as UTF-8 only where they were. "zgłoszenie.lef" in CP852 (ł is 0x88) without the mark,
+// as Windows' compressed folders write it, and in UTF-8 with the mark.
+TEST_F(PasteEntriesTest, KeepsTheDocumentsStoredName) {
+  for (const testing::CentralName& name : {testing::CentralName{"zg\x88oszenie.lef", false},
+                                           testing::CentralName{"zg\xC5\x82oszenie.lef", true}}) {
+    testing::RawMember member = testing::Member(name.bytes, Document("3.0", kOldClubs));
+    member.flags = name.utf8 ? 0x0800 : 0;
+    testing::WriteBytes(entries, testing::BuildZip({member}));
+    EXPECT_TRUE(Paste(entries));
+    EXPECT_EQ(testing::CentralNames(testing::ReadBytes(entries)),
+              std::vector<testing::CentralName>{name});
+    EXPECT_EQ(testing::OnlyMember(entries), Document("3.0", kClubs));
+  }
 }
 
 TEST_F(PasteEntriesTest, AnEntriesFileNamedZipIsNotPackedInPlace) {

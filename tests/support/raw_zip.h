@@ -197,4 +197,30 @@ inline std::string BuildZip(const std::string& name, const std::string& plain) {
   return BuildZip(std::vector<RawMember>{Member(name, plain)});
 }
 
+// A member's name as the central directory stores it, and whether it is marked as UTF-8.
+struct CentralName {
+  std::string bytes;
+  bool utf8 = false;
+  bool operator==(const CentralName&) const = default;
+};
+
+// The names in an archive's central directory, read byte by byte from the end record's count and
+// offset: no ZIP64 records, no archive comment.
+inline std::vector<CentralName> CentralNames(const std::string& zip) {
+  const auto u16 = [&](size_t at) {
+    return uint32_t(uint8_t(zip.at(at))) | uint32_t(uint8_t(zip.at(at + 1))) << 8;
+  };
+  const auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+  const size_t end = zip.rfind("PK\x05\x06");
+  std::vector<CentralName> names;
+  size_t at = u32(end + 16);
+  for (uint32_t i = 0, count = u16(end + 10); i < count; ++i) {
+    if (u32(at) != 0x02014b50) throw std::runtime_error("no central header where one must be");
+    const size_t nameLength = u16(at + 28);
+    names.push_back({zip.substr(at + 46, nameLength), (u16(at + 8) & 0x0800) != 0});
+    at += 46 + nameLength + u16(at + 30) + u16(at + 32);
+  }
+  return names;
+}
+
 }  // namespace rostrel::testing

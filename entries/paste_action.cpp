@@ -48,10 +48,14 @@ class Paste {
       temporaries_.document = unpackResult.documentPath;
       replaced = Repack(entriesPath, unpackResult.documentPath);
     }
-    RemoveUnpacked(prompter_, unpacked_);
-    if (done_) {
+    // A paste that replaced the entries file says so first; what it could not tidy away comes
+    // after, so that a file left behind never makes a finished paste look failed.
+    if (replaced) {
       prompter_.message(kPasteDoneMessage + entriesPath, kAppTitle, Icon::Information, Buttons::Ok);
+      if (!documentLeft_.empty())
+        prompter_.message(documentLeft_, kAppTitle, Icon::Warning, Buttons::Ok);
     }
+    RemoveUnpacked(prompter_, unpacked_);
     return replaced;
   }
 
@@ -123,10 +127,9 @@ class Paste {
 
     temporaries_.document.clear();
     if (!fileops::RemoveFile(documentPath, err)) {
-      Failure(err);
-      return true;  // the entries file has been replaced all the same
+      documentLeft_ = std::string(kDocumentLeftMessage) + "\r\n" + documentPath + " (" +
+                      DescribeWithCode(err) + ")";
     }
-    done_ = true;
     return true;
   }
 
@@ -141,7 +144,7 @@ class Paste {
   const std::string& clubsEncoding_;
   Temporaries temporaries_;
   UnpackedFiles unpacked_;
-  bool done_ = false;  // replaced and tidied up: the success message is due
+  std::string documentLeft_;  // the warning about a document the paste could not remove
 };
 
 }  // namespace

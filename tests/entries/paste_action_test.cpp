@@ -307,15 +307,22 @@ TEST_F(PasteEntriesTest, EachFailingFileOperationIsToldAndLeavesTheEntriesFileWh
          false,
          ""},
         {{Stop("Nie można usunąć dokumentu LEF: " + document + ended)}, false, "zawody.lef"},
-        {{ProgramError(why)}, false, ""},           // writing the new document
-        {{EmptyArchiveError(phrase)}, false, ""},   // the empty archive
-        {{ArchiveError(phrase)}, false, ""},        // packing the document into it
-        {{ArchiveError(phrase)}, false, ""},        // flushing the archive to the disk
-        {{ProgramError(why)}, false, ""},           // the rename over the entries file
-        {{ProgramError(why)}, true, "zawody.lef"},  // removing the document after it
-        {{Stop("Nie udało się usunąć plików rozpakowanych z archiwum LXF. Usuń je ręcznie:\r\n" +
-               opis + " (" + why + ")"),
-          testing::PasteDone(entries)},
+        {{ProgramError(why)}, false, ""},          // writing the new document
+        {{EmptyArchiveError(phrase)}, false, ""},  // the empty archive
+        {{ArchiveError(phrase)}, false, ""},       // packing the document into it
+        {{ArchiveError(phrase)}, false, ""},       // flushing the archive to the disk
+        {{ProgramError(why)}, false, ""},          // the rename over the entries file
+        {{testing::PasteDone(entries),             // removing the document after it
+          {"Nie udało się usunąć dokumentu LEF rozpakowanego z pliku zgłoszenia. Plik zgłoszenia "
+           "został nadpisany poprawnie, ale dopóki ten dokument leży w katalogu, kolejne wklejanie "
+           "do pliku z tego katalogu zostanie wstrzymane. Usuń go ręcznie:\r\n" +
+               document + " (" + why + ")",
+           "Rostrel", Icon::Warning, Buttons::Ok}},
+         true,
+         "zawody.lef"},
+        {{testing::PasteDone(entries),
+          Stop("Nie udało się usunąć plików rozpakowanych z archiwum LXF. Usuń je ręcznie:\r\n" +
+               opis + " (" + why + ")")},
          true,
          "opis.txt"},
         {{testing::PasteDone(entries)}, true, ""},  // no operation fails

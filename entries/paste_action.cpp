@@ -115,14 +115,17 @@ class Paste {
     if (!fileops::WriteFile(documentPath, rewrite.text, err)) return Failure(err);
 
     // Always name the ".ZIP" path ourselves, so that an entries file whose name ends in ".zip"
-    // is never packed over in place. The archive is on the disk when ShellZip returns.
-    const std::string archivePath = entriesPath + ".ZIP";
+    // is never packed over in place. The archive is on the disk when ShellZip returns. It is
+    // written beside the file that a link names, so that the rename stays on that file's file
+    // system and the link goes on pointing at the entries file.
+    const std::string replacedPath = fileops::ResolveLinks(entriesPath);
+    const std::string archivePath = replacedPath + ".ZIP";
     temporaries_.archive = archivePath;
     if (!ShellZip(prompter_, "ZIPFILE", documentPath, archivePath)) {
       temporaries_.RemoveAll();
       return false;
     }
-    if (!fileops::ReplaceFileAtomically(archivePath, entriesPath, err)) return Failure(err);
+    if (!fileops::ReplaceFileAtomically(archivePath, replacedPath, err)) return Failure(err);
     temporaries_.archive.clear();
 
     temporaries_.document.clear();

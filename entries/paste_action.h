@@ -21,8 +21,9 @@ inline constexpr const char* kDocumentLeftMessage =
 
 // The paste action: asks for the entries file with `comIN`, confirms, unpacks it, rewrites its
 // document with the database's clubs section and replaces the entries file with the repacked
-// archive in one atomic step. Changes nothing in the window; returns true when the entries file
-// was replaced, even if a temporary file could not be removed afterwards.
+// archive in one atomic step; an entries file reached through a symbolic link is replaced where
+// the link points. Changes nothing in the window; returns true when the entries file was
+// replaced, even if a temporary file could not be removed afterwards.
 bool PasteEntries(Prompter& prompter, FileDialogSettings& comIN, const std::string& dbFile,
                   const std::string& clubsText, const std::string& clubsEncoding);
 

@@ -8,7 +8,8 @@ class QPushButton;
 namespace rostrel {
 
 // The start window: the author's notice, shown before the main window and again by "?".
-// Enter and Escape do not close it; "OK" and the close box do.
+// Enter and Escape in the notice box do not close it; "OK" (clicked, or Enter while it has the
+// focus) and the close box do.
 class frmStart : public QDialog {
   Q_OBJECT
  public:

@@ -2,11 +2,32 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 
 namespace rostrel {
+namespace {
+
+// Enter and the keypad's Enter press a focused button, as in Windows programs. Qt leaves that to
+// default buttons, and those are pressed by Enter anywhere in a dialog, which these windows
+// never want; so the button answers the key itself.
+class EnterButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+      click();
+    } else {
+      QPushButton::keyPressEvent(event);
+    }
+  }
+};
+
+}  // namespace
 
 QFont CourierFont(qreal pointSize, bool bold) {
   QFont font(QStringLiteral("Courier New"));
@@ -30,7 +51,7 @@ void SetUpWindow(QWidget* window, const QString& name, const QString& title, con
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
                         const QRect& twips, const QColor& background) {
-  auto* button = new QPushButton(caption, parent);
+  auto* button = new EnterButton(caption, parent);
   button->setObjectName(name);
   PlaceInTwips(button, twips);
   button->setAutoDefault(false);

@@ -23,8 +23,8 @@ QFont CourierFont(qreal pointSize, bool bold = false);
 void SetUpWindow(QWidget* window, const QString& name, const QString& title, const QSize& twips,
                  const QColor& background);
 
-// A push button placed in twips, painted in its colour, that never acts as a default button:
-// Enter does not press it.
+// A push button placed in twips, painted in its colour, that Enter presses while it has the
+// focus. It never acts as a default button: Enter elsewhere in its window does not press it.
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
                         const QRect& twips, const QColor& background);
 

@@ -10,6 +10,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -193,6 +194,10 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to, FileE
     return false;
   }
 #else
+  // The user's file keeps who may read and write it: the new file takes its bits before its name.
+  struct stat old;
+  if (::stat(to.c_str(), &old) == 0 && ::chmod(from.c_str(), old.st_mode & 07777) != 0)
+    return Fail(err, errno);
   if (std::rename(from.c_str(), to.c_str()) != 0) return Fail(err, errno);
   if (!durable) return true;
   // Make the rename itself durable: flush the directory that holds both names.
@@ -215,6 +220,17 @@ bool SyncFile(const std::string& path, FileError& err) {
   std::fclose(f);
   if (!ok) return Fail(err, code ? code : EIO);
   return true;
+}
+
+std::string ResolveLinks(const std::string& path) {
+#ifdef _WIN32
+  return path;
+#else
+  std::error_code ec;
+  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(FsPath(path), ec))) return path;
+  const std::filesystem::path target = std::filesystem::canonical(FsPath(path), ec);
+  return ec ? path : Utf8(target);
+#endif
 }
 
 bool IsRegularFile(const std::string& path) {

@@ -29,13 +29,18 @@ bool WriteFile(const std::string& path, std::string_view bytes, FileError& err);
 bool CopyFileReplacing(const std::string& from, const std::string& to, FileError& err);
 bool RemoveFile(const std::string& path, FileError& err);
 // Moves `from` over `to` in one atomic step, replacing `to`: `to` is at every moment either
-// the old file or the new one. Both must lie on the same file system. A durable replacement
+// the old file or the new one. Both must lie on the same file system. On Linux the new file
+// first takes the permission bits of the one it replaces. A durable replacement
 // also flushes the folder, so that the new name survives a power cut; unpacking, which writes
 // many files that nobody needs to survive one, skips that.
 bool ReplaceFileAtomically(const std::string& from, const std::string& to, FileError& err,
                            bool durable = true);
 // Flushes a file that someone else wrote to the disk, so that a rename after it is durable.
 bool SyncFile(const std::string& path, FileError& err);
+
+// The file a path names in the end: a symbolic link is followed, link after link, to the file
+// it points at; any other path, and on Windows every path, comes back as it was given.
+std::string ResolveLinks(const std::string& path);
 
 bool IsRegularFile(const std::string& path);
 bool Exists(const std::string& path);

@@ -48,10 +48,14 @@ class Paste {
       temporaries_.document = unpackResult.documentPath;
       replaced = Repack(entriesPath, unpackResult.documentPath, unpackResult.documentName);
     }
-    RemoveUnpacked(prompter_, unpacked_);
-    if (done_) {
+    // A paste that replaced the entries file says so first; what it could not tidy away comes
+    // after, so that a file left behind never makes a finished paste look failed.
+    if (replaced) {
       prompter_.message(kPasteDoneMessage + entriesPath, kAppTitle, Icon::Information, Buttons::Ok);
+      if (!documentLeft_.empty())
+        prompter_.message(documentLeft_, kAppTitle, Icon::Warning, Buttons::Ok);
     }
+    RemoveUnpacked(prompter_, unpacked_);
     return replaced;
   }
 
@@ -114,22 +118,24 @@ class Paste {
     // Always name the ".ZIP" path ourselves, so that an entries file whose name ends in ".zip"
     // is never packed over in place. The archive is on the disk when ZipFileAs returns. The
     // document goes back under the name the entries archive gave it, byte for byte: a name in
-    // a Windows code page must not come back in UTF-8.
-    const std::string archivePath = entriesPath + ".ZIP";
+    // a Windows code page must not come back in UTF-8. The archive is written beside the file
+    // that a link names, so that the rename stays on that file's file system and the link goes
+    // on pointing at the entries file.
+    const std::string replacedPath = fileops::ResolveLinks(entriesPath);
+    const std::string archivePath = replacedPath + ".ZIP";
     temporaries_.archive = archivePath;
     if (!ZipFileAs(prompter_, documentPath, archivePath, documentName)) {
       temporaries_.RemoveAll();
       return false;
     }
-    if (!fileops::ReplaceFileAtomically(archivePath, entriesPath, err)) return Failure(err);
+    if (!fileops::ReplaceFileAtomically(archivePath, replacedPath, err)) return Failure(err);
     temporaries_.archive.clear();
 
     temporaries_.document.clear();
     if (!fileops::RemoveFile(documentPath, err)) {
-      Failure(err);
-      return true;  // the entries file has been replaced all the same
+      documentLeft_ = std::string(kDocumentLeftMessage) + "\r\n" + documentPath + " (" +
+                      DescribeWithCode(err) + ")";
     }
-    done_ = true;
     return true;
   }
 
@@ -144,7 +150,7 @@ class Paste {
   const std::string& clubsEncoding_;
   Temporaries temporaries_;
   UnpackedFiles unpacked_;
-  bool done_ = false;  // replaced and tidied up: the success message is due
+  std::string documentLeft_;  // the warning about a document the paste could not remove
 };
 
 }  // namespace

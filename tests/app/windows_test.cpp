@@ -12,7 +12,6 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -29,19 +28,13 @@ namespace {
 // Twips to pixels at 96 dots per inch.
 int Px(int twips) { return qRound(twips / 15.0); }
 
-std::string Notice() {
-  const char* const lines[] = {
-      "Autor programu dołożył NAJWIĘKSZYCH starań, aby program ",
-      "działał prawidłowo w zakresie technicznym i merytorycznym. ",
-      "Ponieważ program jest tworem myśli ludzkiej, nie można ",
-      "wykluczyć, że nie jest wolny od błędów. Z tego powodu autor ",
-      "nie ponosi żadnej odpowiedzialności za jakiekolwiek szkody ",
-      "materialne i niematerialne. ",
-  };
-  std::string text;
-  for (const char* line : lines) text += std::string(line) + "\r\n";
-  return text;
-}
+const std::string kNoticeText =
+    "Autor programu dołożył NAJWIĘKSZYCH starań, aby program \r\n"
+    "działał prawidłowo w zakresie technicznym i merytorycznym. \r\n"
+    "Ponieważ program jest tworem myśli ludzkiej, nie można \r\n"
+    "wykluczyć, że nie jest wolny od błędów. Z tego powodu autor \r\n"
+    "nie ponosi żadnej odpowiedzialności za jakiekolwiek szkody \r\n"
+    "materialne i niematerialne. \r\n";
 
 // What the notice box holds, with its line ends as the program carries them.
 std::string NoticeShown(const QWidget& start) {
@@ -50,9 +43,9 @@ std::string NoticeShown(const QWidget& start) {
 }
 
 TEST(StartWindow, HoldsTheSixLinesOfTheNoticeByteForByte) {
-  EXPECT_EQ(std::string(frmStart::kNotice), Notice());
+  EXPECT_EQ(std::string(frmStart::kNotice), kNoticeText);
   frmStart start;
-  EXPECT_EQ(NoticeShown(start), Notice());
+  EXPECT_EQ(NoticeShown(start), kNoticeText);
   const auto* text = Child<QPlainTextEdit>(start, "Text1");
   EXPECT_TRUE(text->isReadOnly());
   EXPECT_TRUE(text->textInteractionFlags() & Qt::TextSelectableByMouse);
@@ -60,18 +53,58 @@ TEST(StartWindow, HoldsTheSixLinesOfTheNoticeByteForByte) {
   EXPECT_EQ(text->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 
-// "OK" and the close box do close it: see StartUp below.
-TEST(StartWindow, EnterAndEscapeDoNotCloseIt) {
-  frmStart start;
-  start.show();
-  for (QWidget* target :
-       {Child(start, "Text1"), Child(start, "cmdOK"), &static_cast<QWidget&>(start)}) {
-    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
-      QTest::keyClick(target, key);
-      EXPECT_TRUE(start.isVisible()) << target->objectName().toStdString() << " key " << key;
+// A control given the focus, or the window itself, that keys are pressed on.
+struct KeyCase {
+  const char* window;
+  const char* target;
+  bool enterPresses;  // Enter and the keypad's Enter press it
+};
+
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.target; }
+
+class Keys : public ::testing::TestWithParam<KeyCase> {};
+
+// Enter and the keypad's Enter press the focused button of either window; anywhere else, and
+// Escape anywhere, they press nothing, as neither window has a default button, and the notice
+// stays open. Its "OK" and close box close it as well: see StartUp below.
+TEST_P(Keys, EnterPressesTheFocusedButtonAndNothingElse) {
+  const KeyCase& c = GetParam();
+  for (const auto& [key, modifier] : {std::pair{Qt::Key_Return, Qt::NoModifier},
+                                      {Qt::Key_Enter, Qt::KeypadModifier},
+                                      {Qt::Key_Escape, Qt::NoModifier}}) {
+    SCOPED_TRACE(key);
+    FakePrompter prompter;
+    frmMain main(prompter);
+    frmStart start;
+    QWidget& window = std::string(c.window) == "frmMain" ? static_cast<QWidget&>(main) : start;
+    std::vector<std::string> pressed;
+    for (QPushButton* button : window.findChildren<QPushButton*>()) {
+      button->setEnabled(true);
+      QObject::connect(button, &QPushButton::clicked, [&pressed, button] {
+        pressed.push_back(button->objectName().toStdString());
+      });
     }
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QWidget* target = window.objectName() == c.target ? &window : Child(window, c.target);
+    target->setFocus();
+    ASSERT_TRUE(target == &window || target->hasFocus());
+    const bool presses = c.enterPresses && key != Qt::Key_Escape;
+    if (presses && std::string(c.target) == "test") WhenModal([](QWidget* w) { w->close(); });
+    QTest::keyClick(target, key, modifier);
+    EXPECT_EQ(pressed, presses ? std::vector<std::string>{c.target} : std::vector<std::string>{});
+    EXPECT_EQ(start.isVisible(), &window == &start && !presses);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    EnterAndEscape, Keys,
+    ::testing::Values(KeyCase{"frmMain", "CmdOpenIN", true}, KeyCase{"frmMain", "ComGetAll", true},
+                      KeyCase{"frmMain", "CmdSaveOUT", true}, KeyCase{"frmMain", "test", true},
+                      KeyCase{"frmMain", "frmMain", false}, KeyCase{"frmStart", "cmdOK", true},
+                      KeyCase{"frmStart", "Text1", false}, KeyCase{"frmStart", "frmStart", false}),
+    [](const auto& info) { return std::string(info.param.target); });
 
 struct WindowCase {
   const char* name;
@@ -301,7 +334,7 @@ TEST_F(NoticeAgain, QuestionMarkShowsAFreshFullNoticeAndChangesNothing) {
     });
     Click(window, "test");
     ASSERT_TRUE(*handled);
-    EXPECT_EQ(notice, Notice());
+    EXPECT_EQ(notice, kNoticeText);
     EXPECT_FALSE(selected);
     EXPECT_EQ(StateOf(window), before);
   }
@@ -366,12 +399,6 @@ TEST(Lists, HoldAHundredThousandLinesAndScrollNot) {
   QApplication::sendEvent(list->viewport(), &wheel);
   EXPECT_EQ(list->verticalScrollBar()->value(), top);
 }
-
-}  // namespace
-}  // namespace rostrel::testing
-
-namespace rostrel::testing {
-namespace {
 
 // Notes the cursor at every prompt: the window's work runs under the wait cursor.
 class CursorWatcher : public FakePrompter {

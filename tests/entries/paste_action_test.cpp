@@ -152,6 +152,31 @@ TEST_F(PasteEntriesTest, AnEntriesFileNamedZipIsNotPackedInPlace) {
   EXPECT_EQ(prompter.messages, (Messages{testing::Confirmation(), testing::PasteDone(zipEntries)}));
 }
 
+#ifndef _WIN32
+// Picked through a link to a link in another folder, the file at the end is replaced, keeping
+// its permission bits, and the links stay as they were. The new archive is written beside that
+// file: a folder in the way of one beside the picked link does not matter, and nothing of the
+// paste is left anywhere.
+TEST_F(PasteEntriesTest, ReplacesTheFileALinkNamesKeepingItsModeAndTheLinks) {
+  namespace fs = std::filesystem;
+  MakeEntries();
+  fs::permissions(fileops::FsPath(entries), fs::perms(0640));
+  const std::string link = dir.file("zawody/zgłoszenie.lxf");
+  fs::create_directories(fileops::FsPath(link + ".ZIP"));
+  fs::create_symlink(fileops::FsPath(entries), dir.fs() / "ogniwo.lxf");
+  fs::create_symlink("../ogniwo.lxf", fileops::FsPath(link));
+  EXPECT_TRUE(Paste(link));
+  EXPECT_EQ(prompter.messages, (Messages{testing::Confirmation(), testing::PasteDone(link)}));
+  EXPECT_EQ(testing::ReadArchive(entries).members["zawody.lef"], Document("3.0", kClubs));
+  EXPECT_EQ(fs::status(fileops::FsPath(entries)).permissions(), fs::perms(0640));
+  EXPECT_EQ(fs::read_symlink(fileops::FsPath(link)), "../ogniwo.lxf");
+  EXPECT_EQ(fs::read_symlink(dir.fs() / "ogniwo.lxf"), fileops::FsPath(entries));
+  EXPECT_EQ(testing::Listing(dir.fs()),
+            (V{"baza.lxf", "ogniwo.lxf", "zawody", "zawody/zgłoszenie.lxf",
+               "zawody/zgłoszenie.lxf.ZIP", "zgłoszenie zawody.lxf"}));
+}
+#endif
+
 TEST_F(PasteEntriesTest, CancelInTheDialogDoesNothing) {
   MakeEntries();
   const auto snapshot = testing::Snapshot(dir.fs());
@@ -322,15 +347,22 @@ TEST_F(PasteEntriesTest, EachFailingFileOperationIsToldAndLeavesTheEntriesFileWh
          false,
          ""},
         {{Stop("Nie można usunąć dokumentu LEF: " + document + ended)}, false, "zawody.lef"},
-        {{ProgramError(why)}, false, ""},           // writing the new document
-        {{EmptyArchiveError(phrase)}, false, ""},   // the empty archive
-        {{ArchiveError(phrase)}, false, ""},        // packing the document into it
-        {{ArchiveError(phrase)}, false, ""},        // flushing the archive to the disk
-        {{ProgramError(why)}, false, ""},           // the rename over the entries file
-        {{ProgramError(why)}, true, "zawody.lef"},  // removing the document after it
-        {{Stop("Nie udało się usunąć plików rozpakowanych z archiwum LXF. Usuń je ręcznie:\r\n" +
-               opis + " (" + why + ")"),
-          testing::PasteDone(entries)},
+        {{ProgramError(why)}, false, ""},          // writing the new document
+        {{EmptyArchiveError(phrase)}, false, ""},  // the empty archive
+        {{ArchiveError(phrase)}, false, ""},       // packing the document into it
+        {{ArchiveError(phrase)}, false, ""},       // flushing the archive to the disk
+        {{ProgramError(why)}, false, ""},          // the rename over the entries file
+        {{testing::PasteDone(entries),             // removing the document after it
+          {"Nie udało się usunąć dokumentu LEF rozpakowanego z pliku zgłoszenia. Plik zgłoszenia "
+           "został nadpisany poprawnie, ale dopóki ten dokument leży w katalogu, kolejne wklejanie "
+           "do pliku z tego katalogu zostanie wstrzymane. Usuń go ręcznie:\r\n" +
+               document + " (" + why + ")",
+           "Rostrel", Icon::Warning, Buttons::Ok}},
+         true,
+         "zawody.lef"},
+        {{testing::PasteDone(entries),
+          Stop("Nie udało się usunąć plików rozpakowanych z archiwum LXF. Usuń je ręcznie:\r\n" +
+               opis + " (" + why + ")")},
          true,
          "opis.txt"},
         {{testing::PasteDone(entries)}, true, ""},  // no operation fails

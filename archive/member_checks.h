@@ -23,8 +23,9 @@ struct UnpackRules {
 // Why an unpacking stopped.
 struct UnpackFailure {
   enum Kind {
-    Archive,   // the archive is unfit, or a file operation failed
+    Archive,   // the archive is unfit
     InTheWay,  // something already in the destination stands where a member must go
+    Disk,      // the LXF file could not be read, or the folder could not be written
   };
   Kind kind = Archive;
   std::string text;  // what went wrong, in Polish

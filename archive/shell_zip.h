@@ -23,9 +23,10 @@ bool ShellZip(Prompter& prompter, const std::string& action, const std::string& 
 // ShellZip's "UNZIP" for an LXF file unpacked beside itself, read where it lies: no suffix is
 // added. Before writing anything it refuses an archive holding a member that would replace the
 // LXF file or anything else already in the destination: the user's files are never replaced.
-// Every file and folder it makes, also on the way to a failure, is noted in `unpacked`. A failure
-// is shown as ShellZip shows its own, except when something of the user's stands in the way:
-// that is no fault of the archive, and the caller tells the user what to move.
+// Every file and folder it makes, also on the way to a failure, is noted in `unpacked`. A fault of
+// the archive is shown as ShellZip shows its own; something of the user's in the way and a disk
+// that cannot be read or written are no fault of the archive, and the caller tells the user
+// what they are.
 bool UnzipBeside(Prompter& prompter, const std::string& lxf, const std::string& destination,
                  UnpackedFiles& unpacked, UnpackFailure& failure);
 

@@ -16,11 +16,21 @@ bool DirectoryPreCheck(Prompter& prompter, const std::string& lxfPath) {
 UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedFiles& unpacked) {
   UnpackFailure failure;
   if (!UnzipBeside(prompter, lxfPath, getDir(lxfPath), unpacked, failure)) {
-    // A file of the user's in the way is no fault of the archive: the user is told what to move.
-    ShowStop(prompter,
-             failure.kind == UnpackFailure::InTheWay
-                 ? std::string(kInTheWayMessage) + "\r\n" + failure.path + "\r\n" + kInTheWayAdvice
-                 : kInvalidArchiveMessage);
+    // Only a fault of the archive sends the user to the author: a file of the user's in the way,
+    // or a disk that cannot be read or written, is told as what it is, with what to do.
+    switch (failure.kind) {
+      case UnpackFailure::Archive:
+        ShowStop(prompter, kInvalidArchiveMessage);
+        break;
+      case UnpackFailure::InTheWay:
+        ShowStop(prompter,
+                 std::string(kInTheWayMessage) + "\r\n" + failure.path + "\r\n" + kInTheWayAdvice);
+        break;
+      case UnpackFailure::Disk:
+        ShowStop(prompter, std::string(kUnpackFailedMessage) + "\r\n" + failure.text + "\r\n" +
+                               kUnpackFailedAdvice);
+        break;
+    }
     return {UnpackResult::ArchiveFailed, "", {}};
   }
 

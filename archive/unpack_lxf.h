@@ -25,6 +25,13 @@ inline constexpr const char* kInTheWayMessage =
     "W katalogu pliku LXF jest już plik lub katalog, który przeszkadza w rozpakowaniu archiwum:";
 inline constexpr const char* kInTheWayAdvice =
     "Program go nie zastąpi. Przenieś go w inne miejsce albo zmień jego nazwę i spróbuj ponownie.";
+// The message for a file operation that failed while unpacking (the LXF file could not be read,
+// or the folder could not be written): what failed goes on a line of its own between the parts.
+inline constexpr const char* kUnpackFailedMessage =
+    "Nie udało się rozpakować pliku LXF w jego katalogu:";
+inline constexpr const char* kUnpackFailedAdvice =
+    "Sprawdź, czy plik LXF nie jest otwarty w innym programie, czy w jego katalogu wolno "
+    "zapisywać i czy na dysku jest wolne miejsce, a potem spróbuj ponownie.";
 inline constexpr const char* kUnpackedLeftMessage =
     "Nie udało się usunąć plików rozpakowanych z archiwum LXF. Usuń je ręcznie:";
 

@@ -4,10 +4,13 @@
 
 namespace rostrel {
 
+bool IsSystemError(const zip_error_t* error) {
+  return zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0;
+}
+
 std::string ZipErrorText(const zip_error_t* error) {
+  if (!IsSystemError(error)) return Describe(ZipError(zip_error_code_zip(error)));
   const int code = zip_error_code_system(error);
-  if (zip_error_system_type(error) != ZIP_ET_SYS || code == 0)
-    return Describe(ZipError(zip_error_code_zip(error)));
 #ifdef _WIN32
   // libzip passes on a Windows code it has no errno for, such as a sharing violation, as 10000
   // plus the code.
@@ -20,23 +23,27 @@ std::string ZipErrorText(zip_t* archive) { return ZipErrorText(zip_get_error(arc
 
 std::string ZipErrorText(zip_file_t* member) { return ZipErrorText(zip_file_get_error(member)); }
 
-zip_source_t* FileSource(const std::string& path, std::string& failure) {
+zip_source_t* FileSource(const std::string& path, std::string& failure, bool* system) {
   zip_error_t error;
   zip_error_init(&error);
   zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &error);
-  if (!source) failure = ZipErrorText(&error);
+  if (!source) {
+    failure = ZipErrorText(&error);
+    if (system) *system = IsSystemError(&error);
+  }
   zip_error_fini(&error);
   return source;
 }
 
-ZipArchive OpenArchive(const std::string& path, int flags, std::string& failure) {
-  zip_source_t* source = FileSource(path, failure);
+ZipArchive OpenArchive(const std::string& path, int flags, std::string& failure, bool* system) {
+  zip_source_t* source = FileSource(path, failure, system);
   if (!source) return nullptr;
   zip_error_t error;
   zip_error_init(&error);
   zip_t* archive = zip_open_from_source(source, flags, &error);
   if (!archive) {
     failure = ZipErrorText(&error);
+    if (system) *system = IsSystemError(&error);
     zip_source_free(source);
   }
   zip_error_fini(&error);

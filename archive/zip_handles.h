@@ -32,9 +32,15 @@ std::string ZipErrorText(zip_file_t* member);
 // A source that reads the file at `path`, or null with the reason in `failure`. Going through a
 // file source lets a failure to open the file carry the system's own reason (a missing file, a
 // denied access) rather than libzip's general one.
-zip_source_t* FileSource(const std::string& path, std::string& failure);
+zip_source_t* FileSource(const std::string& path, std::string& failure, bool* system = nullptr);
 
-// Opens the archive at `path` with zip_open's flags, or gives null with the reason in `failure`.
-ZipArchive OpenArchive(const std::string& path, int flags, std::string& failure);
+// True when libzip failed in a system call (a file it could not open, read or write), not over
+// what the archive holds.
+bool IsSystemError(const zip_error_t* error);
+
+// Opens the archive at `path` with zip_open's flags, or gives null with the reason in `failure`;
+// `system`, when given, tells whether a system call failed (see IsSystemError).
+ZipArchive OpenArchive(const std::string& path, int flags, std::string& failure,
+                       bool* system = nullptr);
 
 }  // namespace rostrel

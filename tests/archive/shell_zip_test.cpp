@@ -436,10 +436,10 @@ TEST(ShellZip, UnzipNeedsAnExistingDirectory) {
 }
 
 // The first fallible call writes the member, the second renames it into place: a failure in
-// either leaves the old file of that name as it was and no stray file behind. Only the
-// rename's failure names the file.
+// either leaves the old file of that name as it was and no stray file behind. The write's
+// failure names the member, the rename's the file.
 TEST(Faults, FailedMemberLeavesTheOldFile) {
-  for (const auto& [call, named] : {std::pair{1, false}, std::pair{2, true}}) {
+  for (const auto& [call, inPlace] : {std::pair{1, false}, std::pair{2, true}}) {
     TempDir dir;
     ASSERT_EQ(MakeArchive(dir.file("a.zip"), {{"zawody.lef", "nowy"}}), "");
     WriteBytes(dir.file("zawody.lef"), "stary");
@@ -447,7 +447,7 @@ TEST(Faults, FailedMemberLeavesTheOldFile) {
     fileops::FailAtCall(call, ENOSPC);
     EXPECT_FALSE(ShellZip(prompter, "UNZIP", dir.file("a.zip"), dir.path())) << call;
     ExpectErrorBox(prompter,
-                   "brak miejsca na dysku" + (named ? ": " + dir.file("zawody.lef") : ""));
+                   "brak miejsca na dysku: " + (inPlace ? dir.file("zawody.lef") : "zawody.lef"));
     EXPECT_EQ(ReadBytes(dir.file("zawody.lef")), "stary");
     EXPECT_EQ(Listing(dir.fs()), (Strings{"a.zip", "zawody.lef"}));
   }

@@ -25,6 +25,7 @@ using testing::Shown;
 using testing::Stop;
 using testing::TempDir;
 using testing::TestMember;
+using testing::UnpackFailed;
 using testing::WriteBytes;
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
@@ -311,10 +312,13 @@ INSTANTIATE_TEST_SUITE_P(
         // The member's write and its rename into place.
         FaultSweep{"GoodArchive",
                    {{"zawody.lef", "<LENEX>"}},
-                   {{EIO, UnpackResult::ArchiveFailed, Refused(kDiskError), {"baza.lxf"}},
+                   {{EIO,
+                     UnpackResult::ArchiveFailed,
+                     {UnpackFailed(std::string(kDiskError) + ": zawody.lef")},
+                     {"baza.lxf"}},
                     {EIO,
                      UnpackResult::ArchiveFailed,
-                     Refused(std::string(kDiskError) + ": @zawody.lef"),
+                     {UnpackFailed(std::string(kDiskError) + ": @zawody.lef")},
                      {"baza.lxf"}},
                     {0, UnpackResult::DocumentFound, {}, {"baza.lxf", "zawody.lef"}}}}),
     [](const auto& info) { return std::string(info.param.label); });

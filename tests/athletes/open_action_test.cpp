@@ -254,7 +254,7 @@ TEST_F(OpenDatabaseTest, ArchiveWithoutASingleDocumentIsToldAndTidiedUp) {
 // fault, the same database opens twice in a row). The database holds a second member beside
 // its document, so that removing what was unpacked runs under the fault.
 TEST_F(OpenDatabaseTest, EachFailingFileOperationIsToldAndLeavesTheDatabase) {
-  using testing::ArchiveError, testing::InvalidArchive, testing::Stop;
+  using testing::Stop, testing::UnpackFailed;
   MakeLxf(lxf, {{"zawody.lef", kAthletesDoc}, {"opis.txt", "opis bazy"}});
   const std::string bytes = ReadBytes(lxf), document = dir.file("zawody.lef"),
                     opis = dir.file("opis.txt");
@@ -267,12 +267,10 @@ TEST_F(OpenDatabaseTest, EachFailingFileOperationIsToldAndLeavesTheDatabase) {
   };
   const OpenOutcome::Kind ended = OpenOutcome::Ended, found = OpenOutcome::AthletesFound;
   const std::vector<Row> rows = {
-      {{ArchiveError(phrase), InvalidArchive()}, ended, ""},  // unpacking the document
-      {{ArchiveError(phrase + ": " + document), InvalidArchive()},
-       ended,
-       ""},                                                   // moving it in place
-      {{ArchiveError(phrase), InvalidArchive()}, ended, ""},  // the same for opis.txt
-      {{ArchiveError(phrase + ": " + opis), InvalidArchive()}, ended, ""},
+      {{UnpackFailed(phrase + ": zawody.lef")}, ended, ""},   // unpacking the document
+      {{UnpackFailed(phrase + ": " + document)}, ended, ""},  // moving it in place
+      {{UnpackFailed(phrase + ": opis.txt")}, ended, ""},     // the same for opis.txt
+      {{UnpackFailed(phrase + ": " + opis)}, ended, ""},
       {{Stop("Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" + document + "\r\n" + why)},
        ended,
        ""},

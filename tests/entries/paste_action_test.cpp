@@ -322,7 +322,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PasteRefusal, ::testing::ValuesIn(kRefusals),
 // goes through. The entries archive holds a second member beside its document, so that removing
 // what was unpacked runs under the fault too.
 TEST_F(PasteEntriesTest, EachFailingFileOperationIsToldAndLeavesTheEntriesFileWhole) {
-  using testing::ArchiveError, testing::EmptyArchiveError, testing::InvalidArchive,
+  using testing::ArchiveError, testing::EmptyArchiveError, testing::UnpackFailed,
       testing::ProgramError, testing::Stop;
   const std::string document = dir.file("zawody.lef"), opis = dir.file("opis.txt");
   const std::map<std::string, std::string> pasted = {{"zawody.lef", Document("3.0", kClubs)}};
@@ -337,12 +337,10 @@ TEST_F(PasteEntriesTest, EachFailingFileOperationIsToldAndLeavesTheEntriesFileWh
     const std::string why = std::to_string(code) + " " + phrase;
     const std::string ended = "\r\n" + why + "\r\n" + kUnchanged;
     const std::vector<Row> rows = {
-        {{ArchiveError(phrase), InvalidArchive()}, false, ""},  // unpacking the document
-        {{ArchiveError(phrase + ": " + document), InvalidArchive()},
-         false,
-         ""},                                                   // moving it in place
-        {{ArchiveError(phrase), InvalidArchive()}, false, ""},  // the same for opis.txt
-        {{ArchiveError(phrase + ": " + opis), InvalidArchive()}, false, ""},
+        {{UnpackFailed(phrase + ": zawody.lef")}, false, ""},   // unpacking the document
+        {{UnpackFailed(phrase + ": " + document)}, false, ""},  // moving it in place
+        {{UnpackFailed(phrase + ": opis.txt")}, false, ""},     // the same for opis.txt
+        {{UnpackFailed(phrase + ": " + opis)}, false, ""},
         {{Stop("Nie można odczytać dokumentu LEF z pliku zgłoszenia: " + document + ended)},
          false,
          ""},

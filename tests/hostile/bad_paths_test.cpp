@@ -74,26 +74,21 @@ void WithUsersRights(Check check) {
 #endif
 }
 
-// The archive routine's description of a failure, then the invalid-archive message.
-std::vector<Shown> NotUnpacked(const std::string& description) {
-  return {ArchiveError(description), InvalidArchive()};
-}
-
 class BadPaths : public ::testing::Test {};
 
 TEST_F(BadPaths, FolderThatDoesNotExist) {
   TempDir root;
   const std::string missing = root.path() + "nie ma/baza.lxf";
-  const std::vector<Shown> notUnpacked =
-      NotUnpacked("plik lub katalog nie istnieje: " + root.path() + "nie ma/");
+  const Shown notUnpacked =
+      UnpackFailed("plik lub katalog nie istnieje: " + root.path() + "nie ma/");
 
   const OpenRun opened = OpenThrough(missing);
   EXPECT_EQ(opened.outcome.kind, OpenOutcome::Ended);
-  EXPECT_EQ(opened.shown, notUnpacked);
+  EXPECT_EQ(opened.shown, std::vector<Shown>{notUnpacked});
 
   const PasteRun pasted = PasteThrough(missing, SampleClubs());
   EXPECT_FALSE(pasted.replaced);
-  EXPECT_EQ(pasted.shown, (std::vector<Shown>{Confirmation(), notUnpacked[0], notUnpacked[1]}));
+  EXPECT_EQ(pasted.shown, (std::vector<Shown>{Confirmation(), notUnpacked}));
   EXPECT_TRUE(Snapshot(root.fs()).empty());
 }
 
@@ -124,14 +119,14 @@ TEST_F(BadPaths, ReadOnlyFolder) {
                                  fs::perms::others_read | fs::perms::others_exec);
   WithUsersRights([&] {
     // The database's document cannot be written beside it.
-    const std::vector<Shown> denied =
-        NotUnpacked("brak uprawnień do pliku lub katalogu: " + root.file("baza.lef"));
+    const Shown denied =
+        UnpackFailed("brak uprawnień do pliku lub katalogu: " + root.file("baza.lef"));
     const OpenRun opened = OpenThrough(database);
     EXPECT_EQ(opened.outcome.kind, OpenOutcome::Ended);
-    EXPECT_EQ(opened.shown, denied);
+    EXPECT_EQ(opened.shown, std::vector<Shown>{denied});
     const PasteRun pasted = PasteThrough(database, SampleClubs());
     EXPECT_FALSE(pasted.replaced);
-    EXPECT_EQ(pasted.shown, (std::vector<Shown>{Confirmation(), denied[0], denied[1]}));
+    EXPECT_EQ(pasted.shown, (std::vector<Shown>{Confirmation(), denied}));
     EXPECT_EQ(Snapshot(root.fs()), before);
   });
 }

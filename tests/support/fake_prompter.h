@@ -42,6 +42,12 @@ inline Shown EmptyArchiveError(const std::string& text) {
 inline Shown InvalidArchive() {
   return Stop("Uwaga, nieprawidłowe archiwum LXF, skontaktuj się z autorem programu");
 }
+// A file operation that failed while unpacking an LXF file beside itself, and what failed.
+inline Shown UnpackFailed(const std::string& what) {
+  return Stop("Nie udało się rozpakować pliku LXF w jego katalogu:\r\n" + what +
+              "\r\nSprawdź, czy plik LXF nie jest otwarty w innym programie, czy w jego katalogu "
+              "wolno zapisywać i czy na dysku jest wolne miejsce, a potem spróbuj ponownie.");
+}
 inline Shown Confirmation() {
   return {
       "Czy nadpisać nazwę klubu i dane wszystkich zawodników we wskazanym pliku ? \r\n"

@@ -49,7 +49,10 @@ UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedF
 }
 
 void RemoveUnpacked(Prompter& prompter, UnpackedFiles& unpacked) {
-  const std::vector<UnpackedFiles::Leftover> leftovers = unpacked.RemoveAll();
+  TellLeftovers(prompter, unpacked.RemoveAll());
+}
+
+void TellLeftovers(Prompter& prompter, const std::vector<UnpackedFiles::Leftover>& leftovers) {
   if (leftovers.empty()) return;
   std::string text = kUnpackedLeftMessage;
   for (const UnpackedFiles::Leftover& left : leftovers)

@@ -58,5 +58,7 @@ UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedF
 
 // Removes what an unpacking wrote; tells the user what could not be removed.
 void RemoveUnpacked(Prompter& prompter, UnpackedFiles& unpacked);
+// Tells the user what could not be removed, if anything.
+void TellLeftovers(Prompter& prompter, const std::vector<UnpackedFiles::Leftover>& leftovers);
 
 }  // namespace rostrel

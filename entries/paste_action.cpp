@@ -48,14 +48,16 @@ class Paste {
       temporaries_.document = unpackResult.documentPath;
       replaced = Repack(entriesPath, unpackResult.documentPath, unpackResult.documentName);
     }
-    // A paste that replaced the entries file says so first; what it could not tidy away comes
-    // after, so that a file left behind never makes a finished paste look failed.
+    // The folder is tidied before the user hears the outcome. A paste that replaced the entries
+    // file says so first; what it could not tidy away comes after, so that a file left behind
+    // never makes a finished paste look failed.
+    const std::vector<UnpackedFiles::Leftover> leftovers = unpacked_.RemoveAll();
     if (replaced) {
       prompter_.message(kPasteDoneMessage + entriesPath, kAppTitle, Icon::Information, Buttons::Ok);
       if (!documentLeft_.empty())
         prompter_.message(documentLeft_, kAppTitle, Icon::Warning, Buttons::Ok);
     }
-    RemoveUnpacked(prompter_, unpacked_);
+    TellLeftovers(prompter_, leftovers);
     return replaced;
   }
 

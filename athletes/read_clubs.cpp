@@ -71,12 +71,8 @@ class ClubsReader {
   ClubsReading Finish(Prompter& prompter) {
     if (!over_) layout_.Finish([this](std::string_view laid) { return Laid(laid); });
     if (layout_.EmittedLines() == 0) reading_.encoding = DeclaredEncoding("");
-    // A document laid out anew has its version in the root element's start tag, wherever
-    // that stands; any other has it on line 2.
-    const Verdict& version = layout_.Changed() ? root_ : line2_;
-    if (version.known && !version.passes) {
+    if (wrongVersion_) {
       reading_.kind = ClubsReading::VersionFailure;
-      reading_.clubsText.resize(version.keptBefore);
       reading_.athleteLines.clear();
       ShowStop(prompter, WrongVersionText());
     }
@@ -84,21 +80,13 @@ class ClubsReader {
   }
 
  private:
-  // The version test on one line, and how much was kept before that line.
-  struct Verdict {
-    bool known = false;
-    bool passes = true;
-    size_t keptBefore = 0;
-  };
-
   bool Laid(std::string_view line) {
-    const size_t number = layout_.EmittedLines();
-    if (number == 1) reading_.encoding = DeclaredEncoding(line);
-    if (number == 2) line2_ = {true, NamesLenexVersion(line), reading_.clubsText.size()};
-    if (number == layout_.RootLine())
-      root_ = {true, NamesLenexVersion(line), reading_.clubsText.size()};
-    // Both places that can carry the version name the wrong one: nothing more to read.
-    if (line2_.known && !line2_.passes && root_.known && !root_.passes) return Over();
+    if (layout_.EmittedLines() == 1) reading_.encoding = DeclaredEncoding(line);
+    // The wrong version: nothing more is read, and what was kept before the root's line stays.
+    if (FailsVersionTest(layout_, line)) {
+      wrongVersion_ = true;
+      return Over();
+    }
     const std::string_view recognised = Recognised(line);
     if (recognised == "<CLUBS>") inSection_ = true;
     if (inSection_ && IsKept(recognised)) {
@@ -117,7 +105,7 @@ class ClubsReader {
 
   LefLayout layout_;
   ClubsReading reading_;
-  Verdict line2_, root_;
+  bool wrongVersion_ = false;
   bool inSection_ = false;
   bool over_ = false;
 };

@@ -11,7 +11,7 @@ class Prompter;
 struct ClubsReading {
   enum Kind {
     Read,            // clubsText and athleteLines hold what the document's clubs section kept
-    VersionFailure,  // the user has been told; clubsText holds what was kept before line 2
+    VersionFailure,  // the user has been told; clubsText holds what was kept before the root's line
     Failed,          // the document could not be read or deleted; the user has been told
   };
   Kind kind = Failed;

@@ -15,20 +15,23 @@ namespace {
 
 constexpr std::string_view kSessionsEnd = "</SESSIONS>";
 constexpr std::string_view kMeetEnd = "</MEET>";
+// What the user can do about an entries document the program cannot take.
+constexpr std::string_view kSaveEntriesAgain =
+    "Zapisz ten plik ponownie w programie, w którym go utworzono, albo poproś organizatora "
+    "zawodów o nowy plik zgłoszenia.";
 
 Rewrite Refuse(Prompter& prompter, const std::string& text) {
   ShowStop(prompter, text + " " + kUnchangedMessage);
   return {Rewrite::Refused, {}};
 }
 
-// The entries document laid out one element per line, each line ending in CR LF, with the line
-// that holds its root element's start tag. Empty when the document is already written so: it is
-// then used as it stands, never copied.
+// The entries document laid out one element per line, each line ending in CR LF, and whether it
+// fails the version test. The text is empty when the document is already written so: it is then
+// used as it stands, never copied.
 struct LaidOut {
   bool changed = false;
   std::string text;
-  std::string root;
-  bool rootSeen = false;
+  bool wrongVersion = false;
   bool secondDeclaration = false;  // line 1 held two declarations, now lines 1 and 2
 };
 
@@ -36,22 +39,23 @@ LaidOut LayOut(std::string_view document) {
   LaidOut laid;
   // A first pass only looks: it stops at the first line the layout would change.
   LefLayout probe;
-  const auto ignore = [](std::string_view) { return true; };
+  const auto look = [&](std::string_view line) {
+    laid.wrongVersion = laid.wrongVersion || FailsVersionTest(probe, line);
+    return true;
+  };
   ForEachLine(document, [&](std::string_view line) {
-    probe.Line(line, ignore);
+    probe.Line(line, look);
     return !probe.Changed();
   });
-  if (!probe.Changed()) probe.Finish(ignore);
+  if (!probe.Changed()) probe.Finish(look);
   if (!probe.Changed()) return laid;
 
   LefLayout layout;
+  laid = {};
   laid.changed = true;
   laid.text.reserve(document.size() + document.size() / 8);
   const auto keep = [&](std::string_view line) {
-    if (layout.EmittedLines() == layout.RootLine()) {
-      laid.root = line;
-      laid.rootSeen = true;
-    }
+    laid.wrongVersion = laid.wrongVersion || FailsVersionTest(layout, line);
     if (layout.EmittedLines() == 2 && IsXmlDeclaration(line)) laid.secondDeclaration = true;
     (laid.text += line) += kCrLf;
     return true;
@@ -68,18 +72,6 @@ std::string_view FirstLine(std::string_view document) {
     return false;
   });
   return first;
-}
-
-// Line 2 exists and names neither LENEX version.
-bool WrongVersion(std::string_view document) {
-  int count = 0;
-  bool wrong = false;
-  ForEachLine(document, [&](std::string_view line) {
-    if (++count < 2) return true;
-    wrong = !NamesLenexVersion(line);
-    return false;
-  });
-  return wrong;
 }
 
 // What keeps a document in `encoding` from taking the clubs section: "" when nothing does.
@@ -146,12 +138,18 @@ Rewrite RewriteEntriesText(Prompter& prompter, std::string_view entries,
   const std::string_view document = laid.changed ? std::string_view(laid.text) : entries;
   const std::string_view firstLine = FirstLine(document);
   if (!FirstLineIsOnlyDeclaration(firstLine) || laid.secondDeclaration) {
+    // What line 1 of the file itself holds tells the user what is wrong with it.
+    if (!HoldsXmlDeclaration(FirstLine(entries))) {
+      return Refuse(prompter,
+                    "Dokument LEF w pliku zgłoszenia nie ma w pierwszym wierszu deklaracji XML "
+                    "(<?xml ... ?>). " +
+                        std::string(kSaveEntriesAgain));
+    }
     return Refuse(prompter,
                   "Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż "
                   "deklarację XML, a zastąpienie go usunęłoby tę treść z dokumentu.");
   }
-  // A document laid out anew has its version in the root element's start tag.
-  if (laid.changed ? laid.rootSeen && !NamesLenexVersion(laid.root) : WrongVersion(document)) {
+  if (laid.wrongVersion) {
     ShowStop(prompter, WrongVersionText());
     return {Rewrite::VersionFailure, {}};
   }

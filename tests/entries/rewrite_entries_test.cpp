@@ -137,7 +137,12 @@ INSTANTIATE_TEST_SUITE_P(
             "ByteOrderMarkAndSpacedDeclarationAreReplaced",
             Doc(kOneMeet, "\xEF\xBB\xBF  <?xml version=\"1.0\" encoding=\"UTF-8\" ?>  \r\n"),
             Out(kOneMeetPasted)},
-        // Laid out anew, the version is looked for on the root's line, not on line 2.
+        // The version is looked for on the root's line, not on line 2, in every layout.
+        RewriteCase{"CommentOnLine2",
+                    "<?xml version=\"1.0\"?>\r\n<!-- eksport -->\r\n<LENEX version=\"3.0\">\r\n" +
+                        kOneMeet + "</LENEX>\r\n",
+                    kHeaderUtf8 + "<!-- eksport -->\r\n<LENEX version=\"3.0\">\r\n" +
+                        kOneMeetPasted + "</LENEX>\r\n"},
         RewriteCase{"VersionOnTheRootLaidOutAnew",
                     "<?xml version=\"1.0\"?>\r\n<!-- eksport --><LENEX version=\"3.0\">\r\n" +
                         kOneMeet + "</LENEX>\r\n",
@@ -170,6 +175,11 @@ const std::string kFirstLine =
     "Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż deklarację XML, a "
     "zastąpienie go usunęłoby tę treść z dokumentu." +
     kUnchanged;
+const std::string kNoDeclaration =
+    "Dokument LEF w pliku zgłoszenia nie ma w pierwszym wierszu deklaracji XML (<?xml ... ?>). "
+    "Zapisz ten plik ponownie w programie, w którym go utworzono, albo poproś organizatora zawodów "
+    "o nowy plik zgłoszenia." +
+    kUnchanged;
 
 class RefuseText : public ::testing::TestWithParam<RefusalCase> {};
 
@@ -201,9 +211,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"TwoDeclarationsOnLineOne",
                     Entries("3.0", "<?xml version=\"1.0\"?><?xml version=\"1.0\"?>"), kFirstLine},
         RefusalCase{"StylesheetInsteadOfDeclaration",
-                    Entries("3.0", "<?xml-stylesheet href=\"a.xsl\"?>"), kFirstLine},
+                    Entries("3.0", "<?xml-stylesheet href=\"a.xsl\"?>"), kNoDeclaration},
         RefusalCase{"RootElementAloneOnLineOne",
-                    "<LENEX version=\"3.0\">\r\n<MEETS>\r\n</SESSIONS>\r\n</MEET>\r\n", kFirstLine},
+                    "<LENEX version=\"3.0\">\r\n<MEETS>\r\n</SESSIONS>\r\n</MEET>\r\n",
+                    kNoDeclaration},
         RefusalCase{"UnterminatedDeclaration", Entries("3.0", "<?xml version=\"1.0\""), kFirstLine},
         RefusalCase{"BadEncodingName", Entries("3.0", "<?xml version=\"1.0\" encoding='a\"b'?>"),
                     "Dokument LEF w pliku zgłoszenia deklaruje nieprawidłową nazwę kodowania "
@@ -222,6 +233,11 @@ INSTANTIATE_TEST_SUITE_P(
                         kUnchanged,
                     Rewrite::Refused, "<CLUB name=\"Mu\xC3\xB1oz\"/>\r\n", kUtf8},
         RefusalCase{"WrongVersionOnLine2", Entries("1.0"), kWrongVersion, Rewrite::VersionFailure},
+        // The root's start tag is tested, not line 2.
+        RefusalCase{"WrongVersionBehindACommentOnLine2",
+                    "<?xml version=\"1.0\"?>\r\n<!-- 3.0 -->\r\n<LENEX version=\"1.0\">\r\n" +
+                        kOneMeet + "</LENEX>\r\n",
+                    kWrongVersion, Rewrite::VersionFailure},
         RefusalCase{"WrongVersionOnTheRootLaidOutAnew",
                     "<?xml version=\"1.0\"?>\r\n<!-- 3.0 --><LENEX version=\"1.0\">\r\n" +
                         kOneMeet + "</LENEX>\r\n",

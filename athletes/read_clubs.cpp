@@ -10,6 +10,7 @@
 #include "common/lef_document.h"
 #include "common/lef_layout.h"
 #include "common/prompter.h"
+#include "common/tag_balance.h"
 #include "common/text.h"
 
 namespace rostrel {
@@ -65,13 +66,23 @@ class ClubsReader {
 
   // Takes the document's next line; false when the reading is over.
   bool Line(std::string_view line) {
-    return layout_.Line(line, [this](std::string_view laid) { return Laid(laid); });
+    const bool more = layout_.Line(line, [this](std::string_view laid) { return Laid(laid); });
+    if (!more || layout_.BrokenQuoteLine() == 0) return more;
+    // The rest of the document would be read as one tag, and its athletes lost without a word.
+    damaged_ = true;
+    return Over();
   }
 
   ClubsReading Finish(Prompter& prompter) {
     if (!over_) layout_.Finish([this](std::string_view laid) { return Laid(laid); });
     if (layout_.EmittedLines() == 0) reading_.encoding = DeclaredEncoding("");
-    if (wrongVersion_) {
+    reading_.balance = kept_.Finish();
+    if (damaged_) {
+      reading_.kind = ClubsReading::Damaged;
+      reading_.clubsText.clear();
+      reading_.athleteLines.clear();
+      reading_.balance = BrokenQuoteFrom(layout_.BrokenQuoteLine());
+    } else if (wrongVersion_) {
       reading_.kind = ClubsReading::VersionFailure;
       reading_.athleteLines.clear();
       ShowStop(prompter, WrongVersionText());
@@ -90,6 +101,7 @@ class ClubsReader {
     const std::string_view recognised = Recognised(line);
     if (recognised == "<CLUBS>") inSection_ = true;
     if (inSection_ && IsKept(recognised)) {
+      kept_.Line(line, layout_.SourceLine());
       reading_.clubsText.append(line);
       reading_.clubsText.append(kCrLf);
       if (recognised.substr(0, kAthleteStart.size()) == kAthleteStart)
@@ -105,6 +117,8 @@ class ClubsReader {
 
   LefLayout layout_;
   ClubsReading reading_;
+  TagBalanceChecker kept_;  // the kept lines, numbered as the document's own lines
+  bool damaged_ = false;
   bool wrongVersion_ = false;
   bool inSection_ = false;
   bool over_ = false;

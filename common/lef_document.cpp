@@ -61,6 +61,18 @@ bool FirstLineIsOnlyDeclaration(std::string_view line) {
   return TrimBlanksAndTabs(line).empty() || IsXmlDeclaration(line);
 }
 
+std::string DamagedDocumentText(LefFile file, const std::string& path, const TagBalance& finding) {
+  const std::string where = "\r\n" + path + "\r\n";
+  if (file == LefFile::Database) {
+    return "Baza zawodników jest uszkodzona:" + where + "W jej dokumencie LEF " +
+           DescribeTagBalance(finding) +
+           ". Otwórz bazę w programie, w którym ją utworzono, zapisz ją ponownie i otwórz ją "
+           "tutaj jeszcze raz.";
+  }
+  return "Plik zgłoszenia jest uszkodzony:" + where + "W jego dokumencie LEF " +
+         DescribeTagBalance(finding) + ". " + kSaveEntriesAgain;
+}
+
 bool IsEncodingName(std::string_view name) {
   if (name.empty() || !IsAsciiLetter(name.front())) return false;
   for (char c : name) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/lef_layout.h"
+#include "common/tag_balance.h"
 #include "common/text.h"
 
 // The rules of a LEF document that reading a database and rewriting an entries file share: its
@@ -46,6 +47,18 @@ bool HoldsXmlDeclaration(std::string_view line);
 // True when line 1 holds nothing but an optional byte-order mark and one "<?xml ...?>"
 // declaration, or nothing at all: what rewriting may replace without losing anything.
 bool FirstLineIsOnlyDeclaration(std::string_view line);
+
+// Which of the two files a LEF document came from, for the messages that name it.
+enum class LefFile { Database, Entries };
+
+// What the user can do about an entries document the program cannot take.
+inline constexpr const char* kSaveEntriesAgain =
+    "Zapisz ten plik ponownie w programie, w którym go utworzono, albo poproś organizatora "
+    "zawodów o nowy plik zgłoszenia.";
+
+// The refusal of a document whose tags do not balance, or whose quoted value runs on: names the
+// file, says where by the lines of the file's own LEF document, and what to do.
+std::string DamagedDocumentText(LefFile file, const std::string& path, const TagBalance& finding);
 
 // An encoding name as XML allows it: a letter, then letters, digits, '.', '_' and '-'.
 bool IsEncodingName(std::string_view name);

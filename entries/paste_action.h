@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/prompter.h"
+#include "common/tag_balance.h"
 
 namespace rostrel {
 
@@ -17,8 +18,10 @@ inline constexpr const char* kPasteDoneMessage = "Operacja wykonana poprawnie, n
 // The paste action: asks for the entries file with `comIN`, confirms, unpacks it, rewrites its
 // document with the database's clubs section and replaces the entries file with the repacked
 // archive in one atomic step. Changes nothing in the window; returns true when the entries file
-// was replaced.
+// was replaced. `clubsBalance` is what reading the database found of the clubs section's tags:
+// clubs that do not balance are refused before anything is unpacked.
 bool PasteEntries(Prompter& prompter, FileDialogSettings& comIN, const std::string& dbFile,
-                  const std::string& clubsText, const std::string& clubsEncoding);
+                  const std::string& clubsText, const std::string& clubsEncoding,
+                  const TagBalance& clubsBalance = {});
 
 }  // namespace rostrel

@@ -222,11 +222,12 @@ TEST_F(OpenDatabaseTest, InvalidArchive) {
   EXPECT_EQ(ReadBytes(lxf), "to nie jest archiwum ZIP");
 }
 
-// An archive without a single document is told, and what it held is taken away again.
-TEST_F(OpenDatabaseTest, ArchiveWithoutASingleDocumentIsToldAndTidiedUp) {
+// An archive without a single document, or with one whose quoted value runs on over the rest,
+// is told, nothing is listed, and what the archive held is taken away again.
+TEST_F(OpenDatabaseTest, ArchiveOrDocumentThatCannotBeReadIsToldAndTidiedUp) {
   const struct {
     std::vector<testing::TestMember> members;
-    const char* message;
+    std::string message;
   } cases[] = {
       {{{"czytaj.txt", "nic"}},
        "Archiwum LXF nie zawiera dokumentu LEF (pliku z rozszerzeniem .lef). Sprawdź, czy "
@@ -234,6 +235,11 @@ TEST_F(OpenDatabaseTest, ArchiveWithoutASingleDocumentIsToldAndTidiedUp) {
       {{{"a.lef", kAthletesDoc}, {"b.lef", kAthletesDoc}, {"opis/czytaj.txt", "nic"}},
        "Archiwum LXF zawiera kilka dokumentów LEF (plików z rozszerzeniem .lef), a program "
        "może odczytać tylko jeden. Wskaż plik LXF z jednym dokumentem LEF."},
+      {{{"baza.lef", testing::ReplaceAll(kAthletesDoc, "\"Nowak\"", "Nowak'")}, {"opis.txt", ""}},
+       "Baza zawodników jest uszkodzona:\r\n" + lxf +
+           "\r\nW jej dokumencie LEF cudzysłów otwarty w wierszu 13 nie został zamknięty przed "
+           "znakiem <. Otwórz bazę w programie, w którym ją utworzono, zapisz ją ponownie i "
+           "otwórz ją tutaj jeszcze raz."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);

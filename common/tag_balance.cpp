@@ -24,14 +24,14 @@ TagBalance TagBalanceChecker::Finish() {
     result_.line = markupLine_;
   } else if (!open_.empty()) {
     result_.kind = TagBalance::NeverClosed;
-    result_.name = open_.back().name;
+    result_.name = InnermostName();
     result_.line = open_.back().line;
   }
   return result_;
 }
 
 // The lines given live only during the call: the names of open elements, and of a tag that goes
-// on into the next line, are kept as copies.
+// on into the next line, are kept as copies, the former one after another in one string.
 bool TagBalanceChecker::Take(const Token& token) {
   if (scanner_.BrokenQuote() != 0) {
     result_.kind = TagBalance::BrokenQuote;
@@ -48,12 +48,14 @@ bool TagBalanceChecker::Take(const Token& token) {
   const std::string_view name =
       token.continued ? std::string_view(markupName_) : TagName(token.text);
   if (token.kind == TokenKind::EndTag) return Close(name);
-  open_.push_back({std::string(name), markupLine_});
+  open_.push_back({names_.size(), markupLine_});
+  names_ += name;
   return true;
 }
 
 bool TagBalanceChecker::Close(std::string_view name) {
-  if (!open_.empty() && open_.back().name == name) {
+  if (!open_.empty() && InnermostName() == name) {
+    names_.resize(open_.back().nameAt);
     open_.pop_back();
     return true;
   }
@@ -61,10 +63,14 @@ bool TagBalanceChecker::Close(std::string_view name) {
   result_.name = std::string(name);
   result_.line = markupLine_;
   if (!open_.empty()) {
-    result_.openName = open_.back().name;
+    result_.openName = InnermostName();
     result_.openLine = open_.back().line;
   }
   return false;
+}
+
+std::string_view TagBalanceChecker::InnermostName() const {
+  return std::string_view(names_).substr(open_.back().nameAt);
 }
 
 namespace {

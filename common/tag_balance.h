@@ -49,15 +49,17 @@ class TagBalanceChecker {
 
  private:
   struct OpenElement {
-    std::string name;
+    size_t nameAt;  // where its name starts in names_
     size_t line;
   };
 
   bool Take(const Token& token);
   bool Close(std::string_view name);
+  std::string_view InnermostName() const;
 
   TagScanner scanner_;
   std::vector<OpenElement> open_;
+  std::string names_;       // the open elements' names, one after another
   std::string markupName_;  // the name of a tag left open at the end of a line
   size_t markupLine_ = 0, lineNumber_ = 0;
   TokenKind lastKind_ = TokenKind::Text;

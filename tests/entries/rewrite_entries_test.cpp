@@ -36,12 +36,12 @@ const std::string kUnchanged = " Operacja anulowana, plik zgłoszenia nie zosta�
 const std::string kEntriesFile = "/zawody/zgłoszenie.lxf";
 
 // The refusal of an entries document that is damaged where `finding` says.
+const std::string kSaveAgain =
+    "Zapisz ten plik ponownie w programie, w którym go utworzono, albo poproś organizatora zawodów "
+    "o nowy plik zgłoszenia.";
 std::string Damaged(const std::string& finding) {
   return "Plik zgłoszenia jest uszkodzony:\r\n/zawody/zgłoszenie.lxf\r\nW jego dokumencie LEF " +
-         finding +
-         ". Zapisz ten plik ponownie w programie, w którym go utworzono, albo poproś organizatora "
-         "zawodów o nowy plik zgłoszenia." +
-         kUnchanged;
+         finding + ". " + kSaveAgain + kUnchanged;
 }
 const std::string kWrongVersion =
     "Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj do instrukcji "
@@ -145,12 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
             "ByteOrderMarkAndSpacedDeclarationAreReplaced",
             Doc(kOneMeet, "\xEF\xBB\xBF  <?xml version=\"1.0\" encoding=\"UTF-8\" ?>  \r\n"),
             Out(kOneMeetPasted)},
-        // The version is looked for on the root's line, not on line 2, in every layout.
-        RewriteCase{"CommentOnLine2",
-                    "<?xml version=\"1.0\"?>\r\n<!-- eksport -->\r\n<LENEX version=\"3.0\">\r\n" +
-                        kOneMeet + "</LENEX>\r\n",
-                    kHeaderUtf8 + "<!-- eksport -->\r\n<LENEX version=\"3.0\">\r\n" +
-                        kOneMeetPasted + "</LENEX>\r\n"},
+        // Laid out anew, the version is looked for on the root's line, not on line 2.
         RewriteCase{"VersionOnTheRootLaidOutAnew",
                     "<?xml version=\"1.0\"?>\r\n<!-- eksport --><LENEX version=\"3.0\">\r\n" +
                         kOneMeet + "</LENEX>\r\n",
@@ -184,10 +179,8 @@ const std::string kFirstLine =
     "zastąpienie go usunęłoby tę treść z dokumentu." +
     kUnchanged;
 const std::string kNoDeclaration =
-    "Dokument LEF w pliku zgłoszenia nie ma w pierwszym wierszu deklaracji XML (<?xml ... ?>). "
-    "Zapisz ten plik ponownie w programie, w którym go utworzono, albo poproś organizatora zawodów "
-    "o nowy plik zgłoszenia." +
-    kUnchanged;
+    "Dokument LEF w pliku zgłoszenia nie ma w pierwszym wierszu deklaracji XML (<?xml ... ?>). " +
+    kSaveAgain + kUnchanged;
 
 class RefuseText : public ::testing::TestWithParam<RefusalCase> {};
 

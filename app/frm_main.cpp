@@ -119,6 +119,7 @@ void frmMain::ApplyOpenOutcome(OpenOutcome& outcome) {
   if (outcome.clubsChanged) {
     ClubsText = std::move(outcome.clubsText);
     clubsEncoding_ = std::move(outcome.clubsEncoding);
+    clubsBalance_ = std::move(outcome.clubsBalance);
   }
   // The right list always shows exactly what a paste would write, so every open starts the
   // right side afresh: the paste is offered again only after ">>".
@@ -142,7 +143,7 @@ void frmMain::ComGetAll_Click() {
 
 void frmMain::CmdSaveOUT_Click() {
   WaitCursor wait;
-  PasteEntries(prompter_, comIN, DbFile, ClubsText, clubsEncoding_);
+  PasteEntries(prompter_, comIN, DbFile, ClubsText, clubsEncoding_, clubsBalance_);
 }
 
 }  // namespace rostrel

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/prompter.h"
+#include "common/tag_balance.h"
 
 class QListView;
 class QPushButton;
@@ -42,6 +43,7 @@ class frmMain : public QWidget {
   std::string DbFile;
   std::string ClubsText;
   std::string clubsEncoding_;
+  TagBalance clubsBalance_;
   FileDialogSettings comIN;
 
   QPushButton* CmdOpenIN;

@@ -5,6 +5,7 @@
 #include "archive/unpack_lxf.h"
 #include "athletes/parse_athletes.h"
 #include "athletes/read_clubs.h"
+#include "common/lef_document.h"
 
 namespace rostrel {
 namespace {
@@ -20,9 +21,14 @@ void ReadDatabase(Prompter& prompter, OpenOutcome& outcome, UnpackedFiles& unpac
   // Reading deletes the document itself, and says so when it cannot.
   unpacked.Forget(unpackResult.documentPath);
   if (reading.kind == ClubsReading::Failed) return;
+  if (reading.kind == ClubsReading::Damaged) {
+    ShowStop(prompter, DamagedDocumentText(LefFile::Database, outcome.dbFile, reading.balance));
+    return;
+  }
   outcome.clubsChanged = true;
   outcome.clubsText = std::move(reading.clubsText);
   outcome.clubsEncoding = std::move(reading.encoding);
+  outcome.clubsBalance = std::move(reading.balance);
   if (reading.kind == ClubsReading::VersionFailure) {
     outcome.kind = OpenOutcome::VersionFailure;
     return;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/prompter.h"
+#include "common/tag_balance.h"
 
 namespace rostrel {
 
@@ -15,16 +16,18 @@ struct OpenOutcome {
   // AthletesFound fills lstIN and enables >>. The paste waits for >> in every case.
   enum Kind {
     NoPath,          // the dialog yielded no path
-    Ended,           // the pre-check, the unpacking, a file operation or an unforeseen error
+    Ended,           // the pre-check, the unpacking, a file operation, a quoted value that
+                     // runs on, or an unforeseen error
     VersionFailure,  // the document names the wrong LENEX version
     NoAthletes,      // read, but without athletes; the message has been shown
     AthletesFound,   // displayLines go into lstIN
   };
   Kind kind = Ended;
   std::string dbFile;         // the window's new DbFile (empty for NoPath)
-  bool clubsChanged = false;  // when true, clubsText and clubsEncoding replace the window's
+  bool clubsChanged = false;  // when true, the three clubs fields replace the window's
   std::string clubsText;
   std::string clubsEncoding;
+  TagBalance clubsBalance;  // the clubs section's tags, for the paste (ClubsReading::balance)
   std::vector<std::string> displayLines;
 };
 

@@ -10,6 +10,7 @@
 #include "common/lef_document.h"
 #include "common/lef_layout.h"
 #include "common/prompter.h"
+#include "common/tag_balance.h"
 #include "common/text.h"
 
 namespace rostrel {
@@ -65,18 +66,24 @@ class ClubsReader {
 
   // Takes the document's next line; false when the reading is over.
   bool Line(std::string_view line) {
-    return layout_.Line(line, [this](std::string_view laid) { return Laid(laid); });
+    const bool more = layout_.Line(line, [this](std::string_view laid) { return Laid(laid); });
+    if (!more || layout_.BrokenQuoteLine() == 0) return more;
+    // The rest of the document would be read as one tag, and its athletes lost without a word.
+    damaged_ = true;
+    return Over();
   }
 
   ClubsReading Finish(Prompter& prompter) {
     if (!over_) layout_.Finish([this](std::string_view laid) { return Laid(laid); });
     if (layout_.EmittedLines() == 0) reading_.encoding = DeclaredEncoding("");
-    // A document laid out anew has its version in the root element's start tag, wherever
-    // that stands; any other has it on line 2.
-    const Verdict& version = layout_.Changed() ? root_ : line2_;
-    if (version.known && !version.passes) {
+    reading_.balance = kept_.Finish();
+    if (damaged_) {
+      reading_.kind = ClubsReading::Damaged;
+      reading_.clubsText.clear();
+      reading_.athleteLines.clear();
+      reading_.balance = BrokenQuoteFrom(layout_.BrokenQuoteLine());
+    } else if (wrongVersion_) {
       reading_.kind = ClubsReading::VersionFailure;
-      reading_.clubsText.resize(version.keptBefore);
       reading_.athleteLines.clear();
       ShowStop(prompter, WrongVersionText());
     }
@@ -84,24 +91,17 @@ class ClubsReader {
   }
 
  private:
-  // The version test on one line, and how much was kept before that line.
-  struct Verdict {
-    bool known = false;
-    bool passes = true;
-    size_t keptBefore = 0;
-  };
-
   bool Laid(std::string_view line) {
-    const size_t number = layout_.EmittedLines();
-    if (number == 1) reading_.encoding = DeclaredEncoding(line);
-    if (number == 2) line2_ = {true, NamesLenexVersion(line), reading_.clubsText.size()};
-    if (number == layout_.RootLine())
-      root_ = {true, NamesLenexVersion(line), reading_.clubsText.size()};
-    // Both places that can carry the version name the wrong one: nothing more to read.
-    if (line2_.known && !line2_.passes && root_.known && !root_.passes) return Over();
+    if (layout_.EmittedLines() == 1) reading_.encoding = DeclaredEncoding(line);
+    // The wrong version: nothing more is read, and what was kept before the root's line stays.
+    if (FailsVersionTest(layout_, line)) {
+      wrongVersion_ = true;
+      return Over();
+    }
     const std::string_view recognised = Recognised(line);
     if (recognised == "<CLUBS>") inSection_ = true;
     if (inSection_ && IsKept(recognised)) {
+      kept_.Line(line, layout_.SourceLine());
       reading_.clubsText.append(line);
       reading_.clubsText.append(kCrLf);
       if (recognised.substr(0, kAthleteStart.size()) == kAthleteStart)
@@ -117,7 +117,9 @@ class ClubsReader {
 
   LefLayout layout_;
   ClubsReading reading_;
-  Verdict line2_, root_;
+  TagBalanceChecker kept_;  // the kept lines, numbered as the document's own lines
+  bool damaged_ = false;
+  bool wrongVersion_ = false;
   bool inSection_ = false;
   bool over_ = false;
 };

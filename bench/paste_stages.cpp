@@ -25,7 +25,8 @@ double TimeRewrite(SetRun& s, const std::string& lef, Rewrite& rewrite) {
   return BestOf(
       s.runs, [&] { Drop(rewrite); },
       [&] {
-        rewrite = RewriteEntries(s.prompter, lef, s.opened.clubsText, s.opened.clubsEncoding);
+        rewrite = RewriteEntries(s.prompter, s.set.entriesLxf(), lef, s.opened.clubsText,
+                                 s.opened.clubsEncoding);
         return rewrite.kind == Rewrite::Rewritten;
       });
 }
@@ -123,7 +124,7 @@ void MeasurePaste(SetRun& s) {
     FileDialogSettings comIN;
     s.prompter.picks = {pasteLxf};
     return PasteEntries(s.prompter, comIN, s.opened.dbFile, s.opened.clubsText,
-                        s.opened.clubsEncoding);
+                        s.opened.clubsEncoding, s.opened.clubsBalance);
   };
   s.paste = BestOf(s.runs, pasteSetup, pasteOnce);
   if (s.paste < 0) Fail("PasteEntries failed", s.prompter);

@@ -58,7 +58,8 @@ bool LefLayout::Take(std::string_view line, Sink sink) {
     bom_ = kUtf8Bom;
     body.remove_prefix(kUtf8Bom.size());
   }
-  scanner_.Feed(body);
+  source_ = lines_;
+  scanner_.Feed(body, lines_);
   if (joining_ || !PassUntouched(line)) {
     changed_ = true;
     Cut(body);
@@ -72,6 +73,7 @@ bool LefLayout::Flush(Sink sink) {
   if (joining_) {
     sink_ = &sink;
     joining_ = false;
+    source_ = joinFrom_;
     EmitNew(joined_, {}, false);
     sink_ = nullptr;
   }
@@ -119,7 +121,9 @@ void LefLayout::Cut(std::string_view line) {
       Join(token.text);
       if (token.open) continue;
       joining_ = false;
+      source_ = joinFrom_;
       Whole(token.kind, joined_);
+      source_ = lines_;
     } else if (token.continued) {
       Emit(token.text, false);  // the rest of a comment or the like, as it stands
     } else if (token.open) {
@@ -151,6 +155,7 @@ void LefLayout::Whole(TokenKind kind, std::string_view text) {
 }
 
 void LefLayout::BeginJoin(std::string_view part) {
+  joinFrom_ = lines_;
   joined_.assign(part);
   joining_ = true;
 }

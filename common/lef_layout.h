@@ -49,6 +49,13 @@ class LefLayout {
   // line is emitted; 0 while the root has not been seen. Comments, processing instructions and
   // a DOCTYPE may stand before it.
   size_t RootLine() const { return rootLine_; }
+  // During emit, the number of the given line where the line being emitted begins (1-based): a
+  // line cut from a longer one is counted as that line, a joined tag as its first line.
+  size_t SourceLine() const { return source_; }
+  // The number of the given line where a quoted value holding a '<' began (see TagScanner); 0
+  // while there is none. From there on the layout would take the rest of the document for one
+  // tag: the caller stops.
+  size_t BrokenQuoteLine() const { return scanner_.BrokenQuote(); }
 
  private:
   // A reference to the caller's emit that costs one indirect call per line.
@@ -84,6 +91,7 @@ class LefLayout {
   std::string made_;    // the line being made
   std::string_view bom_;
   size_t lines_ = 0, emitted_ = 0, rootLine_ = 0;
+  size_t source_ = 0, joinFrom_ = 0;  // see SourceLine(); the line the joined tag began on
   int depth_ = 0;
   bool joining_ = false, breakQuoted_ = false, changed_ = false, stopped_ = false;
 };

@@ -1,80 +1,79 @@
 #include "common/tag_balance.h"
 
-#include <vector>
-
 #include "common/text.h"
 
 namespace rostrel {
-namespace {
 
-class BalanceChecker {
- public:
-  // Takes the next line; false once the first fault is found.
-  bool Line(std::string_view line) {
-    ++lineNumber_;
-    scanner_.Feed(line);
-    Token token;
-    if (scanner_.SoleTag(token)) return Take(token);
-    while (scanner_.Next(token))
-      if (!Take(token)) return false;
-    return true;
-  }
+bool TagBalanceChecker::Line(std::string_view line, size_t number) {
+  if (result_.kind != TagBalance::Balanced) return false;
+  lineNumber_ = number;
+  scanner_.Feed(line, number);
+  Token token;
+  if (scanner_.SoleTag(token)) return Take(token);
+  while (scanner_.Next(token))
+    if (!Take(token)) return false;
+  return true;
+}
 
-  TagBalance Finish() {
-    if (result_.kind != TagBalance::Balanced) return result_;
-    if (scanner_.InsideMarkup()) {
-      result_.kind = TagBalance::Unfinished;
-      result_.markup = lastKind_;
-      result_.name = std::string(TagName(markupStart_));
-      result_.line = markupLine_;
-    } else if (!open_.empty()) {
-      result_.kind = TagBalance::NeverClosed;
-      result_.name = std::string(open_.back().name);
-      result_.line = open_.back().line;
-    }
-    return result_;
-  }
-
- private:
-  struct OpenElement {
-    std::string_view name;
-    size_t line;
-  };
-
-  bool Take(const Token& token) {
-    if (!token.continued) {
-      markupStart_ = token.text;
-      markupLine_ = lineNumber_;
-    }
-    lastKind_ = token.kind;
-    if (token.open) return true;
-    if (token.kind == TokenKind::StartTag) open_.push_back({TagName(markupStart_), markupLine_});
-    return token.kind != TokenKind::EndTag || Close();
-  }
-
-  bool Close() {
-    const std::string_view name = TagName(markupStart_);
-    if (!open_.empty() && open_.back().name == name) {
-      open_.pop_back();
-      return true;
-    }
-    result_.kind = open_.empty() ? TagBalance::NothingOpen : TagBalance::Mismatched;
-    result_.name = std::string(name);
+TagBalance TagBalanceChecker::Finish() {
+  if (result_.kind != TagBalance::Balanced) return result_;
+  if (scanner_.InsideMarkup()) {
+    result_.kind = TagBalance::Unfinished;
+    result_.markup = lastKind_;
+    result_.name = markupName_;
     result_.line = markupLine_;
-    if (!open_.empty()) {
-      result_.openName = std::string(open_.back().name);
-      result_.openLine = open_.back().line;
-    }
+  } else if (!open_.empty()) {
+    result_.kind = TagBalance::NeverClosed;
+    result_.name = InnermostName();
+    result_.line = open_.back().line;
+  }
+  return result_;
+}
+
+// The lines given live only during the call: the names of open elements, and of a tag that goes
+// on into the next line, are kept as copies, the former one after another in one string.
+bool TagBalanceChecker::Take(const Token& token) {
+  if (scanner_.BrokenQuote() != 0) {
+    result_.kind = TagBalance::BrokenQuote;
+    result_.line = scanner_.BrokenQuote();
     return false;
   }
+  if (!token.continued) {
+    markupLine_ = lineNumber_;
+    if (token.open) markupName_.assign(TagName(token.text));
+  }
+  lastKind_ = token.kind;
+  if (token.open) return true;
+  if (token.kind != TokenKind::StartTag && token.kind != TokenKind::EndTag) return true;
+  const std::string_view name =
+      token.continued ? std::string_view(markupName_) : TagName(token.text);
+  if (token.kind == TokenKind::EndTag) return Close(name);
+  open_.push_back({names_.size(), markupLine_});
+  names_ += name;
+  return true;
+}
 
-  TagScanner scanner_;
-  std::vector<OpenElement> open_;
-  std::string_view markupStart_;  // the first part of the markup being scanned
-  size_t markupLine_ = 0, lineNumber_ = 0;
-  TokenKind lastKind_ = TokenKind::Text;
-  TagBalance result_;
-};
+bool TagBalanceChecker::Close(std::string_view name) {
+  if (!open_.empty() && InnermostName() == name) {
+    names_.resize(open_.back().nameAt);
+    open_.pop_back();
+    return true;
+  }
+  result_.kind = open_.empty() ? TagBalance::NothingOpen : TagBalance::Mismatched;
+  result_.name = std::string(name);
+  result_.line = markupLine_;
+  if (!open_.empty()) {
+    result_.openName = InnermostName();
+    result_.openLine = open_.back().line;
+  }
+  return false;
+}
+
+std::string_view TagBalanceChecker::InnermostName() const {
+  return std::string_view(names_).substr(open_.back().nameAt);
+}
+
+namespace {
 
 std::string DescribeUnfinished(const TagBalance& b) {
   const std::string from = " w wierszu " + std::to_string(b.line) + " nie kończy się ";
@@ -97,8 +96,9 @@ std::string DescribeUnfinished(const TagBalance& b) {
 }  // namespace
 
 TagBalance CheckTagBalance(std::string_view document) {
-  BalanceChecker checker;
-  ForEachLine(document, [&](std::string_view line) { return checker.Line(line); });
+  TagBalanceChecker checker;
+  size_t number = 0;
+  ForEachLine(document, [&](std::string_view line) { return checker.Line(line, ++number); });
   return checker.Finish();
 }
 
@@ -117,6 +117,8 @@ std::string DescribeTagBalance(const TagBalance& b) {
       return "znacznik <" + b.name + "> z wiersza " + line + " nie został zamknięty";
     case TagBalance::Unfinished:
       return DescribeUnfinished(b);
+    case TagBalance::BrokenQuote:
+      return "cudzysłów otwarty w wierszu " + line + " nie został zamknięty przed znakiem <";
   }
   return {};
 }

@@ -72,7 +72,8 @@ const char* Find(const char* from, const char* end, std::string_view what) {
 
 }  // namespace
 
-void TagScanner::Feed(std::string_view piece) {
+void TagScanner::Feed(std::string_view piece, size_t number) {
+  piece_ = number;
   begin_ = p_ = piece.data();
   end_ = begin_ + piece.size();
 }
@@ -190,7 +191,7 @@ const char* TagScanner::TextEnd(const char* from) const {
 
 // Mostly one look for the '>' that counts the quotes before it. When that cannot tell (an
 // apostrophe, a '>' inside a value, a tag begun or going on in another piece), the tag is
-// walked byte by byte, where within a value only its own quote counts.
+// walked byte by byte, where within a value only its own quote counts, and a '<' is noted.
 bool TagScanner::CloseTag() {
   if (!quote_) {
     bool paired = false;
@@ -200,11 +201,16 @@ bool TagScanner::CloseTag() {
   for (; p_ < end_; ++p_) {
     const char c = *p_;
     if (quote_) {
-      if (c == quote_) quote_ = 0;
+      if (c == quote_) {
+        quote_ = 0;
+      } else if (c == '<' && brokenQuote_ == 0) {
+        brokenQuote_ = quoteFrom_;
+      }
     } else if (c == '>') {
       return EndTagAt(p_);
     } else if (c == '"' || c == '\'') {
       quote_ = c;
+      quoteFrom_ = piece_;
     }
   }
   return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -35,12 +36,17 @@ struct Token {
 // part that closes it says whether it turned out to be an EmptyTag. A '<' that starts no markup
 // (followed by a blank, a digit, or the end of the piece) is text.
 //
+// XML allows no '<' in an attribute value. One met inside a quoted value of a tag means, as a
+// rule, that the value's closing quote is missing and the rest of the document would be taken
+// for one tag: the scanner notes the number of the piece where that value began.
+//
 // The scanner is a few pointers and flags: copying it is cheap, and scanning ahead on a copy
 // leaves the original where it was.
 class TagScanner {
  public:
-  // Starts on the document's next piece; markup open at the end of the last piece continues.
-  void Feed(std::string_view piece);
+  // Starts on the document's next piece, whose number (its line number, as the caller counts
+  // lines) is `number`; markup open at the end of the last piece continues.
+  void Feed(std::string_view piece, size_t number);
   // The next token of the piece; false when the piece is used up.
   bool Next(Token& token);
   // When nothing is open and the rest of the piece is one whole tag between blanks, the commonest
@@ -50,6 +56,9 @@ class TagScanner {
   bool InsideMarkup() const { return open_ != Open::None; }
   // That markup is a tag and stands inside a quoted attribute value.
   bool InsideQuotes() const { return open_ == Open::Tag && quote_ != 0; }
+  // The number of the piece where the first quoted value of a tag that holds a '<' began; 0
+  // while there is none.
+  size_t BrokenQuote() const { return brokenQuote_; }
 
  private:
   enum class Open : uint8_t { None, Tag, Comment, Instruction, CData, Doctype };
@@ -64,6 +73,9 @@ class TagScanner {
   const char* begin_ = nullptr;  // the piece being scanned
   const char* p_ = nullptr;
   const char* end_ = nullptr;
+  size_t piece_ = 0;        // the number of the piece being scanned
+  size_t quoteFrom_ = 0;    // the piece where the open attribute value began
+  size_t brokenQuote_ = 0;  // see BrokenQuote()
   Open open_ = Open::None;
   TokenKind kind_ = TokenKind::Text;  // of the open markup
   char quote_ = 0;                    // the quote an open attribute value or literal began with

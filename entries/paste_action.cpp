@@ -5,6 +5,7 @@
 #include "archive/shell_zip.h"
 #include "archive/unpack_lxf.h"
 #include "common/fileops.h"
+#include "common/lef_document.h"
 #include "entries/rewrite_entries.h"
 
 namespace rostrel {
@@ -31,13 +32,23 @@ struct Temporaries {
 
 class Paste {
  public:
-  Paste(Prompter& prompter, const std::string& clubsText, const std::string& clubsEncoding)
-      : prompter_(prompter), clubsText_(clubsText), clubsEncoding_(clubsEncoding) {}
+  Paste(Prompter& prompter, const std::string& clubsText, const std::string& clubsEncoding,
+        const TagBalance& clubsBalance)
+      : prompter_(prompter),
+        clubsText_(clubsText),
+        clubsEncoding_(clubsEncoding),
+        clubsBalance_(clubsBalance) {}
 
   // The whole click: true when the entries file was replaced.
   bool Run(FileDialogSettings& comIN, const std::string& dbFile) {
     const std::string entriesPath = Choose(comIN, dbFile);
     if (entriesPath.empty()) return false;
+    // Whatever the entries file holds, these clubs would leave its new document broken.
+    if (clubsBalance_.kind != TagBalance::Balanced) {
+      ShowStop(prompter_, DamagedDocumentText(LefFile::Database, dbFile, clubsBalance_) + " " +
+                              kUnchangedMessage);
+      return false;
+    }
     // The folder must hold no LEF document of its own: the one unpacked is then the archive's.
     if (!DirectoryPreCheck(prompter_, entriesPath)) return false;
 
@@ -95,7 +106,8 @@ class Paste {
 
   bool Repack(const std::string& entriesPath, const std::string& documentPath,
               const std::string& documentName) {
-    const Rewrite rewrite = RewriteEntries(prompter_, documentPath, clubsText_, clubsEncoding_);
+    const Rewrite rewrite =
+        RewriteEntries(prompter_, entriesPath, documentPath, clubsText_, clubsEncoding_);
     if (rewrite.kind == Rewrite::VersionFailure) {
       temporaries_.document.clear();  // already deleted, or reported as not deletable
       return false;
@@ -150,6 +162,7 @@ class Paste {
   Prompter& prompter_;
   const std::string& clubsText_;
   const std::string& clubsEncoding_;
+  const TagBalance& clubsBalance_;
   Temporaries temporaries_;
   UnpackedFiles unpacked_;
   std::string documentLeft_;  // the warning about a document the paste could not remove
@@ -158,8 +171,9 @@ class Paste {
 }  // namespace
 
 bool PasteEntries(Prompter& prompter, FileDialogSettings& comIN, const std::string& dbFile,
-                  const std::string& clubsText, const std::string& clubsEncoding) {
-  Paste paste(prompter, clubsText, clubsEncoding);
+                  const std::string& clubsText, const std::string& clubsEncoding,
+                  const TagBalance& clubsBalance) {
+  Paste paste(prompter, clubsText, clubsEncoding, clubsBalance);
   bool replaced = false;
   RunGuarded([&] { replaced = paste.Run(comIN, dbFile); },
              [&](const std::string& what) { paste.Abandon(what); });

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/prompter.h"
+#include "common/tag_balance.h"
 
 namespace rostrel {
 
@@ -23,8 +24,11 @@ inline constexpr const char* kDocumentLeftMessage =
 // document with the database's clubs section and replaces the entries file with the repacked
 // archive in one atomic step; an entries file reached through a symbolic link is replaced where
 // the link points. Changes nothing in the window; returns true when the entries file was
-// replaced, even if a temporary file could not be removed afterwards.
+// replaced, even if a temporary file could not be removed afterwards. `clubsBalance` is what
+// reading the database found of the clubs section's tags: clubs that do not balance are refused
+// before anything is unpacked.
 bool PasteEntries(Prompter& prompter, FileDialogSettings& comIN, const std::string& dbFile,
-                  const std::string& clubsText, const std::string& clubsEncoding);
+                  const std::string& clubsText, const std::string& clubsEncoding,
+                  const TagBalance& clubsBalance = {});
 
 }  // namespace rostrel

@@ -21,43 +21,105 @@ Rewrite Refuse(Prompter& prompter, const std::string& text) {
   return {Rewrite::Refused, {}};
 }
 
-// The entries document laid out one element per line, each line ending in CR LF, with the line
-// that holds its root element's start tag. Empty when the document is already written so: it is
-// then used as it stands, never copied.
+// Which lines after line 1 the new document keeps: all but those after each "</SESSIONS>" up to
+// the next "</MEET>", where the clubs section goes.
+class KeptPart {
+ public:
+  // Takes the next line, recognised; true when the new document keeps it.
+  bool Keeps(std::string_view recognised) {
+    if (recognised == kSessionsEnd) {
+      sessionsFound_ = true;
+      copying_ = false;
+      return true;
+    }
+    if (recognised == kMeetEnd) copying_ = true;
+    return copying_;
+  }
+  bool SessionsFound() const { return sessionsFound_; }
+  // Every "</SESSIONS>" has its "</MEET>" after it.
+  bool MeetEndFound() const { return copying_; }
+
+ private:
+  bool copying_ = true;
+  bool sessionsFound_ = false;
+};
+
+// The entries document laid out one element per line, each line ending in CR LF, and what was
+// found on the way. The text is empty when the document is already written so: it is then used
+// as it stands, never copied.
 struct LaidOut {
   bool changed = false;
   std::string text;
-  std::string root;
-  bool rootSeen = false;
+  size_t brokenQuote = 0;  // the line where a quoted value holding a '<' began, if any
+  bool wrongVersion = false;
   bool secondDeclaration = false;  // line 1 held two declarations, now lines 1 and 2
+  // The tags of the lines the new document keeps, numbered as the file's own lines. With the
+  // clubs section's own finding, this stands for the new document's: the parts balance each on
+  // its own, and the new document is no more than the one put into the other.
+  TagBalance balance;
+};
+
+// Looks at each line as the layout emits it.
+class Inspection {
+ public:
+  Inspection(const LefLayout& layout, LaidOut& laid) : layout_(layout), laid_(laid) {}
+
+  void Line(std::string_view line) {
+    const size_t number = layout_.EmittedLines();
+    laid_.wrongVersion = laid_.wrongVersion || FailsVersionTest(layout_, line);
+    if (laid_.changed && number == 2 && IsXmlDeclaration(line)) laid_.secondDeclaration = true;
+    // Line 1 stands for the declaration that replaces it: either holds no tag.
+    if (number == 1 || part_.Keeps(Recognised(line))) kept_.Line(line, layout_.SourceLine());
+  }
+  void Finish() {
+    laid_.brokenQuote = layout_.BrokenQuoteLine();
+    laid_.balance = kept_.Finish();
+  }
+
+ private:
+  const LefLayout& layout_;
+  LaidOut& laid_;
+  KeptPart part_;
+  TagBalanceChecker kept_;
 };
 
 LaidOut LayOut(std::string_view document) {
   LaidOut laid;
   // A first pass only looks: it stops at the first line the layout would change.
-  LefLayout probe;
-  const auto ignore = [](std::string_view) { return true; };
-  ForEachLine(document, [&](std::string_view line) {
-    probe.Line(line, ignore);
-    return !probe.Changed();
-  });
-  if (!probe.Changed()) probe.Finish(ignore);
-  if (!probe.Changed()) return laid;
-
-  LefLayout layout;
+  {
+    LefLayout probe;
+    Inspection inspection(probe, laid);
+    const auto look = [&](std::string_view line) {
+      inspection.Line(line);
+      return true;
+    };
+    ForEachLine(document, [&](std::string_view line) {
+      probe.Line(line, look);
+      return !probe.Changed() && probe.BrokenQuoteLine() == 0;
+    });
+    if (!probe.Changed() && probe.BrokenQuoteLine() == 0) probe.Finish(look);
+    if (!probe.Changed()) {
+      inspection.Finish();
+      return laid;
+    }
+  }
+  laid = {};
   laid.changed = true;
   laid.text.reserve(document.size() + document.size() / 8);
+  LefLayout layout;
+  Inspection inspection(layout, laid);
   const auto keep = [&](std::string_view line) {
-    if (layout.EmittedLines() == layout.RootLine()) {
-      laid.root = line;
-      laid.rootSeen = true;
-    }
-    if (layout.EmittedLines() == 2 && IsXmlDeclaration(line)) laid.secondDeclaration = true;
+    inspection.Line(line);
     (laid.text += line) += kCrLf;
     return true;
   };
-  ForEachLine(document, [&](std::string_view line) { return layout.Line(line, keep); });
-  layout.Finish(keep);
+  // A quoted value that runs on would take the rest of the document into one tag.
+  ForEachLine(document, [&](std::string_view line) {
+    layout.Line(line, keep);
+    return layout.BrokenQuoteLine() == 0;
+  });
+  if (layout.BrokenQuoteLine() == 0) layout.Finish(keep);
+  inspection.Finish();
   return laid;
 }
 
@@ -68,18 +130,6 @@ std::string_view FirstLine(std::string_view document) {
     return false;
   });
   return first;
-}
-
-// Line 2 exists and names neither LENEX version.
-bool WrongVersion(std::string_view document) {
-  int count = 0;
-  bool wrong = false;
-  ForEachLine(document, [&](std::string_view line) {
-    if (++count < 2) return true;
-    wrong = !NamesLenexVersion(line);
-    return false;
-  });
-  return wrong;
 }
 
 // What keeps a document in `encoding` from taking the clubs section: "" when nothing does.
@@ -115,7 +165,7 @@ Spliced Splice(std::string_view document, std::string_view clubs, const std::str
   // Lone LF line ends grow by one byte each; the slack spares most reallocations.
   out.reserve(document.size() + document.size() / 32 + clubs.size() + 64);
   bool firstLineDone = false;
-  bool copying = true;
+  KeptPart part;
   ForEachLine(document, [&](std::string_view line) {
     if (!firstLineDone) {
       firstLineDone = true;
@@ -123,35 +173,42 @@ Spliced Splice(std::string_view document, std::string_view clubs, const std::str
       return true;
     }
     const std::string_view recognised = Recognised(line);
-    if (recognised == kSessionsEnd) {
-      result.sessionsFound = true;
-      copying = false;
-      ((out += line) += kCrLf) += clubs;
-      return true;
-    }
-    if (recognised == kMeetEnd) copying = true;
-    if (copying) (out += line) += kCrLf;
+    if (!part.Keeps(recognised)) return true;
+    (out += line) += kCrLf;
+    if (recognised == kSessionsEnd) out += clubs;
     return true;
   });
-  result.meetEndFound = copying;
+  result.sessionsFound = part.SessionsFound();
+  result.meetEndFound = part.MeetEndFound();
   return result;
 }
 
 }  // namespace
 
-Rewrite RewriteEntriesText(Prompter& prompter, std::string_view entries,
-                           const std::string& clubsText, const std::string& clubsEncoding) {
+Rewrite RewriteEntriesText(Prompter& prompter, const std::string& entriesFile,
+                           std::string_view entries, const std::string& clubsText,
+                           const std::string& clubsEncoding) {
   if (entries.empty()) return Refuse(prompter, "Dokument LEF w pliku zgłoszenia jest pusty.");
   const LaidOut laid = LayOut(entries);
+  if (laid.brokenQuote != 0) {
+    return Refuse(prompter, DamagedDocumentText(LefFile::Entries, entriesFile,
+                                                BrokenQuoteFrom(laid.brokenQuote)));
+  }
   const std::string_view document = laid.changed ? std::string_view(laid.text) : entries;
   const std::string_view firstLine = FirstLine(document);
   if (!FirstLineIsOnlyDeclaration(firstLine) || laid.secondDeclaration) {
+    // What line 1 of the file itself holds tells the user what is wrong with it.
+    if (!HoldsXmlDeclaration(FirstLine(entries))) {
+      return Refuse(prompter,
+                    "Dokument LEF w pliku zgłoszenia nie ma w pierwszym wierszu deklaracji XML "
+                    "(<?xml ... ?>). " +
+                        std::string(kSaveEntriesAgain));
+    }
     return Refuse(prompter,
                   "Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż "
                   "deklarację XML, a zastąpienie go usunęłoby tę treść z dokumentu.");
   }
-  // A document laid out anew has its version in the root element's start tag.
-  if (laid.changed ? laid.rootSeen && !NamesLenexVersion(laid.root) : WrongVersion(document)) {
+  if (laid.wrongVersion) {
     ShowStop(prompter, WrongVersionText());
     return {Rewrite::VersionFailure, {}};
   }
@@ -186,19 +243,14 @@ Rewrite RewriteEntriesText(Prompter& prompter, std::string_view entries,
                   "W dokumencie LEF pliku zgłoszenia po wierszu </SESSIONS> brakuje wiersza "
                   "</MEET>, a wklejenie zawodników usunęłoby zakończenie dokumentu.");
   }
+  if (laid.balance.kind != TagBalance::Balanced)
+    return Refuse(prompter, DamagedDocumentText(LefFile::Entries, entriesFile, laid.balance));
   return {Rewrite::Rewritten, std::move(spliced.text)};
 }
 
-bool CheckRewritten(Prompter& prompter, std::string_view text) {
-  const TagBalance balance = CheckTagBalance(text);
-  if (balance.kind == TagBalance::Balanced) return true;
-  Refuse(prompter, "Po wklejeniu zawodników dokument LEF pliku zgłoszenia byłby uszkodzony: " +
-                       DescribeTagBalance(balance) + ".");
-  return false;
-}
-
-Rewrite RewriteEntries(Prompter& prompter, const std::string& documentPath,
-                       const std::string& clubsText, const std::string& clubsEncoding) {
+Rewrite RewriteEntries(Prompter& prompter, const std::string& entriesFile,
+                       const std::string& documentPath, const std::string& clubsText,
+                       const std::string& clubsEncoding) {
   std::string document;
   FileError err;
   if (!fileops::ReadFile(documentPath, document, err)) {
@@ -206,13 +258,11 @@ Rewrite RewriteEntries(Prompter& prompter, const std::string& documentPath,
                            "\r\n" + DescribeWithCode(err) + "\r\n" + kUnchangedMessage);
     return {Rewrite::Failed, {}};
   }
-  Rewrite result = RewriteEntriesText(prompter, document, clubsText, clubsEncoding);
+  Rewrite result = RewriteEntriesText(prompter, entriesFile, document, clubsText, clubsEncoding);
   if (result.kind == Rewrite::VersionFailure && !fileops::RemoveFile(documentPath, err)) {
     ShowStop(prompter,
              "Nie można usunąć dokumentu LEF: " + documentPath + "\r\n" + DescribeWithCode(err));
   }
-  if (result.kind == Rewrite::Rewritten && !CheckRewritten(prompter, result.text))
-    return {Rewrite::Refused, {}};
   return result;
 }
 

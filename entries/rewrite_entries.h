@@ -22,20 +22,20 @@ struct Rewrite {
   std::string text;
 };
 
-// Whatever the line rules missed, a document whose tags do not balance and nest is never
-// written: false, after telling the user the first tag that does not and its line.
-bool CheckRewritten(Prompter& prompter, std::string_view text);
-
 // Builds the new entries document: the XML declaration for the entries document's encoding, its
 // lines up to its first "</SESSIONS>", the database's clubs section (converted into the entries
 // document's encoding when the two differ), and its lines from the next "</MEET>" on. A
-// document not written one element per line is laid out so first. The new document must pass
-// CheckRewritten.
-Rewrite RewriteEntries(Prompter& prompter, const std::string& documentPath,
-                       const std::string& clubsText, const std::string& clubsEncoding);
+// document not written one element per line is laid out so first. Whatever the line rules miss,
+// the entries document's own lines that are kept must balance and nest (the clubs section is
+// checked as the database is read), and no quoted value may run on: the refusals name the
+// entries file `entriesFile` and the line of its own LEF document.
+Rewrite RewriteEntries(Prompter& prompter, const std::string& entriesFile,
+                       const std::string& documentPath, const std::string& clubsText,
+                       const std::string& clubsEncoding);
 
-// The same over a document already in memory, without CheckRewritten; touches no file.
-Rewrite RewriteEntriesText(Prompter& prompter, std::string_view document,
-                           const std::string& clubsText, const std::string& clubsEncoding);
+// The same over a document already in memory; touches no file.
+Rewrite RewriteEntriesText(Prompter& prompter, const std::string& entriesFile,
+                           std::string_view document, const std::string& clubsText,
+                           const std::string& clubsEncoding);
 
 }  // namespace rostrel

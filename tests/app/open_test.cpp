@@ -95,6 +95,15 @@ const OpenCase kOpenCases[] = {
        return folder + "zly.lxf";
      },
      true, std::nullopt, std::vector<std::string>{}, Was::Cleared, Was::Disabled, Was::Disabled},
+    {"QuoteThatRunsOn",
+     [](WindowTest&, const std::string& folder) {
+       MakeArchive(folder + "zla.lxf",
+                   {{"baza.lef",
+                     Database("3.0", kFokaClub + ReplaceAll(kFokaAthletes, "\"Nowak\"", "O'Nowak") +
+                                         kClubEnd)}});
+       return folder + "zla.lxf";
+     },
+     true, std::nullopt, std::vector<std::string>{}, Was::Cleared, Was::Disabled, Was::Disabled},
     {"VersionFailure",
      [](WindowTest&, const std::string& folder) {
        MakeArchive(folder + "stara.lxf",

@@ -92,6 +92,29 @@ TEST_F(PasteTest, TheOpenedDatabaseIsRefusedAsTheEntriesFile) {
                 "Plik bazy zawodników i plik zgłoszenia to te same pliki, operacja anulowana")});
 }
 
+// The window hands the paste what reading found of the database's clubs section: clubs whose
+// tags do not balance are refused, naming the database and the line of its own document.
+TEST_F(PasteTest, ClubsThatDoNotBalanceAreRefusedNamingTheDatabase) {
+  db = Folder("baza") + "baza.lxf";
+  MakeArchive(db, {{"baza.lef",
+                    "<?xml version=\"1.0\"?>\r\n<LENEX version=\"3.0\">\r\n<CLUBS>\r\n"
+                    "<CLUB name=\"A\"><ATHLETES><ATHLETE athleteid=\"1\"/>\r\n"
+                    "</CLUBS>\r\n</LENEX>\r\n"}});
+  entries = Example("zgloszenie-cp1250.lxf", "zawody");
+  Open(db);
+  Click(window, "ComGetAll");
+  prompter.messages.clear();
+  Paste(entries);
+  EXPECT_EQ(prompter.messages,
+            (std::vector<Shown>{
+                Confirmation(),
+                Stop("Baza zawodników jest uszkodzona:\r\n" + db +
+                     "\r\nW jej dokumencie LEF znacznik </CLUBS> w wierszu 5 nie zamyka otwartego "
+                     "znacznika <ATHLETES> z wiersza 4. Otwórz bazę w programie, w którym ją "
+                     "utworzono, zapisz ją ponownie i otwórz ją tutaj jeszcze raz. Operacja "
+                     "anulowana, plik zgłoszenia nie został zmieniony.")}));
+}
+
 // A paste that fails leaves the window as it was, ready for another try.
 TEST_F(PasteTest, AFailedPasteLeavesTheWindowAsItWas) {
   Prepare("baza-cp1250.lxf", "zgloszenie-cp1250.lxf");

@@ -175,76 +175,66 @@ TEST_F(OpenDatabaseTest, NoAthletesIsToldAfterTheDocumentIsDeleted) {
   EXPECT_EQ(Folder(), Lines{"baza.lxf"});
 }
 
-TEST_F(OpenDatabaseTest, VersionFailure) {
-  MakeLxf(lxf, {{"baza.lef", kOldVersionDoc}});
-  const OpenOutcome out = Open(lxf);
-  EXPECT_EQ(out.kind, OpenOutcome::VersionFailure);
-  EXPECT_EQ(out.dbFile, lxf);
-  EXPECT_TRUE(out.clubsChanged);
-  EXPECT_EQ(out.clubsText, "");
-  EXPECT_TRUE(out.displayLines.empty());
-  ExpectOnlyMessage(
-      "Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj do "
-      "instrukcji https://rostrel.pl/instrukcja/ ");
-  EXPECT_EQ(Folder(), Lines{"baza.lxf"});
-}
-
-TEST_F(OpenDatabaseTest, PreCheckRefusesAFolderWithLefFiles) {
-  MakeLxf(lxf, {{"zawody.lef", kAthletesDoc}});
-  {
-    FileError err;
-    ASSERT_TRUE(fileops::WriteFile(dir.file("Stary.LEF"), "x", err)) << Describe(err);
-  }
-  const OpenOutcome out = Open(lxf);
-  EXPECT_EQ(out.kind, OpenOutcome::Ended);
-  EXPECT_EQ(out.dbFile, lxf);
-  EXPECT_FALSE(out.clubsChanged);
-  ExpectOnlyMessage(
-      "Uwaga, w katalogu z którym wybrano plik LXF istnieją pliki LEF. Usuń pliki LEF z "
-      "wskazanego katalogu !!");
-  EXPECT_EQ(Folder(), (Lines{"Stary.LEF", "baza.lxf"}));  // nothing copied or unpacked
-}
-
-TEST_F(OpenDatabaseTest, InvalidArchive) {
-  FileError err;
-  ASSERT_TRUE(fileops::WriteFile(lxf, "to nie jest archiwum ZIP", err)) << Describe(err);
-  const OpenOutcome out = Open(lxf);
-  EXPECT_EQ(out.kind, OpenOutcome::Ended);
-  EXPECT_EQ(out.dbFile, lxf);
-  EXPECT_FALSE(out.clubsChanged);
-  // The archive routine's own description comes first, then ours.
-  EXPECT_EQ(
-      prompter.messages,
-      (std::vector<testing::Shown>{
-          testing::ArchiveError("nieprawidłowe lub uszkodzone archiwum ZIP"),
-          testing::Stop("Uwaga, nieprawidłowe archiwum LXF, skontaktuj się z autorem programu")}));
-  EXPECT_EQ(Folder(), Lines{"baza.lxf"});
-  EXPECT_EQ(ReadBytes(lxf), "to nie jest archiwum ZIP");
-}
-
-// An archive without a single document is told, and what it held is taken away again.
-TEST_F(OpenDatabaseTest, ArchiveWithoutASingleDocumentIsToldAndTidiedUp) {
+// An opening that lists no athletes: the outcome and what the user is told; whatever was copied
+// or unpacked is taken away again, and the folder holds the database, as it was, and the user's
+// own file beside it, if any.
+TEST_F(OpenDatabaseTest, AnOpeningThatListsNoAthletesIsToldAndTidiedUp) {
+  using testing::Stop;
   const struct {
-    std::vector<testing::TestMember> members;
-    const char* message;
+    const char* name;
+    std::vector<testing::TestMember> members;  // none: the database is no archive at all
+    const char* beside;                        // a file of the user's in the folder, or null
+    OpenOutcome::Kind kind;
+    std::vector<testing::Shown> shown;
   } cases[] = {
-      {{{"czytaj.txt", "nic"}},
-       "Archiwum LXF nie zawiera dokumentu LEF (pliku z rozszerzeniem .lef). Sprawdź, czy "
-       "wybrano właściwy plik, i wskaż plik LXF z jednym dokumentem LEF."},
-      {{{"a.lef", kAthletesDoc}, {"b.lef", kAthletesDoc}, {"opis/czytaj.txt", "nic"}},
-       "Archiwum LXF zawiera kilka dokumentów LEF (plików z rozszerzeniem .lef), a program "
-       "może odczytać tylko jeden. Wskaż plik LXF z jednym dokumentem LEF."},
+      // clang-format off
+      {"VersionFailure", {{"baza.lef", kOldVersionDoc}}, nullptr, OpenOutcome::VersionFailure,
+       {Stop("Otwierany plik jest w niewłaściwej wersji. Aby rozwiązać problem, zajrzyj do "
+             "instrukcji https://rostrel.pl/instrukcja/ ")}},
+      // Nothing is copied or unpacked.
+      {"LefFileBeside", {{"zawody.lef", kAthletesDoc}}, "Stary.LEF", OpenOutcome::Ended,
+       {Stop("Uwaga, w katalogu z którym wybrano plik LXF istnieją pliki LEF. Usuń pliki LEF z "
+             "wskazanego katalogu !!")}},
+      // The archive routine's own description comes first, then ours.
+      {"InvalidArchive", {}, nullptr, OpenOutcome::Ended,
+       {testing::ArchiveError("nieprawidłowe lub uszkodzone archiwum ZIP"),
+        Stop("Uwaga, nieprawidłowe archiwum LXF, skontaktuj się z autorem programu")}},
+      {"NoDocument", {{"czytaj.txt", "nic"}}, nullptr, OpenOutcome::Ended,
+       {Stop("Archiwum LXF nie zawiera dokumentu LEF (pliku z rozszerzeniem .lef). Sprawdź, czy "
+             "wybrano właściwy plik, i wskaż plik LXF z jednym dokumentem LEF.")}},
+      {"SeveralDocuments",
+       {{"a.lef", kAthletesDoc}, {"b.lef", kAthletesDoc}, {"opis/czytaj.txt", "nic"}}, nullptr,
+       OpenOutcome::Ended,
+       {Stop("Archiwum LXF zawiera kilka dokumentów LEF (plików z rozszerzeniem .lef), a program "
+             "może odczytać tylko jeden. Wskaż plik LXF z jednym dokumentem LEF.")}},
+      // Read on, the rest of the document would be one tag: athlete 2 would be lost unsaid.
+      {"QuoteThatRunsOn",
+       {{"baza.lef", testing::ReplaceAll(kAthletesDoc, "\"Nowak\"", "Nowak'")}, {"opis.txt", ""}},
+       nullptr, OpenOutcome::Ended,
+       {Stop("Baza zawodników jest uszkodzona:\r\n" + lxf + "\r\nW jej dokumencie LEF cudzysłów "
+             "otwarty w wierszu 13 nie został zamknięty przed znakiem <. Otwórz bazę w programie, "
+             "w którym ją utworzono, zapisz ją ponownie i otwórz ją tutaj jeszcze raz.")}},
+      // clang-format on
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.message);
-    MakeLxf(lxf, c.members);
+    SCOPED_TRACE(c.name);
+    if (c.members.empty())
+      testing::WriteBytes(lxf, "to nie jest archiwum ZIP");
+    else
+      MakeLxf(lxf, c.members);
+    if (c.beside) testing::WriteBytes(dir.file(c.beside), "x");
+    const std::string bytes = ReadBytes(lxf);
     prompter.messages.clear();
     const OpenOutcome out = Open(lxf);
-    EXPECT_EQ(out.kind, OpenOutcome::Ended);
+    EXPECT_EQ(out.kind, c.kind);
     EXPECT_EQ(out.dbFile, lxf);
-    EXPECT_FALSE(out.clubsChanged);
-    ExpectOnlyMessage(c.message);
-    EXPECT_EQ(Folder(), Lines{"baza.lxf"});
+    EXPECT_EQ(out.clubsChanged, c.kind == OpenOutcome::VersionFailure);
+    EXPECT_EQ(out.clubsText, "");
+    EXPECT_TRUE(out.displayLines.empty());
+    EXPECT_EQ(prompter.messages, c.shown);
+    EXPECT_EQ(ReadBytes(lxf), bytes);
+    EXPECT_EQ(Folder(), (c.beside ? Lines{c.beside, "baza.lxf"} : Lines{"baza.lxf"}));
+    if (c.beside) std::filesystem::remove(dir.fs() / c.beside);
   }
 }
 

@@ -42,6 +42,7 @@ struct ReadCase {
   ClubsReading::Kind kind;
   std::string clubsText;
   Lines athleteLines;
+  std::string balance = "";  // what the kept lines' tags come to, by the document's own lines
 };
 
 void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
@@ -74,6 +75,7 @@ TEST_P(ReadClubsTextTest, KeepsTheClubsSection) {
   EXPECT_EQ(r.kind, c.kind);
   EXPECT_EQ(r.clubsText, c.clubsText);
   EXPECT_EQ(r.athleteLines, c.athleteLines);
+  EXPECT_EQ(DescribeTagBalance(r.balance), c.balance);
   EXPECT_EQ(prompter.messages, c.kind == ClubsReading::VersionFailure
                                    ? std::vector<testing::Shown>{testing::Stop(kWrongVersion)}
                                    : std::vector<testing::Shown>{});
@@ -108,17 +110,25 @@ INSTANTIATE_TEST_SUITE_P(
                  ClubsReading::Read,
                  "<CLUBS>\r\n</CLUBS>\r\n",
                  {}},
-        // Only line 2 is tested; a version further down does not help.
+        // Only the root's start tag is tested, wherever it stands; a version further down does
+        // not help, and a document without a root gets no version test.
         ReadCase{"VersionOnLine3",
                  Doc({kDeclaration, "<LENEX>", "<!-- 3.0 -->"}),
                  ClubsReading::VersionFailure,
                  "",
                  {}},
-        ReadCase{"ClubsOnLine1ThenVersionFailure",
-                 Doc({"<CLUBS>", "<LENEX version=\"1.0\">"}),
+        ReadCase{"CommentOnLine2",
+                 Doc({kDeclaration, "<!-- eksport -->", kRoot3, "<CLUBS>", "</CLUBS>"}),
+                 ClubsReading::Read,
+                 "<CLUBS>\r\n</CLUBS>\r\n",
+                 {}},
+        ReadCase{"NoRootElement", Doc({kDeclaration, "tekst"}), ClubsReading::Read, "", {}},
+        ReadCase{"ClubsBeforeTheRootThenVersionFailure",
+                 Doc({"<!--", "<CLUBS>", "-->", "<LENEX version=\"1.0\">"}),
                  ClubsReading::VersionFailure,
                  "<CLUBS>\r\n",
-                 {}},
+                 {},
+                 "znacznik <CLUBS> z wiersza 2 nie został zamknięty"},
         // Laid out one element per line, its version stands in the root element's start tag.
         ReadCase{"SingleLineDocumentOfTheWrongVersion",
                  "<LENEX version=\"1.0\"><CLUBS><CLUB><ATHLETES><ATHLETE athleteid=\"1\"/>",
@@ -140,7 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
                  Doc({kDeclaration, kRoot3, "\t<CLUBS>", "\t<CLUB name=\"A\">", "\t</CLUBS>"}),
                  ClubsReading::Read,
                  "\t<CLUBS>\r\n\t<CLUB name=\"A\">\r\n\t</CLUBS>\r\n",
-                 {}},
+                 {},
+                 "znacznik </CLUBS> w wierszu 5 nie zamyka otwartego znacznika <CLUB> z wiersza 4"},
         ReadCase{"ClubsWithoutAthletes",
                  Doc({kDeclaration, kRoot3, "<CLUBS>", " <CLUB name=\"A, B\" code=\"X\">",
                       "  <CONTACT name=\"Kowalski\" />", " </CLUB>", "</CLUBS>"}),
@@ -195,27 +206,43 @@ INSTANTIATE_TEST_SUITE_P(
                       "<CONTACT email=\"x\" />"}),
                  ClubsReading::Read,
                  "<CLUBS>\r\n<ATHLETE athleteid=\"1\">\r\n<CONTACT email=\"x\" />\r\n",
-                 {"<ATHLETE athleteid=\"1\">"}},
+                 {"<ATHLETE athleteid=\"1\">"},
+                 "znacznik <ATHLETE> z wiersza 4 nie został zamknięty"},
         // Short lines, blank lines and other elements are dropped; trailing blanks stay.
-        ReadCase{"ShortAndOtherLinesDropped",
-                 Doc({kDeclaration, kRoot3, "<CLUBS>  ", "", "   ", "<CL/>", "</A>", "<CLUB>",
-                      "<OFFICIALS>", "<RELAYS>", "</CLUBS>"}),
-                 ClubsReading::Read,
-                 "<CLUBS>  \r\n<CLUB>\r\n</CLUBS>\r\n",
-                 {}},
+        ReadCase{
+            "ShortAndOtherLinesDropped",
+            Doc({kDeclaration, kRoot3, "<CLUBS>  ", "", "   ", "<CL/>", "</A>", "<CLUB>",
+                 "<OFFICIALS>", "<RELAYS>", "</CLUBS>"}),
+            ClubsReading::Read,
+            "<CLUBS>  \r\n<CLUB>\r\n</CLUBS>\r\n",
+            {},
+            "znacznik </CLUBS> w wierszu 11 nie zamyka otwartego znacznika <CLUB> z wiersza 8"},
         ReadCase{"LoneLineFeeds",
                  Doc({kDeclaration, kRoot3, " <CLUBS>", "  <ATHLETE athleteid=\"1\">", " </CLUBS>"},
                      "\n"),
                  ClubsReading::Read,
                  " <CLUBS>\r\n  <ATHLETE athleteid=\"1\">\r\n </CLUBS>\r\n",
-                 {"  <ATHLETE athleteid=\"1\">"}},
-        // A lone CR does not end a line, but it parts two tags as a blank would.
+                 {"  <ATHLETE athleteid=\"1\">"},
+                 "znacznik </CLUBS> w wierszu 5 nie zamyka otwartego znacznika <ATHLETE> z "
+                 "wiersza 4"},
+        // A lone CR does not end a line, but it parts two tags as a blank would; both are on
+        // the document's line 4.
         ReadCase{
             "LoneCarriageReturnBetweenTags",
             Doc({kDeclaration, kRoot3, "<CLUBS>", "<CLUB>\r<ATHLETE athleteid=\"1\">", "</CLUBS>"}),
             ClubsReading::Read,
             "<CLUBS>\r\n    <CLUB>\r\n      <ATHLETE athleteid=\"1\">\r\n</CLUBS>\r\n",
-            {"      <ATHLETE athleteid=\"1\">"}},
+            {"      <ATHLETE athleteid=\"1\">"},
+            "znacznik </CLUBS> w wierszu 5 nie zamyka otwartego znacznika <ATHLETE> z wiersza 4"},
+        // An unquoted value with an apostrophe would take the rest for one tag: nothing is kept.
+        ReadCase{
+            "QuoteThatRunsOn",
+            Doc({kDeclaration, kRoot3, "<CLUBS>", "<ATHLETE athleteid=\"1\" lastname=O'Brien />",
+                 "<ATHLETE athleteid=\"2\" lastname=\"Nowak\" />", "</CLUBS>"}),
+            ClubsReading::Damaged,
+            "",
+            {},
+            "cudzysłów otwarty w wierszu 4 nie został zamknięty przed znakiem <"},
         ReadCase{"LastLineWithoutTerminator",
                  Doc({kDeclaration, kRoot3, "<CLUBS>"}) + "</CLUBS>",
                  ClubsReading::Read,
@@ -320,7 +347,7 @@ const FileCase kFileCases[] = {
     {"DocumentIsDeletedAfterReading", kSeven, 0, 0, ClubsReading::Read, kSevenClubs,
      {"<ATHLETE athleteid=\"7\">"}, false, {}},
     {"DocumentIsDeletedAfterVersionFailure", Doc({"<CLUBS>", "<LENEX version=\"1.0\">", "<CLUB>"}),
-     0, 0, ClubsReading::VersionFailure, "<CLUBS>\r\n", {}, false, {WrongVersion}},
+     0, 0, ClubsReading::VersionFailure, "", {}, false, {WrongVersion}},
     {"ReadFailureIsReportedAndTheDocumentDeleted",
      Doc({kDeclaration, kRoot3, "<CLUBS>", "</CLUBS>"}), 1, EACCES, ClubsReading::Failed, "", {},
      false, {NotRead(kDenied)}},

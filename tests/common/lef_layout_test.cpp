@@ -290,6 +290,24 @@ TEST(LefLayout, PassesADocumentAlreadyOneElementPerLineUntouchedAndUncopied) {
   EXPECT_EQ(layout.RootLine(), 5u);
 }
 
+// Each line emitted tells the given line it begins on; a quoted value holding a '<' tells the
+// line where it began.
+TEST(LefLayout, TellsTheLineEachLineBeginsOn) {
+  LefLayout layout;
+  std::vector<std::string> seen;
+  const auto keep = [&](std::string_view line) {
+    seen.push_back(std::to_string(layout.SourceLine()) + " " + std::string(line));
+    return true;
+  };
+  for (const char* line :
+       {"<A><B/>", "<C x=\"1\"", "   y=\"2\"/>  <D/>", "</A>", "<E f='1", "<F/>"})
+    layout.Line(line, keep);
+  layout.Finish(keep);
+  EXPECT_EQ(seen, (std::vector<std::string>{"1 <A>", "1   <B/>", "2   <C x=\"1\" y=\"2\"/>",
+                                            "3   <D/>", "4 </A>", "5 <E f='1 <F/>"}));
+  EXPECT_EQ(layout.BrokenQuoteLine(), 5u);
+}
+
 TEST(LefLayout, StopsWhenEmitSaysSo) {
   LefLayout layout;
   std::vector<std::string> seen;

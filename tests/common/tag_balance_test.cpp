@@ -38,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "znacznik </A> w wierszu 2 zamyka element, który nie został otwarty"},
         BalanceCase{"<LENEX version=\"3.0\">\n<MEETS>\n</MEETS>\n",
                     "znacznik <LENEX> z wiersza 1 nie został zamknięty"},
-        BalanceCase{"<A>\n<B x=\"1\n</A>\n",
+        BalanceCase{"<A>\n<B x=\"1\n",
                     "znacznik <B rozpoczęty w wierszu 2 nie kończy się znakiem >"},
         BalanceCase{"<A>\n</A\n", "znacznik </A rozpoczęty w wierszu 2 nie kończy się znakiem >"},
         BalanceCase{"<A>\n<!-- x\n</A>\n",
@@ -48,7 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
         BalanceCase{"<A>\n<![CDATA[ x ]]\n</A>\n",
                     "sekcja CDATA rozpoczęta w wierszu 2 nie kończy się znakami ]]>"},
         BalanceCase{"<!DOCTYPE A [\n<A/>\n",
-                    "deklaracja <! rozpoczęta w wierszu 1 nie kończy się znakiem >"}));
+                    "deklaracja <! rozpoczęta w wierszu 1 nie kończy się znakiem >"},
+        BalanceCase{"<A>\n<B c=\"1\"\n d='O>\n</B>\n</A>\n",
+                    "cudzysłów otwarty w wierszu 3 nie został zamknięty przed znakiem <"}));
 
 }  // namespace
 }  // namespace rostrel

@@ -16,13 +16,15 @@ const char* KindName(TokenKind kind) {
 }
 
 // Each token as Kind[text], with "..." before a part that continues markup from an earlier
-// piece and after one that runs on into the next; pieces are separated by " | ".
+// piece and after one that runs on into the next; pieces are separated by " | ". A quoted value
+// holding a '<' adds " <in value from N>", N the number of the piece where it began.
 std::string Scan(const std::vector<std::string>& pieces) {
   TagScanner scanner;
   std::string out;
+  size_t number = 0;
   for (const std::string& piece : pieces) {
     if (&piece != &pieces.front()) out += " | ";
-    scanner.Feed(piece);
+    scanner.Feed(piece, ++number);
     Token token;
     bool first = true;
     while (scanner.Next(token)) {
@@ -32,6 +34,8 @@ std::string Scan(const std::vector<std::string>& pieces) {
              std::string(token.text) + "]" + (token.open ? "..." : "");
     }
   }
+  if (scanner.BrokenQuote() != 0)
+    out += " <in value from " + std::to_string(scanner.BrokenQuote()) + ">";
   return out;
 }
 
@@ -81,6 +85,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "Doctype[<!DOCTYPE L [ <!ENTITY e \"a]... | ...Doctype[]>\" > ]>] Empty[<L/>]"},
         // Any other <!...> is taken like a DOCTYPE, wherever it stands.
         ScanCase{{"<!ELEMENT a (b)><A/>"}, "Doctype[<!ELEMENT a (b)>] Empty[<A/>]"},
+        // A '<' inside a tag's quoted value means its closing quote is missing; in a DOCTYPE's
+        // literal it may stand.
+        ScanCase{{"<A b=O'Brien c=\"1\" />", "", "<B/>"},
+                 "Start[<A b=O'Brien c=\"1\" />]... |  | ...Start[<B/>]... <in value from 1>"},
+        ScanCase{{"<A b='<' c=\"1\">"}, "Start[<A b='<' c=\"1\">] <in value from 1>"},
+        ScanCase{{"<!DOCTYPE L [ <!ENTITY e '<b>'> ]>"},
+                 "Doctype[<!DOCTYPE L [ <!ENTITY e '<b>'> ]>]"},
         // A name may start with any byte from 0x80 up: UTF-8 and Windows-1250 letters alike.
         ScanCase{{"a<Żak>b</Żak><\xAF/>"},
                  "Text[a] Start[<Żak>] Text[b] End[</Żak>] Empty[<\xAF/>]"}));
@@ -112,7 +123,7 @@ class SoleTagTest : public ::testing::TestWithParam<SoleCase> {};
 
 TEST_P(SoleTagTest, TakesALineOfOneTagAtOnce) {
   TagScanner scanner;
-  scanner.Feed(GetParam().piece);
+  scanner.Feed(GetParam().piece, 1);
   Token token;
   const bool taken = scanner.SoleTag(token);
   EXPECT_EQ(taken ? std::string(KindName(token.kind)) + "[" + std::string(token.text) + "]" : "",

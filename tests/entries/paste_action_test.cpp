@@ -58,9 +58,10 @@ class PasteEntriesTest : public ::testing::Test {
   }
   void MakeEntries() { MakeEntries({{"zawody.lef", Document("3.0", kOldClubs)}}); }
 
-  bool Paste(const std::string& pick, const std::string& clubs = kClubs) {
+  bool Paste(const std::string& pick, const std::string& clubs = kClubs,
+             const TagBalance& clubsBalance = {}) {
     prompter.picks.push_back(pick);
-    return PasteEntries(prompter, comIN, dbFile, clubs, kWindows1250);
+    return PasteEntries(prompter, comIN, dbFile, clubs, kWindows1250, clubsBalance);
   }
 
   testing::TempDir dir{"rostrel-paste"};
@@ -228,13 +229,14 @@ TEST_F(PasteEntriesTest, AnotherFileLikeTheDatabaseIsNotRefused) {
 }
 
 // A paste that ends before the entries file is replaced: what the user is told after the
-// confirmation; every file in the folder stays byte for byte as it was, and nothing is added.
+// confirmation ("{baza}" and "{zgłoszenie}" stand for the two files' paths); every file in the
+// folder stays byte for byte as it was, and nothing is added.
 struct Refusal {
   const char* name;
   void (*arrange)(PasteEntriesTest&);  // after the entries file is made; may be null
   Messages shown;
   Members members = {{"zawody.lef", Document("3.0", kOldClubs)}};
-  std::string clubs = kClubs;
+  TagBalance clubsBalance = {};  // what reading the database found of its clubs section
 };
 
 void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
@@ -246,8 +248,12 @@ TEST_P(PasteRefusal, TellsWhyAndLeavesEveryFileAsItWas) {
   MakeEntries(r.members);
   if (r.arrange) r.arrange(*this);
   const auto snapshot = testing::Snapshot(dir.fs());
-  EXPECT_FALSE(Paste(entries, r.clubs));
+  EXPECT_FALSE(Paste(entries, kClubs, r.clubsBalance));
   Messages shown = r.shown;
+  for (testing::Shown& message : shown) {
+    message.text = testing::ReplaceAll(message.text, "{baza}", dbFile);
+    message.text = testing::ReplaceAll(message.text, "{zgłoszenie}", entries);
+  }
   shown.insert(shown.begin(), testing::Confirmation());
   EXPECT_EQ(prompter.messages, testing::InFolder(shown, dir.path()));
   EXPECT_EQ(testing::Snapshot(dir.fs()), snapshot);
@@ -278,16 +284,27 @@ const Refusal kRefusals[] = {
                     "miejsca, w które można wkleić zawodników. " +
                     kUnchanged)},
      {{"zawody.lef", kNoSessionsDocument}}},
-    // The new document's tags must balance before the entries file is replaced.
-    {"ClubsWhoseClubEndIsMissing",
+    // The new document's tags must balance before the entries file is replaced: a clubs section
+    // that does not is refused as the database's fault, before anything is unpacked; the
+    // entries document's own faults name the entries file.
+    {"DatabaseWhoseClubsDoNotBalance",
      nullptr,
-     {testing::Stop("Po wklejeniu zawodników dokument LEF pliku zgłoszenia byłby uszkodzony: "
-                    "znacznik </CLUBS> w wierszu 11 nie zamyka otwartego znacznika <CLUB> z "
-                    "wiersza 9. " +
+     {testing::Stop("Baza zawodników jest uszkodzona:\r\n{baza}\r\nW jej dokumencie LEF znacznik "
+                    "</CLUBS> w wierszu 11 nie zamyka otwartego znacznika <CLUB> z wiersza 9. "
+                    "Otwórz bazę w programie, w którym ją utworzono, zapisz ją ponownie i otwórz "
+                    "ją tutaj jeszcze raz. " +
                     kUnchanged)},
      {{"zawody.lef", Document("3.0", kOldClubs)}},
-     "      <CLUBS>\r\n        <CLUB name=\"Foka\">\r\n"
-     "          <CONTACT name=\"Jan\" />\r\n      </CLUBS>\r\n"},
+     {TagBalance::Mismatched, TokenKind::Text, "CLUBS", 11, "CLUB", 9}},
+    {"EntriesWithAQuoteThatRunsOn",
+     nullptr,
+     {testing::Stop(
+         "Plik zgłoszenia jest uszkodzony:\r\n{zgłoszenie}\r\nW jego dokumencie LEF "
+         "cudzysłów otwarty w wierszu 2 nie został zamknięty przed znakiem <. Zapisz ten "
+         "plik ponownie w programie, w którym go utworzono, albo poproś organizatora "
+         "zawodów o nowy plik zgłoszenia. " +
+         kUnchanged)},
+     {{"zawody.lef", "<?xml version=\"1.0\"?>\r\n<LENEX version=3.0'>\r\n</LENEX>\r\n"}}},
     // The folder is checked as the opening checks it, before anything is copied or unpacked: a
     // document beside the entries file, named like the archive's or not, is the user's.
     {"DocumentNamedLikeTheArchivesBeside",

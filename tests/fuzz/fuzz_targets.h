@@ -131,8 +131,10 @@ inline std::string ReadClubsOne(const uint8_t* data, size_t size) {
   Require(reading.clubsText.empty() || reading.clubsText.ends_with("\r\n"),
           "clubsText ends with CR LF");
   Require(!reading.encoding.empty(), "an encoding is always recorded");
+  if (reading.kind == ClubsReading::VersionFailure || reading.kind == ClubsReading::Damaged) {
+    Require(reading.athleteLines.empty(), "no athletes after a version failure or damage");
+  }
   if (reading.kind == ClubsReading::VersionFailure) {
-    Require(reading.athleteLines.empty(), "no athletes after a version failure");
     Require(prompter.messages.size() == 1u, "a version failure shows one message");
   } else {
     Require(prompter.messages.size() == 0u, "a good reading shows nothing");
@@ -145,7 +147,9 @@ inline std::string ReadClubsOne(const uint8_t* data, size_t size) {
   }
   const std::vector<std::string> shown = ParseAthletes(reading.athleteLines, reading.encoding);
   Require(shown.size() == reading.athleteLines.size(), "one display line per athlete");
-  std::string outcome = reading.kind == ClubsReading::VersionFailure ? "wrong version" : "read";
+  std::string outcome = reading.kind == ClubsReading::VersionFailure ? "wrong version"
+                        : reading.kind == ClubsReading::Damaged      ? "damaged"
+                                                                     : "read";
   outcome += " as " + reading.encoding;
   for (const std::string& line : shown) outcome += "\n" + line;
   return Told(outcome, prompter);
@@ -221,7 +225,7 @@ inline std::string RewriteEntriesOne(const uint8_t* data, size_t size) {
   const std::string_view document(reinterpret_cast<const char*>(data + 1), size - 1);
   RequireLayoutKeepsEveryOtherByte(document);
   FakePrompter prompter;
-  const Rewrite rewrite = RewriteEntriesText(prompter, document, clubs, encoding);
+  const Rewrite rewrite = RewriteEntriesText(prompter, "zgloszenie.lxf", document, clubs, encoding);
   Require(rewrite.kind != Rewrite::Failed, "rewriting text in memory cannot fail to read");
   if (rewrite.kind != Rewrite::Rewritten) {
     Require(prompter.messages.size() == 1u, "a refusal shows exactly one message");

@@ -62,8 +62,9 @@ std::vector<PasteCase> Cases() {
       {"NulBytes", [](const std::string& d) { return kNulAfterSessions(kNulInName(d)); }, "",
        [](const std::string& d) { return kNulAfterSessions(kNulInName(d)); }, kNulInName},
       {"OneLineOfTenMegabytes", [](const std::string&) { return kTenMegabytes; },
-       "Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż deklarację XML, a "
-       "zastąpienie go usunęłoby tę treść z dokumentu." +
+       "Dokument LEF w pliku zgłoszenia nie ma w pierwszym wierszu deklaracji XML (<?xml ... ?>). "
+       "Zapisz ten plik ponownie w programie, w którym go utworzono, albo poproś organizatora "
+       "zawodów o nowy plik zgłoszenia." +
            kRefusalEnd},
       {"TenMegabyteLineInside", kLongConstructor, "", kLongConstructor},
       {"LinesEndedByLoneCr", [](const std::string& d) { return ReplaceAll(d, "\r\n", "\r"); }, ""},

@@ -84,12 +84,12 @@ TEST_P(Keys, EnterPressesTheFocusedButtonAndNothingElse) {
         pressed.push_back(button->objectName().toStdString());
       });
     }
+    // The keys go straight to the target, so the test does not wait for the window system to
+    // activate the window (Wine does not activate a tool window shown on its own).
     window.show();
-    QApplication::setActiveWindow(&window);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QWidget* target = window.objectName() == c.target ? &window : Child(window, c.target);
     target->setFocus();
-    ASSERT_TRUE(target == &window || target->hasFocus());
+    ASSERT_TRUE(target == &window || window.focusWidget() == target);
     const bool presses = c.enterPresses && key != Qt::Key_Escape;
     if (presses && std::string(c.target) == "test") WhenModal([](QWidget* w) { w->close(); });
     QTest::keyClick(target, key, modifier);

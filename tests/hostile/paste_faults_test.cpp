@@ -100,15 +100,15 @@ TEST_F(PasteFaults, EntriesFileHeldOpenByAnotherProgram) {
     const PasteRun run = PasteThrough(folder.entries, clubs_);
     CloseHandle(held);
 
-    // Depending on the call, Windows reports the file in use (32) or access denied (5).
-    const auto told = [&](const std::string& code, const std::string& phrase) {
-      if (share) return std::vector<Shown>{Confirmation(), ProgramError(code + " " + phrase)};
-      return std::vector<Shown>{Confirmation(), UnpackFailed(phrase + ": " + folder.entries)};
-    };
+    // Not shared, the file cannot be opened for unpacking: it is in use. Shared for reading, it
+    // is unpacked, but the rename over it is denied.
     EXPECT_FALSE(run.replaced);
-    EXPECT_TRUE(run.shown == told("32", "plik jest używany przez inny program") ||
-                run.shown == told("5", "brak uprawnień do pliku lub katalogu"))
-        << ::testing::PrintToString(run.shown);
+    EXPECT_EQ(run.shown,
+              share ? std::vector<Shown>{Confirmation(),
+                                         ProgramError("5 brak uprawnień do pliku lub katalogu")}
+                    : std::vector<Shown>{Confirmation(),
+                                         UnpackFailed("plik jest używany przez inny program: " +
+                                                      folder.entries)});
     EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));
   }
 #endif

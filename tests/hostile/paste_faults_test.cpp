@@ -103,12 +103,10 @@ TEST_F(PasteFaults, EntriesFileHeldOpenByAnotherProgram) {
     // Not shared, the file cannot be opened for unpacking: it is in use. Shared for reading, it
     // is unpacked, but the rename over it is denied.
     EXPECT_FALSE(run.replaced);
-    EXPECT_EQ(run.shown,
-              share ? std::vector<Shown>{Confirmation(),
-                                         ProgramError("5 brak uprawnień do pliku lub katalogu")}
-                    : std::vector<Shown>{Confirmation(),
-                                         UnpackFailed("plik jest używany przez inny program: " +
-                                                      folder.entries)});
+    const Shown told = share ? ProgramError("5 brak uprawnień do pliku lub katalogu")
+                             : UnpackFailed("plik jest używany przez inny program: " +
+                                            folder.entries);
+    EXPECT_EQ(run.shown, (std::vector<Shown>{Confirmation(), told}));
     EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));
   }
 #endif

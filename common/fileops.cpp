@@ -140,38 +140,6 @@ bool WriteFile(const std::string& path, std::string_view bytes, FileError& err) 
   return true;
 }
 
-bool CopyFileReplacing(const std::string& from, const std::string& to, FileError& err) {
-  if (!Fallible(err)) return false;
-#ifdef _WIN32
-  // MinGW's std::filesystem::copy_file refuses to replace any existing file ("File exists");
-  // Windows' own copy replaces it.
-  const std::filesystem::path target = FsPath(to);
-  if (CopyFileW(FsPath(from).c_str(), target.c_str(), FALSE)) {
-    // The copy takes the original's attributes; a read-only copy could be neither removed nor
-    // replaced afterwards, so it is made writable.
-    const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-      SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-    return true;
-  }
-  err = WindowsError(GetLastError());
-#else
-  std::error_code ec;
-  std::filesystem::copy_file(FsPath(from), FsPath(to),
-                             std::filesystem::copy_options::overwrite_existing, ec);
-  if (!ec) {
-    // The copy takes the original's permissions; a read-only copy left behind could not be
-    // replaced by the next copy, so it is made writable for its owner.
-    std::filesystem::permissions(FsPath(to), std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add, ec);
-    return true;
-  }
-  err = ErrorFrom(ec);
-#endif
-  NameAFolderInTheWay(to, err);
-  return false;
-}
-
 bool RemoveFile(const std::string& path, FileError& err) {
   if (!Fallible(err)) return false;
   std::error_code ec;

@@ -25,8 +25,6 @@ bool ReadFileChunks(const std::string& path,
 unsigned long long FileSize(const std::string& path);
 // Creates or truncates the file, writes the bytes and flushes them to the disk.
 bool WriteFile(const std::string& path, std::string_view bytes, FileError& err);
-// Copies a file, replacing the destination.
-bool CopyFileReplacing(const std::string& from, const std::string& to, FileError& err);
 bool RemoveFile(const std::string& path, FileError& err);
 // Moves `from` over `to` in one atomic step, replacing `to`: `to` is at every moment either
 // the old file or the new one. Both must lie on the same file system. On Linux the new file

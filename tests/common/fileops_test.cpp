@@ -17,18 +17,16 @@ using testing::WriteBytes;
 
 // What the program writes is read back with the standard library, and what the standard library
 // wrote is read with the program's own read.
-TEST(FileOps, WriteReadCopyAndRemoveUnderPolishNames) {
+TEST(FileOps, WriteReadAndRemoveUnderPolishNames) {
   TempDir dir;
   const std::string folder = dir.path() + "Zawody Łódź 2026/";
   std::filesystem::create_directories(fileops::FsPath(folder));
-  const std::string a = folder + "żółw.lef", b = folder + "kopia żółwia.lef";
+  const std::string a = folder + "żółw.lef", b = folder + "żółw 2.lef";
   FileError err;
   const std::string bytes("x\0y\r\n\xB9", 6);
   ASSERT_TRUE(fileops::WriteFile(a, bytes, err)) << Describe(err);
   EXPECT_EQ(ReadBytes(a), bytes);
-  WriteBytes(b, "old");
-  ASSERT_TRUE(fileops::CopyFileReplacing(a, b, err)) << Describe(err);  // replaces the destination
-  EXPECT_EQ(ReadBytes(b), bytes);
+  WriteBytes(b, bytes);
   std::string read = "stale";
   ASSERT_TRUE(fileops::ReadFile(b, read, err)) << Describe(err);
   EXPECT_EQ(read, bytes);
@@ -39,26 +37,23 @@ TEST(FileOps, WriteReadCopyAndRemoveUnderPolishNames) {
   EXPECT_EQ(Describe(err), "plik lub katalog nie istnieje");
 }
 
-// The working copy of a read-only file can be replaced and removed again.
-TEST(FileOps, CopyOfAReadOnlyFileIsWritable) {
+// A read-only file (from a CD, say): Windows will not remove it, and that is told in Polish.
+TEST(FileOps, RemovingAReadOnlyFile) {
   namespace fs = std::filesystem;
   TempDir dir;
-  const std::string a = dir.file("baza.lxf"), b = dir.file("baza.lxf.zip");
+  const std::string a = dir.file("baza.lxf");
   FileError err;
   WriteBytes(a, "lxf");
   const fs::perms writable =
       fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
   fs::permissions(fileops::FsPath(a), writable, fs::perm_options::remove);
-  ASSERT_TRUE(fileops::CopyFileReplacing(a, b, err)) << Describe(err);
-  EXPECT_NE(fs::status(fileops::FsPath(b)).permissions() & fs::perms::owner_write, fs::perms::none);
-  ASSERT_TRUE(fileops::CopyFileReplacing(a, b, err)) << Describe(err);
-  EXPECT_TRUE(fileops::RemoveFile(b, err)) << Describe(err);
 #ifdef _WIN32
-  // Windows will not remove a read-only file, and that is told in Polish.
   EXPECT_FALSE(fileops::RemoveFile(a, err));
   EXPECT_EQ(Describe(err), "brak uprawnień do pliku lub katalogu");
-#endif
   fs::permissions(fileops::FsPath(a), fs::perms::owner_write, fs::perm_options::add);
+#else
+  EXPECT_TRUE(fileops::RemoveFile(a, err)) << Describe(err);  // the folder decides on POSIX
+#endif
 }
 
 TEST(FileOps, RemoveLeavesFoldersAlone) {

@@ -114,7 +114,7 @@ void MeasureReplace(SetRun& s) {
   const double renameFloor = BestOf(
       s.runs, setup, [&] { return std::rename(replaceFrom.c_str(), replaceTo.c_str()) == 0; });
   s.r.rows.push_back(
-      {"final replacement (fileops::ReplaceFile)", replace, "rename(2)", renameFloor});
+      {"final replacement (fileops::ReplaceFileAtomically)", replace, "rename(2)", renameFloor});
 }
 
 void MeasurePaste(SetRun& s) {

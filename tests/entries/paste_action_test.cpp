@@ -319,15 +319,12 @@ const Refusal kRefusals[] = {
      {testing::Stop("W katalogu pliku LXF jest już plik lub katalog, który przeszkadza w "
                     "rozpakowaniu archiwum:\r\n@zawody.lef\r\nProgram go nie zastąpi. Przenieś go "
                     "w inne miejsce albo zmień jego nazwę i spróbuj ponownie.")}},
-#ifndef _WIN32
-    // Windows file names ignore letter case: there the folder X.ZIP also blocks the copy X.zip.
     {"FolderWhereTheNewArchiveGoes",
      [](PasteEntriesTest& t) {
        std::filesystem::create_directory(fileops::FsPath(t.entries + ".ZIP"));
        testing::WriteBytes(t.entries + ".ZIP/inny.txt", "cudzy plik");
      },
      {testing::EmptyArchiveError("w miejscu pliku jest katalog")}},
-#endif
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, PasteRefusal, ::testing::ValuesIn(kRefusals),

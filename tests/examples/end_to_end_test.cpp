@@ -77,7 +77,7 @@ class EndToEnd : public ::testing::TestWithParam<Pair> {
     prompter.picks = {entriesFile_};
     EXPECT_TRUE(PasteEntries(prompter, comIN_, dbFile_, clubsText, clubsEncoding));
     EXPECT_EQ(prompter.messages, (std::vector<Shown>{Confirmation(), PasteDone(entriesFile_)}));
-    // No unpacked document, no ".zip" copy and no ".ZIP" archive is left behind.
+    // No unpacked document and no ".ZIP" archive is left behind.
     EXPECT_EQ(Listing(fileops::FsPath(entriesDir_)),
               std::vector<std::string>{EntriesName(GetParam().entries)});
     ExpectOnlyMember(entriesFile_, "zawody.lef", Pasted(GetParam().entries));

@@ -21,6 +21,12 @@ struct DirCase {
 
 void PrintTo(const DirCase& c, std::ostream* os) { *os << c.path; }
 
+#ifdef _WIN32
+const char* const kHere = ".\\";
+#else
+const char* const kHere = "./";
+#endif
+
 class GetDirTest : public ::testing::TestWithParam<DirCase> {};
 
 TEST_P(GetDirTest, KeepsEverythingUpToTheLastSeparator) {
@@ -33,14 +39,15 @@ INSTANTIATE_TEST_SUITE_P(
         DirCase{"/home/klub/baza.lxf", "/home/klub/"}, DirCase{"/baza.lxf", "/"},
         DirCase{"/a/b/c.lxf", "/a/b/"}, DirCase{"//serwer/dane/baza.lxf", "//serwer/dane/"},
         DirCase{"/Zawody śląskie/baza 1.lxf", "/Zawody śląskie/"}, DirCase{"/a/b/", "/a/b/"},
-        DirCase{"baza.lxf", ""}, DirCase{"", ""},
+        // A bare name is a file in the current folder.
+        DirCase{"baza.lxf", kHere}, DirCase{"", kHere},
 #ifdef _WIN32
         DirCase{"C:\\baza.lxf", "C:\\"}, DirCase{"C:\\a\\b\\c.lxf", "C:\\a\\b\\"},
         DirCase{"\\\\serwer\\dane\\baza.lxf", "\\\\serwer\\dane\\"},
         DirCase{"C:\\a/b\\c.lxf", "C:\\a/b\\"}, DirCase { "C:/a\\b/c.lxf", "C:/a\\b/" }
 #else
         // A backslash is an ordinary character of a POSIX file name.
-        DirCase{"/dane/C:\\a\\b.lxf", "/dane/"}, DirCase{"C:\\a\\b.lxf", ""}
+        DirCase{"/dane/C:\\a\\b.lxf", "/dane/"}, DirCase{"C:\\a\\b.lxf", kHere}
 #endif
         ));
 

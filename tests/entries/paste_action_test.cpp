@@ -409,6 +409,20 @@ TEST_F(PasteEntriesTest, EachFailingFileOperationIsToldAndLeavesTheEntriesFileWh
   }
 }
 
+// Memory that runs out after the entries file has been replaced: the user hears that it was.
+TEST_F(PasteEntriesTest, AnUnforeseenErrorAfterTheReplacementSaysSo) {
+  MakeEntries();
+  prompter.throwAt = testing::PasteDone(entries).text;
+  EXPECT_TRUE(Paste(entries));
+  EXPECT_EQ(prompter.messages,
+            (Messages{testing::Confirmation(), testing::PasteDone(entries),
+                      testing::ProgramError("brak pamięci\r\nPlik zgłoszenia został już "
+                                            "nadpisany nowym plikiem: " +
+                                            entries)}));
+  EXPECT_EQ(testing::ReadArchive(entries).members["zawody.lef"], Document("3.0", kClubs));
+  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+}
+
 // Another program holds a file for a moment (Windows' sharing violation): the step is tried again
 // and again, and only past the budget does the user hear which file is held; the entries file is
 // then the old one, and nothing of the paste stays behind.

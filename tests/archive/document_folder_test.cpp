@@ -4,6 +4,10 @@
 
 #include <filesystem>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "support/files.h"
 #include "support/temp_dir.h"
 
@@ -65,6 +69,14 @@ void Populate(const TempDir& dir, const std::vector<std::string>& entries) {
       fs::create_directories(fileops::FsPath(dir.file(entry)).parent_path());
       WriteBytes(dir.file(entry), "x");
     }
+#ifdef _WIN32
+    // Windows hides a file by its attributes: a leading dot marks a hidden file, a tilde a system
+    // file.
+    if (entry[0] == '.' || entry[0] == '~') {
+      SetFileAttributesW(fileops::FsPath(dir.file(entry)).c_str(),
+                         entry[0] == '.' ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_SYSTEM);
+    }
+#endif
   }
 }
 
@@ -93,12 +105,14 @@ INSTANTIATE_TEST_SUITE_P(
         LefCase{"NotRecursive", {"sub/b.lef", "a.lef"}, "a.lef"},
         LefCase{"OnlyInSubdirectory", {"sub/b.lef"}, kNoLefFile},
         LefCase{"NearMisses", {"a.lef.bak", "alef", "a.le", "a.lefx", "a.txt"}, kNoLefFile},
-        LefCase{"PolishName", {"Zgłoszenie ŁÓDŹ.lef"}, "Zgłoszenie ŁÓDŹ.lef"}
-#ifndef _WIN32
-        ,
+        LefCase{"PolishName", {"Zgłoszenie ŁÓDŹ.lef"}, "Zgłoszenie ŁÓDŹ.lef"},
         LefCase{"HiddenOnly", {".ukryty.lef"}, kNoLefFile},
         LefCase{"HiddenBesideOne", {".ukryty.lef", "zawody.lef"}, "zawody.lef"},
-        LefCase{"BareSuffixIsHidden", {".lef"}, kNoLefFile}
+        LefCase{"BareSuffixIsHidden", {".lef"}, kNoLefFile},
+#ifdef _WIN32
+        LefCase{"SystemFile", {"~systemowy.lef"}, kNoLefFile}
+#else
+        LefCase{"SystemFile", {"~systemowy.lef"}, "~systemowy.lef"}
 #endif
         ),
     [](const auto& info) { return std::string(info.param.label); });

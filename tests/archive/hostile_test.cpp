@@ -245,6 +245,20 @@ INSTANTIATE_TEST_SUITE_P(
                     {{"big.lef", "/etc/passwd"}, {"stary.txt", "stary"}, {"zawody.lef", "ok"}}}),
     [](const auto& info) { return std::string(info.param.label); });
 
+// A member whose own header is damaged fails as it is opened, after the members before it.
+TEST(HostileArchive, DamagedLocalHeaderIsTheArchivesFault) {
+  Scene scene;
+  std::string zip = BuildZip({Member("zawody.lef", "ok"), Member("big.lef", "b")});
+  // The second member's header claims a name far longer than the archive.
+  zip[zip.find("PK\x03\x04", 4) + 26] = zip[zip.find("PK\x03\x04", 4) + 27] = '\xFF';
+  WriteBytes(scene.archive, zip);
+  FakePrompter prompter;
+  EXPECT_FALSE(ShellZip(prompter, "UNZIP", scene.archive, scene.dest));
+  EXPECT_EQ(prompter.messages,
+            std::vector<Shown>{ArchiveError("nieprawidłowe lub uszkodzone archiwum ZIP: big.lef")});
+  EXPECT_EQ(Snapshot(fileops::FsPath(scene.dest)), kFirstWritten);
+}
+
 #ifndef _WIN32
 // A link already in the folder is the user's: it stands in the way, and no member is carried out
 // of the folder through it or written through it.

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "archive/shell_zip.h"
+#include "support/actions.h"
 #include "support/fake_prompter.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
@@ -257,6 +258,32 @@ TEST(DirectoryPreCheck, RefusesAFolderHoldingAnyDocument) {
 }
 
 constexpr const char* kInUse = "16 plik jest używany przez inny program";
+
+// Real faults of the disk, met as an ordinary user: an LXF file the user may not read, and a
+// folder the user may not write, where a member needs a folder of its own.
+TEST(UnpackLxf, WhatTheUserMayNotReadOrWriteIsTold) {
+  TempDir dir;
+  ASSERT_EQ(MakeArchive(dir.file("baza.lxf"), {{"sub/x.lef", "x"}}), "");
+  ASSERT_EQ(MakeArchive(dir.file("zamknięty.lxf"), {{"x.lef", "x"}}), "");
+  fs::permissions(fileops::FsPath(dir.file("zamknięty.lxf")), fs::perms::none);
+  fs::permissions(dir.fs(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+  const Strings before = Listing(dir.fs());
+  testing::AsOrdinaryUser([&] {
+    std::string failed;
+    for (const auto& [lxf, what] : {std::pair{dir.file("zamknięty.lxf"), dir.file("zamknięty.lxf")},
+                                    std::pair{dir.file("baza.lxf"), dir.file("sub")}}) {
+      FakePrompter prompter;
+      UnpackedFiles unpacked;
+      if (UnpackLxf(prompter, lxf, unpacked).kind != UnpackResult::ArchiveFailed)
+        failed += lxf + " was unpacked; ";
+      if (prompter.messages !=
+          Messages{UnpackFailed("brak uprawnień do pliku lub katalogu: " + what)})
+        failed += ::testing::PrintToString(prompter.messages) + "; ";
+    }
+    if (Listing(dir.fs()) != before) failed += "the folder changed";
+    return failed;
+  });
+}
 
 // What could not be removed is listed under the message, one line each, with the reason.
 TEST(RemoveUnpacked, ListsWhatCouldNotBeRemoved) {

@@ -75,6 +75,26 @@ TEST_F(PasteFaults, WriteThatBreaksOffHalfWay) {
 #endif
 }
 
+// In a shared folder with the sticky bit (as /tmp is), a user may write another's entries file
+// but not replace it: the rename fails for real, the entries file stays as it was, and nothing of
+// the paste is left.
+TEST_F(PasteFaults, ReplacementRefusedInAStickyFolder) {
+  EntriesFolder folder;
+  fs::permissions(folder.root.fs(), fs::perms::all | fs::perms::sticky_bit);
+  fs::permissions(fileops::FsPath(folder.entries), fs::perms::all, fs::perm_options::add);
+  AsOrdinaryUser([&] {
+    const PasteRun run = PasteThrough(folder.entries, clubs_);
+    std::string failure;
+    if (run.shown != std::vector<Shown>{Confirmation(),
+                                        ProgramError(std::to_string(EPERM) +
+                                                     " brak uprawnień do pliku lub katalogu")})
+      failure += "shown: " + ::testing::PrintToString(run.shown) + "; ";
+    if (Snapshot(folder.root.fs()) != Tree{{"zgloszenie.lxf", folder.old}})
+      failure += "the folder changed";
+    return failure;
+  });
+}
+
 // Another program holds the entries file open without sharing it, as Windows lets a program do:
 // with no sharing at all the file cannot even be read for unpacking; shared for reading only, it
 // cannot be replaced at the end. Either way the paste ends with the reason, the entries file

@@ -30,8 +30,8 @@ inline constexpr const char* kInTheWayAdvice =
 inline constexpr const char* kUnpackFailedMessage =
     "Nie udało się rozpakować pliku LXF w jego katalogu:";
 inline constexpr const char* kUnpackFailedAdvice =
-    "Sprawdź, czy plik LXF nie jest otwarty w innym programie, czy w jego katalogu wolno "
-    "zapisywać i czy na dysku jest wolne miejsce, a potem spróbuj ponownie.";
+    "Sprawdź, czy plik LXF nie jest otwarty w innym programie, czy wolno go odczytać, czy w jego "
+    "katalogu wolno zapisywać i czy na dysku jest wolne miejsce, a potem spróbuj ponownie.";
 // A file that another program held for longer than the program waited: its path goes on a line
 // of its own between the two parts.
 inline constexpr const char* kHeldMessage =

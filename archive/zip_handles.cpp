@@ -1,14 +1,30 @@
 #include "archive/zip_handles.h"
 
+#include <cerrno>
+
 #include "common/file_error.h"
 
 namespace rostrel {
 
+namespace {
+
+// A seek or a read to an offset that no file could hold, which only the archive's own records
+// can have made up (a ZIP64 offset beyond the file, say): the archive's fault, not the disk's.
+bool ImpossibleOffset(const zip_error_t* error) {
+  const int code = zip_error_code_zip(error), system = zip_error_code_system(error);
+  return (code == ZIP_ER_SEEK || code == ZIP_ER_READ) &&
+         (system == EINVAL || system == EOVERFLOW || system == EFBIG);
+}
+
+}  // namespace
+
 bool IsSystemError(const zip_error_t* error) {
-  return zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0;
+  return zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0 &&
+         !ImpossibleOffset(error);
 }
 
 std::string ZipErrorText(const zip_error_t* error) {
+  if (ImpossibleOffset(error)) return Describe(ZipError(ZIP_ER_INCONS));
   if (!IsSystemError(error)) return Describe(ZipError(zip_error_code_zip(error)));
   const int code = zip_error_code_system(error);
 #ifdef _WIN32

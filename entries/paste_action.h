@@ -22,8 +22,8 @@ inline constexpr const char* kPasteDoneMessage = "Operacja wykonana poprawnie, n
 // Shown after the success message, followed by the document's path and why it stayed.
 inline constexpr const char* kDocumentLeftMessage =
     "Nie udało się usunąć dokumentu LEF rozpakowanego z pliku zgłoszenia. Plik zgłoszenia został "
-    "nadpisany poprawnie, ale dopóki ten dokument leży w katalogu, kolejne wklejanie do pliku "
-    "z tego katalogu zostanie wstrzymane. Usuń go ręcznie:";
+    "nadpisany poprawnie. Dopóki ten dokument leży w katalogu, program nie otworzy z tego "
+    "katalogu bazy zawodników ani nie wklei zawodników do leżącego w nim pliku. Usuń go ręcznie:";
 // After the program-error message, when the entries file had already been replaced.
 inline constexpr const char* kReplacedBeforeErrorMessage =
     "Plik zgłoszenia został już nadpisany nowym plikiem: ";

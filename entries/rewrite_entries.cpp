@@ -135,18 +135,22 @@ std::string_view FirstLine(std::string_view document) {
 // What keeps a document in `encoding` from taking the clubs section: "" when nothing does.
 std::string EncodingProblem(const std::string& encoding, const std::string& clubsText,
                             const std::string& clubsEncoding) {
-  if (!IsEncodingName(encoding))
-    return "Dokument LEF w pliku zgłoszenia deklaruje nieprawidłową nazwę kodowania znaków.";
+  if (!IsEncodingName(encoding)) {
+    return "Dokument LEF w pliku zgłoszenia deklaruje nieprawidłową nazwę kodowania znaków. " +
+           std::string(kSaveEntriesAgain);
+  }
   // Lines are handled as bytes, so only encodings that keep ASCII as single bytes can be
   // rewritten; UTF-16 text, for one, would be cut apart at the wrong bytes.
   if (!IsAsciiCompatible(encoding)) {
     return "Dokument LEF w pliku zgłoszenia jest w kodowaniu znaków " + encoding +
-           ", którego program nie obsługuje.";
+           ", którego program nie obsługuje. Poproś organizatora zawodów o plik zgłoszenia w "
+           "kodowaniu UTF-8 albo Windows-1250.";
   }
   if (!clubsText.empty() && !SameEncoding(clubsEncoding, encoding) &&
       !IsAsciiCompatible(clubsEncoding)) {
     return "Baza zawodników jest w kodowaniu znaków " + clubsEncoding +
-           ", którego program nie obsługuje.";
+           ", którego program nie obsługuje. Zapisz bazę w programie, w którym ją utworzono, w "
+           "kodowaniu UTF-8 albo Windows-1250 i otwórz ją tutaj jeszcze raz.";
   }
   return "";
 }
@@ -206,7 +210,8 @@ Rewrite RewriteEntriesText(Prompter& prompter, const std::string& entriesFile,
     }
     return Refuse(prompter,
                   "Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż "
-                  "deklarację XML, a zastąpienie go usunęłoby tę treść z dokumentu.");
+                  "deklarację XML, a zastąpienie go usunęłoby tę treść z dokumentu. " +
+                      std::string(kSaveEntriesAgain));
   }
   if (laid.wrongVersion) {
     ShowStop(prompter, WrongVersionText());

@@ -226,6 +226,14 @@ INSTANTIATE_TEST_SUITE_P(
                     {Big([](RawMember& m) { m.stored = Deflate(m.plain).substr(0, 20); })},
                     "uszkodzone dane w archiwum ZIP (niezgodna suma kontrolna): big.lef",
                     kFirstWritten},
+        // An offset no file could hold is the archive's fault, not the disk's.
+        HostileCase{"Zip64OffsetBeyondTheFile",
+                    {Big([](RawMember& m) {
+                      m.zip64 = true;
+                      m.offset = INT64_MIN;  // 2^63 as the archive stores it
+                    })},
+                    "nieprawidłowe lub uszkodzone archiwum ZIP",
+                    kUntouched},
         HostileCase{"Zip64Archive",
                     {Big([](RawMember& m) {
                       m.plain = "b";

@@ -362,8 +362,9 @@ TEST_F(PasteEntriesTest, EachFailingFileOperationIsToldAndLeavesTheEntriesFileWh
         {{ProgramError(why)}, false, ""},  // the rename over the entries file
         {{testing::PasteDone(entries),             // removing the document after it
           {"Nie udało się usunąć dokumentu LEF rozpakowanego z pliku zgłoszenia. Plik zgłoszenia "
-           "został nadpisany poprawnie, ale dopóki ten dokument leży w katalogu, kolejne wklejanie "
-           "do pliku z tego katalogu zostanie wstrzymane. Usuń go ręcznie:\r\n" +
+           "został nadpisany poprawnie. Dopóki ten dokument leży w katalogu, program nie otworzy "
+           "z tego katalogu bazy zawodników ani nie wklei zawodników do leżącego w nim pliku. "
+           "Usuń go ręcznie:\r\n" +
                document + " (" + why + ")",
            "Rostrel", Icon::Warning, Buttons::Ok}},
          true,

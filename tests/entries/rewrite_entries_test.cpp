@@ -176,8 +176,8 @@ const std::string kNoMeet =
     kUnchanged;
 const std::string kFirstLine =
     "Pierwszy wiersz dokumentu LEF w pliku zgłoszenia zawiera coś więcej niż deklarację XML, a "
-    "zastąpienie go usunęłoby tę treść z dokumentu." +
-    kUnchanged;
+    "zastąpienie go usunęłoby tę treść z dokumentu. " +
+    kSaveAgain + kUnchanged;
 const std::string kNoDeclaration =
     "Dokument LEF w pliku zgłoszenia nie ma w pierwszym wierszu deklaracji XML (<?xml ... ?>). " +
     kSaveAgain + kUnchanged;
@@ -220,13 +220,14 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"UnterminatedDeclaration", Entries("3.0", "<?xml version=\"1.0\""), kFirstLine},
         RefusalCase{"BadEncodingName", Entries("3.0", "<?xml version=\"1.0\" encoding='a\"b'?>"),
                     "Dokument LEF w pliku zgłoszenia deklaruje nieprawidłową nazwę kodowania "
-                    "znaków." +
-                        kUnchanged},
+                    "znaków. " +
+                        kSaveAgain + kUnchanged},
         // Lines are handled as bytes: UTF-16 would be cut apart at the wrong bytes.
         RefusalCase{"EncodingNotHandledAsBytes",
                     Entries("3.0", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>"),
                     "Dokument LEF w pliku zgłoszenia jest w kodowaniu znaków UTF-16, którego "
-                    "program nie obsługuje." +
+                    "program nie obsługuje. Poproś organizatora zawodów o plik zgłoszenia w "
+                    "kodowaniu UTF-8 albo Windows-1250." +
                         kUnchanged},
         RefusalCase{"ACharacterTheEntriesEncodingCannotHold", Entries(),
                     "Nie można przenieść danych klubu z bazy zawodników (kodowanie UTF-8) do pliku "

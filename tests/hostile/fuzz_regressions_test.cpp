@@ -37,7 +37,8 @@ const std::map<std::string, std::string> kOutcomes = {
     {"parse_athletes/invalid-utf8-in-value", "as UTF-8\n\xEF\xBF\xBD   "},
     {"rewrite_entries/declared-utf16",
      "refused\nDokument LEF w pliku zgłoszenia jest w kodowaniu znaków UTF-16, którego program "
-     "nie obsługuje. Operacja anulowana, plik zgłoszenia nie został zmieniony."},
+     "nie obsługuje. Poproś organizatora zawodów o plik zgłoszenia w kodowaniu UTF-8 albo "
+     "Windows-1250. Operacja anulowana, plik zgłoszenia nie został zmieniony."},
     {"unpack/zero-bytes", "refused\nnieprawidłowe lub uszkodzone archiwum ZIP"},
     {"unpack/member-outside-the-folder", "refused\nNiedozwolona nazwa w archiwum: ../poza.lef"},
 };

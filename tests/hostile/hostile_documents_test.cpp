@@ -86,7 +86,9 @@ std::vector<PasteCase> Cases() {
       // garbled), but its clubs section cannot be converted faithfully.
       {"DatabaseDeclaringUtf16",
        same,
-       "Baza zawodników jest w kodowaniu znaków UTF-16, którego program nie obsługuje." +
+       "Baza zawodników jest w kodowaniu znaków UTF-16, którego program nie obsługuje. Zapisz "
+       "bazę w programie, w którym ją utworzono, w kodowaniu UTF-8 albo Windows-1250 i otwórz "
+       "ją tutaj jeszcze raz." +
            kRefusalEnd,
        {},
        {},

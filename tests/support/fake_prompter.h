@@ -45,8 +45,9 @@ inline Shown InvalidArchive() {
 // A file operation that failed while unpacking an LXF file beside itself, and what failed.
 inline Shown UnpackFailed(const std::string& what) {
   return Stop("Nie udało się rozpakować pliku LXF w jego katalogu:\r\n" + what +
-              "\r\nSprawdź, czy plik LXF nie jest otwarty w innym programie, czy w jego katalogu "
-              "wolno zapisywać i czy na dysku jest wolne miejsce, a potem spróbuj ponownie.");
+              "\r\nSprawdź, czy plik LXF nie jest otwarty w innym programie, czy wolno go "
+              "odczytać, czy w jego katalogu wolno zapisywać i czy na dysku jest wolne miejsce, a "
+              "potem spróbuj ponownie.");
 }
 inline Shown Confirmation() {
   return {

@@ -71,6 +71,7 @@ struct RawMember {
   int64_t uncompressedSize = -1;
   int64_t crc = -1;
   bool zip64 = false;  // sizes and offset in a ZIP64 extra field, 0xFFFFFFFF in the header
+  int64_t offset = -1;  // where the central directory says the member starts; -1: the truth
   uint32_t externalAttributes = 0100644u << 16;
 };
 
@@ -101,7 +102,7 @@ inline std::string BuildZip(const std::vector<RawMember>& members) {
     const uint64_t csize = m.compressedSize >= 0 ? uint64_t(m.compressedSize) : data.size();
     const uint64_t usize = m.uncompressedSize >= 0 ? uint64_t(m.uncompressedSize) : m.plain.size();
     const uint32_t crc = m.crc >= 0 ? uint32_t(m.crc) : Crc32(m.plain);
-    const uint64_t offset = out.size();
+    const uint64_t offset = m.offset != -1 ? uint64_t(m.offset) : out.size();
     const uint16_t needed = m.zip64 ? 45 : 20;
     anyZip64 = anyZip64 || m.zip64;
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "common/prompter.h"
 #include "common/clubs_section.h"
+#include "common/prompter.h"
 
 class QListView;
 class QPushButton;

@@ -61,8 +61,8 @@ std::string StoredProblem(const zip_stat_t& st, const std::string& name) {
   }
   if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxMemberSize)
     return "Element archiwum jest za duży (ponad 1 GiB): " + name;
-  if (st.size > kBombFloor && (!(st.valid & ZIP_STAT_COMP_SIZE) ||
-                               st.size / kMaxPackingRatio > st.comp_size)) {
+  if (st.size > kBombFloor &&
+      (!(st.valid & ZIP_STAT_COMP_SIZE) || st.size / kMaxPackingRatio > st.comp_size)) {
     return "Element archiwum rozpakowałby się do rozmiaru ponad " +
            std::to_string(kMaxPackingRatio) + " razy większego niż w archiwum: " + name;
   }
@@ -96,8 +96,8 @@ bool CheckPlace(const fs::path& destination, const UnpackRules& rules,
                                 std::string(fileops::kTemporaryNameLength, 'x');
   if (fileops::TooLongForTheSystem(target) || fileops::TooLongForTheSystem(temporary)) {
     const std::string folder = fileops::Utf8(destination);
-    failure = {UnpackFailure::TooLong, Describe(PosixError(ENAMETOOLONG)) + ": " + target,
-               folder, PosixError(ENAMETOOLONG)};
+    failure = {UnpackFailure::TooLong, Describe(PosixError(ENAMETOOLONG)) + ": " + target, folder,
+               PosixError(ENAMETOOLONG)};
     return false;
   }
   return true;

@@ -72,8 +72,8 @@ bool Pack(Prompter& prompter, const std::string& source, const std::string& dest
   fileops::NewFile file;
   if (!StartArchive(prompter, archive, file)) return false;
   std::string bytes, failure;
-  const bool packed = name ? PackFile(source, *name, bytes, failure)
-                           : PackFolder(source, archive, bytes, failure);
+  const bool packed =
+      name ? PackFile(source, *name, bytes, failure) : PackFolder(source, archive, bytes, failure);
   if (!packed) {
     FileError ignored;
     file.Close(ignored, false);

@@ -30,10 +30,10 @@ const std::string* UnpackedFiles::StoredNameOf(const std::string& file) const {
 
 bool UnpackedFiles::Remove(const std::string& file, FileError& err) {
   const fs::path path = fileops::FsPath(file);
-  const auto listed = std::find_if(files_.begin(), files_.end(), [&](const Item& f) {
-    std::error_code ec;
-    return f.path == path || fs::equivalent(f.path, path, ec);
-  });
+  const auto listed =
+      std::find_if(files_.begin(), files_.end(), [&](const Item& f) { return f.path == path; });
+  // Both actions remove only the document UnpackLxf found, which this unpacking listed: a file
+  // not listed never comes here, and would not be ours to remove.
   if (listed == files_.end()) return true;
   const Item item = *listed;
   files_.erase(listed);
@@ -47,7 +47,8 @@ std::vector<UnpackedFiles::Leftover> UnpackedFiles::RemoveAll() {
     if (!fileops::RemoveOwnFile(fileops::Utf8(file.path), file.id, err))
       leftovers.push_back({fileops::Utf8(file.path), err});
   }
-  // Deeper folders have longer paths; each goes only when nothing is left in it.
+  // Deeper folders have longer paths; each goes only when nothing is left in it. (Folders of the
+  // same length are never one inside the other, so their order does not matter.)
   std::vector<Item> folders = folders_;
   std::stable_sort(folders.begin(), folders.end(), [](const Item& a, const Item& b) {
     return a.path.native().size() > b.path.native().size();

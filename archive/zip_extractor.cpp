@@ -26,7 +26,9 @@ bool DiskFailure(UnpackFailure& failure, const FileError& err, const std::string
 // libzip's failure over a member: the disk's when a system call failed, the archive's otherwise.
 bool ZipFailure(UnpackFailure& failure, const zip_error_t* error, const std::string& member) {
   failure = {IsSystemError(error) ? UnpackFailure::Disk : UnpackFailure::Archive,
-             ZipErrorText(error) + ": " + member, "", {}};
+             ZipErrorText(error) + ": " + member,
+             "",
+             {}};
   return false;
 }
 
@@ -43,7 +45,9 @@ bool CopyData(zip_file_t* zf, const CheckedMember& member, fileops::NewFile& out
     total += static_cast<zip_uint64_t>(n);
     if (total > limit) {
       failure = {UnpackFailure::Archive,
-                 "Element archiwum jest większy, niż podaje archiwum: " + member.name, "", {}};
+                 "Element archiwum jest większy, niż podaje archiwum: " + member.name,
+                 "",
+                 {}};
       return false;
     }
     FileError err;
@@ -52,7 +56,9 @@ bool CopyData(zip_file_t* zf, const CheckedMember& member, fileops::NewFile& out
   }
   if (total != member.size) {
     failure = {UnpackFailure::Archive,
-               "Element archiwum jest krótszy, niż podaje archiwum: " + member.name, "", {}};
+               "Element archiwum jest krótszy, niż podaje archiwum: " + member.name,
+               "",
+               {}};
     return false;
   }
   return true;

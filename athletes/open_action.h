@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "common/prompter.h"
 #include "common/clubs_section.h"
+#include "common/prompter.h"
 
 namespace rostrel {
 

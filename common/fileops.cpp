@@ -197,9 +197,9 @@ NewFile::~NewFile() {
 
 bool NewFile::Open(const std::string& path, FileError& err) {
 #ifdef _WIN32
-  const HANDLE h = CreateFileW(FsPath(path).c_str(), GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE h =
+      CreateFileW(FsPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return FailWindows(err);
   if (!IdentityOfHandle(h, identity_)) {
     FailWindows(err);
@@ -430,8 +430,7 @@ bool RemoveOwnFolder(const std::string& path, const FileIdentity& id, FileError&
     FileIdentity now;
     if (!IdentityOf(path, now) || now.volume != id.volume || now.index != id.index) return true;
 #ifdef _WIN32
-    return RemoveDirectoryW(FsPath(path).c_str()) || IsMissing(GetLastError()) ||
-           FailWindows(e);
+    return RemoveDirectoryW(FsPath(path).c_str()) || IsMissing(GetLastError()) || FailWindows(e);
 #else
     if (::rmdir(path.c_str()) == 0 || errno == ENOENT) return true;
     return Fail(e, errno == EEXIST ? ENOTEMPTY : errno);

@@ -56,15 +56,14 @@ class Paste {
 
   bool Replaced() const { return replaced_; }
 
-  // Something unforeseen (memory ran out): the new archive, unless it has already replaced the
-  // entries file, and whatever was unpacked go, and the user hears whether the entries file was
-  // replaced.
+  // Something unforeseen (memory ran out): the new archive (gone from its name once it has
+  // replaced the entries file) and whatever was unpacked go, and the user hears whether the
+  // entries file was replaced.
   void Abandon(const std::string& what) {
-    if (!replaced_) RemoveArchive();
+    RemoveArchive();
     RemoveUnpacked(prompter_, unpacked_);
-    ShowProgramError(prompter_, replaced_ ? what + "\r\n" + kReplacedBeforeErrorMessage +
-                                                entriesPath_
-                                          : what);
+    ShowProgramError(prompter_,
+                     replaced_ ? what + "\r\n" + kReplacedBeforeErrorMessage + entriesPath_ : what);
   }
 
  private:

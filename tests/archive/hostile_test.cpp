@@ -277,8 +277,9 @@ TEST(HostileLinks, DirectoryLinkInTheFolderIsInTheWay) {
   WriteBytes(scene.archive, BuildZip({Member("zawody.lef", "ok"), Member("sub/x.lef", "zły")}));
   FakePrompter prompter;
   EXPECT_FALSE(ShellZip(prompter, "UNZIP", scene.archive, scene.dest));
-  EXPECT_EQ(prompter.messages, std::vector<Shown>{ArchiveError(
-                                   "plik o tej nazwie już istnieje: " + scene.dest + "sub")});
+  EXPECT_EQ(
+      prompter.messages,
+      std::vector<Shown>{ArchiveError("plik o tej nazwie już istnieje: " + scene.dest + "sub")});
   EXPECT_EQ(Snapshot(fileops::FsPath(scene.dest)),
             (Tree{{"stary.txt", "stary"}, {"sub", "<link>"}}));
   EXPECT_EQ(Listing(outside.fs()), Strings{});
@@ -292,8 +293,8 @@ TEST(HostileLinks, FileLinkIsInTheWayNotWrittenThrough) {
   WriteBytes(scene.archive, BuildZip("zawody.lef", "nowy"));
   FakePrompter prompter;
   EXPECT_FALSE(ShellZip(prompter, "UNZIP", scene.archive, scene.dest));
-  EXPECT_EQ(prompter.messages, std::vector<Shown>{ArchiveError(
-                                   "plik o tej nazwie już istnieje: " + scene.dest + "zawody.lef")});
+  EXPECT_EQ(prompter.messages, std::vector<Shown>{ArchiveError("plik o tej nazwie już istnieje: " +
+                                                               scene.dest + "zawody.lef")});
   EXPECT_EQ(ReadBytes(outside.file("cel.lef")), "cel");
   EXPECT_EQ(Snapshot(fileops::FsPath(scene.dest)),
             (Tree{{"stary.txt", "stary"}, {"zawody.lef", "<link>"}}));

@@ -299,10 +299,9 @@ TEST(RemoveUnpacked, ListsWhatCouldNotBeRemoved) {
   fileops::FailCalls(1, 2, PosixError(EBUSY));  // the removals of a.lef and b.txt
   RemoveUnpacked(prompter, unpacked);
   fileops::ResetFaults();
-  EXPECT_EQ(prompter.messages,
-            InFolder({Stop(std::string(kUnpackedLeftMessage) + "\r\n@a.lef (" + kInUse +
-                           ")\r\n@b.txt (" + kInUse + ")")},
-                     dir.path()));
+  EXPECT_EQ(prompter.messages, InFolder({Stop(std::string(kUnpackedLeftMessage) + "\r\n@a.lef (" +
+                                              kInUse + ")\r\n@b.txt (" + kInUse + ")")},
+                                        dir.path()));
   EXPECT_EQ(Listing(dir.fs()), (Strings{"a.lef", "b.txt"}));
 }
 

@@ -26,11 +26,11 @@ const FileError kNotEmpty = PosixError(ENOTEMPTY);
 
 struct RemovalCase {
   const char* label;
-  Strings made;       // on disk beforehand; a name ending in '/' is a folder
-  Strings listed;     // noted in this order, as they are now; a name ending in '/' is a folder
-  Strings replaced;   // then replaced by the user's own: a folder where the name ends in '/'
-  int failingCall;    // the file operation that fails with EBUSY, 0 for none
-  Strings left;       // the folder afterwards
+  Strings made;      // on disk beforehand; a name ending in '/' is a folder
+  Strings listed;    // noted in this order, as they are now; a name ending in '/' is a folder
+  Strings replaced;  // then replaced by the user's own: a folder where the name ends in '/'
+  int failingCall;   // the file operation that fails with EBUSY, 0 for none
+  Strings left;      // the folder afterwards
   std::vector<std::pair<std::string, FileError>> leftovers = {};  // as RemoveAll reports them
   bool byDestructor = false;  // the list goes with its owner, without RemoveAll
 };

@@ -147,7 +147,8 @@ inline std::string ReadClubsOne(const uint8_t* data, size_t size) {
     Require(found != std::string::npos, "athlete lines are kept lines, in order");
     at = found + line.size();
   }
-  const std::vector<std::string> shown = ParseAthletes(reading.athleteLines, reading.clubs.encoding);
+  const std::vector<std::string> shown =
+      ParseAthletes(reading.athleteLines, reading.clubs.encoding);
   Require(shown.size() == reading.athleteLines.size(), "one display line per athlete");
   std::string outcome = reading.kind == ClubsReading::VersionFailure ? "wrong version"
                         : reading.kind == ClubsReading::Damaged      ? "damaged"
@@ -274,7 +275,8 @@ inline std::string UnpackOne(const uint8_t* data, size_t size, const std::filesy
     Require(!it->is_symlink(), "unpacking makes no links");
   }
   std::ifstream input(archive, std::ios::binary);
-  const std::string after((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
+  const std::string after((std::istreambuf_iterator<char>(input)),
+                          std::istreambuf_iterator<char>());
   Require(after == bytes, "the archive itself is unchanged");
   std::vector<std::string> names;
   for (const auto& entry : fs::recursive_directory_iterator(out))

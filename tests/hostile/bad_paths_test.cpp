@@ -170,8 +170,8 @@ TEST_F(BadPaths, FileNameNearTheSystemLimit) {
     const bool fits = true;
 #endif
     const PasteRun pasted = PasteThrough(entries, SampleClubs());
-    EXPECT_EQ(pasted.shown,
-              (std::vector<Shown>{Confirmation(), fits ? PasteDone(entries) : PathTooLong(root.path())}));
+    EXPECT_EQ(pasted.shown, (std::vector<Shown>{Confirmation(), fits ? PasteDone(entries)
+                                                                     : PathTooLong(root.path())}));
     EXPECT_EQ(pasted.replaced, fits);
     EXPECT_EQ(Names(Snapshot(root.fs())), std::vector<std::string>{name});
     if (!pasted.replaced) {
@@ -276,8 +276,7 @@ TEST_F(BadPaths, AtTheRootOfADrive) {
   const OpenRun opened = OpenThrough(database);
   EXPECT_EQ(opened.outcome.kind, OpenOutcome::AthletesFound)
       << ::testing::PrintToString(opened.shown);
-  const PasteRun pasted =
-      PasteThrough(entries, opened.outcome.clubs, database);
+  const PasteRun pasted = PasteThrough(entries, opened.outcome.clubs, database);
   EXPECT_EQ(pasted.shown, (std::vector<Shown>{Confirmation(), PasteDone(entries)}));
   EXPECT_EQ(ReadArchive(entries).members.at("zawody.lef"), SamplePasted());
 

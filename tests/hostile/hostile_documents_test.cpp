@@ -105,7 +105,8 @@ TEST_P(HostileDocument, PastedIntoAsTheEntriesFile) {
   const std::string archive = BuildZip("zawody.lef", c.entries(EntriesDocument()));
   WriteBytes(chosen, archive);
 
-  const PasteRun run = PasteThrough(chosen, {Apply(c.clubs, SampleClubs().text), c.clubsEncoding, {}});
+  const PasteRun run =
+      PasteThrough(chosen, {Apply(c.clubs, SampleClubs().text), c.clubsEncoding, {}});
 
   const Tree after = Snapshot(root.fs());
   EXPECT_EQ(Names(after), std::vector<std::string>{"zgloszenie.lxf"});

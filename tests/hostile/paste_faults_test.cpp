@@ -66,10 +66,10 @@ TEST_F(PasteFaults, WriteThatBreaksOffHalfWay) {
     std::signal(SIGXFSZ, handler);
 
     EXPECT_FALSE(run.replaced);
-    EXPECT_EQ(run.shown,
-              (std::vector<Shown>{Confirmation(),
-                                  limit == 1000 ? UnpackFailed(tooBig + folder.root.file("zawody.lef"))
-                                                : ArchiveError(tooBig + folder.root.path())}));
+    EXPECT_EQ(run.shown, (std::vector<Shown>{
+                             Confirmation(),
+                             limit == 1000 ? UnpackFailed(tooBig + folder.root.file("zawody.lef"))
+                                           : ArchiveError(tooBig + folder.root.path())}));
     EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));
   }
 #endif
@@ -85,9 +85,9 @@ TEST_F(PasteFaults, ReplacementRefusedInAStickyFolder) {
   AsOrdinaryUser([&] {
     const PasteRun run = PasteThrough(folder.entries, clubs_);
     std::string failure;
-    if (run.shown != std::vector<Shown>{Confirmation(),
-                                        ProgramError(std::to_string(EPERM) +
-                                                     " brak uprawnień do pliku lub katalogu")})
+    if (run.shown !=
+        std::vector<Shown>{Confirmation(), ProgramError(std::to_string(EPERM) +
+                                                        " brak uprawnień do pliku lub katalogu")})
       failure += "shown: " + ::testing::PrintToString(run.shown) + "; ";
     if (Snapshot(folder.root.fs()) != Tree{{"zgloszenie.lxf", folder.old}})
       failure += "the folder changed";
@@ -115,9 +115,9 @@ TEST_F(PasteFaults, EntriesFileHeldOpenByAnotherProgram) {
     // Not shared, the file cannot be opened for unpacking: it is in use. Shared for reading, it
     // is unpacked, but the rename over it is denied.
     EXPECT_FALSE(run.replaced);
-    const Shown told = share ? ProgramError("5 brak uprawnień do pliku lub katalogu")
-                             : UnpackFailed("plik jest używany przez inny program: " +
-                                            folder.entries);
+    const Shown told =
+        share ? ProgramError("5 brak uprawnień do pliku lub katalogu")
+              : UnpackFailed("plik jest używany przez inny program: " + folder.entries);
     EXPECT_EQ(run.shown, (std::vector<Shown>{Confirmation(), told}));
     EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));
   }

@@ -70,7 +70,7 @@ struct RawMember {
   int64_t compressedSize = -1;
   int64_t uncompressedSize = -1;
   int64_t crc = -1;
-  bool zip64 = false;  // sizes and offset in a ZIP64 extra field, 0xFFFFFFFF in the header
+  bool zip64 = false;   // sizes and offset in a ZIP64 extra field, 0xFFFFFFFF in the header
   int64_t offset = -1;  // where the central directory says the member starts; -1: the truth
   uint32_t externalAttributes = 0100644u << 16;
 };

@@ -85,7 +85,9 @@ TEST_P(OpenAction, LeavesTheWindowAsItsOutcomeSays) {
 }
 
 // Every outcome but "athletes found" empties both lists and disables >> and the paste, whatever
-// the window showed before; "athletes found" fills the left list and enables >> only.
+// the window showed before; "athletes found" fills the left list and enables >> only. One row
+// stands for each way the window takes: an opening that ends without a reading (a damaged
+// archive here, a quote that runs on in the open action's own table) keeps the clubs section.
 const OpenCase kOpenCases[] = {
     {"NoPathChosen", [](WindowTest&, const std::string&) { return std::string(); }, false,
      std::nullopt, std::vector<std::string>{}, Was::Cleared, Was::Disabled, Was::Disabled},
@@ -93,15 +95,6 @@ const OpenCase kOpenCases[] = {
      [](WindowTest&, const std::string& folder) {
        WriteBytes(folder + "zly.lxf", "to nie jest archiwum ZIP");
        return folder + "zly.lxf";
-     },
-     true, std::nullopt, std::vector<std::string>{}, Was::Cleared, Was::Disabled, Was::Disabled},
-    {"QuoteThatRunsOn",
-     [](WindowTest&, const std::string& folder) {
-       MakeArchive(folder + "zla.lxf",
-                   {{"baza.lef",
-                     Database("3.0", kFokaClub + ReplaceAll(kFokaAthletes, "\"Nowak\"", "O'Nowak") +
-                                         kClubEnd)}});
-       return folder + "zla.lxf";
      },
      true, std::nullopt, std::vector<std::string>{}, Was::Cleared, Was::Disabled, Was::Disabled},
     {"VersionFailure",

@@ -285,25 +285,5 @@ TEST(UnpackLxf, WhatTheUserMayNotReadOrWriteIsTold) {
   });
 }
 
-// What could not be removed is listed under the message, one line each, with the reason.
-TEST(RemoveUnpacked, ListsWhatCouldNotBeRemoved) {
-  TempDir dir;
-  UnpackedFiles unpacked;
-  for (const char* name : {"a.lef", "b.txt", "c.txt"}) {
-    WriteBytes(dir.file(name), name);
-    fileops::FileIdentity id;
-    fileops::IdentityOf(dir.file(name), id);
-    unpacked.AddFile(fileops::FsPath(dir.file(name)), id);
-  }
-  FakePrompter prompter;
-  fileops::FailCalls(1, 2, PosixError(EBUSY));  // the removals of a.lef and b.txt
-  RemoveUnpacked(prompter, unpacked);
-  fileops::ResetFaults();
-  EXPECT_EQ(prompter.messages, InFolder({Stop(std::string(kUnpackedLeftMessage) + "\r\n@a.lef (" +
-                                              kInUse + ")\r\n@b.txt (" + kInUse + ")")},
-                                        dir.path()));
-  EXPECT_EQ(Listing(dir.fs()), (Strings{"a.lef", "b.txt"}));
-}
-
 }  // namespace
 }  // namespace rostrel

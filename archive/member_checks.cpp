@@ -69,11 +69,6 @@ std::string StoredProblem(const zip_stat_t& st, const std::string& name) {
   return "";
 }
 
-bool Refuse(UnpackFailure& failure, std::string text) {
-  failure = {UnpackFailure::Archive, std::move(text), "", {}};
-  return false;
-}
-
 bool InTheWay(UnpackFailure& failure, const fs::path& path) {
   const std::string where = fileops::Utf8(path);
   failure = {UnpackFailure::InTheWay, Describe(PosixError(EEXIST)) + ": " + where, where, {}};
@@ -88,7 +83,7 @@ bool CheckPlace(const fs::path& destination, const UnpackRules& rules,
   fs::path blocker;
   if (BlockedOnTheWay(destination, parts, directories, blocker)) return InTheWay(failure, blocker);
   if (!member.folder && WouldReplace(member.target, rules.keep))
-    return Refuse(failure, "Element archiwum zastąpiłby rozpakowywany plik: " + member.name);
+    return RefuseArchive(failure, "Element archiwum zastąpiłby rozpakowywany plik: " + member.name);
   if (LandsOnSomethingThere(member.target, member.folder)) return InTheWay(failure, member.target);
   // The longest path the unpacking makes: the member's own, or the temporary file beside it.
   const std::string target = fileops::Utf8(member.target);
@@ -115,12 +110,12 @@ bool CheckMember(zip_t* za, const zip_stat_t& st, const fs::path& destination,
   member.size = st.size;
   const std::vector<std::string> parts = MemberTarget(member.name);
   if (!IsSafeMemberName(member.name) || (parts.empty() && !member.folder))
-    return Refuse(failure, "Niedozwolona nazwa w archiwum: " + member.name);
+    return RefuseArchive(failure, "Niedozwolona nazwa w archiwum: " + member.name);
   // Two members that land on the same place would silently replace one another.
   if (!seen.insert(MemberKey(member.name)).second)
-    return Refuse(failure, "Powtórzona nazwa w archiwum: " + member.name);
+    return RefuseArchive(failure, "Powtórzona nazwa w archiwum: " + member.name);
   if (std::string problem = StoredProblem(st, member.name); !problem.empty())
-    return Refuse(failure, std::move(problem));
+    return RefuseArchive(failure, std::move(problem));
   member.target = destination;
   for (const std::string& part : parts) member.target /= fileops::FsPath(part);
   return CheckPlace(destination, rules, parts, member, failure);
@@ -136,7 +131,7 @@ bool CheckMembers(zip_t* za, const fs::path& destination, const UnpackRules& rul
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) != 0)
-      return Refuse(failure, ZipErrorText(za));
+      return RefuseArchive(failure, ZipErrorText(za));
     CheckedMember member{static_cast<zip_uint64_t>(i), "", {}, 0, false, {}};
     if (!CheckMember(za, st, destination, rules, seen, member, failure)) return false;
     members.push_back(std::move(member));

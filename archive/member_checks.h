@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/file_error.h"
@@ -40,6 +41,12 @@ struct UnpackFailure {
   std::string path;  // InTheWay: what stands in the way; TooLong: the destination; Disk: the file
   FileError error;   // Disk: the failure itself
 };
+
+// Ends an unpacking as the archive's fault, with what is wrong in Polish; always false.
+inline bool RefuseArchive(UnpackFailure& failure, std::string text) {
+  failure = {UnpackFailure::Archive, std::move(text), "", {}};
+  return false;
+}
 
 // A member that passed every check, with the place it lands on.
 struct CheckedMember {

@@ -43,24 +43,16 @@ bool CopyData(zip_file_t* zf, const CheckedMember& member, fileops::NewFile& out
     if (n < 0) return ZipFailure(failure, zip_file_get_error(zf), member.name);
     if (n == 0) break;
     total += static_cast<zip_uint64_t>(n);
-    if (total > limit) {
-      failure = {UnpackFailure::Archive,
-                 "Element archiwum jest większy, niż podaje archiwum: " + member.name,
-                 "",
-                 {}};
-      return false;
-    }
+    if (total > limit)
+      return RefuseArchive(failure,
+                           "Element archiwum jest większy, niż podaje archiwum: " + member.name);
     FileError err;
     if (!out.Write(std::string_view(buffer.data(), static_cast<size_t>(n)), err))
       return DiskFailure(failure, err, fileops::Utf8(member.target));
   }
-  if (total != member.size) {
-    failure = {UnpackFailure::Archive,
-               "Element archiwum jest krótszy, niż podaje archiwum: " + member.name,
-               "",
-               {}};
-    return false;
-  }
+  if (total != member.size)
+    return RefuseArchive(failure,
+                         "Element archiwum jest krótszy, niż podaje archiwum: " + member.name);
   return true;
 }
 

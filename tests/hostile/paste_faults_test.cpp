@@ -113,10 +113,14 @@ TEST_F(PasteFaults, EntriesFileHeldOpenByAnotherProgram) {
     CloseHandle(held);
 
     // Not shared, the file cannot be opened for unpacking: it is in use. Shared for reading, it
-    // is unpacked, but the rename over it is denied.
+    // is unpacked, but the rename over it is denied again and again: another program holds it.
     EXPECT_FALSE(run.replaced);
     const Shown told =
-        share ? ProgramError("5 brak uprawnień do pliku lub katalogu")
+        share ? Stop("Inny program używa pliku (na przykład program do obsługi zawodów, program "
+                     "antywirusowy albo OneDrive):\r\n" +
+                     folder.entries +
+                     "\r\nZamknij ten program albo poczekaj chwilę i spróbuj ponownie. Operacja "
+                     "anulowana, plik zgłoszenia nie został zmieniony.")
               : UnpackFailed("plik jest używany przez inny program: " + folder.entries);
     EXPECT_EQ(run.shown, (std::vector<Shown>{Confirmation(), told}));
     EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));

@@ -22,12 +22,14 @@ namespace fs = std::filesystem;
 bool BlockedOnTheWay(const fs::path& destination, const std::vector<std::string>& parts,
                      size_t directories, fs::path& blocker) {
   blocker = destination;
-  for (size_t i = 0; i < directories && i < parts.size(); ++i) {
+  for (size_t i = 0; i < directories; ++i) {
     blocker /= fileops::FsPath(parts[i]);
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(blocker, ec);
-    if (ec || status.type() == fs::file_type::not_found) return false;
-    if (!fs::is_directory(status)) return true;  // a link to a folder is no folder here
+    if (status.type() == fs::file_type::not_found) return false;
+    // A link to a folder is no folder here, and a place that cannot be looked at stands in the
+    // way as well.
+    if (!fs::is_directory(status)) return true;
   }
   return false;
 }
@@ -65,6 +67,7 @@ std::string StoredProblem(const zip_stat_t& st, const std::string& name) {
       (!(st.valid & ZIP_STAT_COMP_SIZE) || st.size / kMaxPackingRatio > st.comp_size)) {
     return "Element archiwum rozpakowałby się do rozmiaru ponad " +
            std::to_string(kMaxPackingRatio) + " razy większego niż w archiwum: " + name;
+    // (A member packed exactly 200 to 1, the boundary itself, is no file anyone meets.)
   }
   return "";
 }
@@ -101,7 +104,7 @@ bool CheckPlace(const fs::path& destination, const UnpackRules& rules,
 bool CheckMember(zip_t* za, const zip_stat_t& st, const fs::path& destination,
                  const UnpackRules& rules, std::set<std::string>& seen, CheckedMember& member,
                  UnpackFailure& failure) {
-  member.name = (st.valid & ZIP_STAT_NAME) && st.name ? st.name : "";
+  member.name = st.name ? st.name : "";
   // libzip gives the name in UTF-8, decoded from CP437 where the archive does not mark it as
   // UTF-8; the raw bytes are kept to pack the member again under exactly the name it had.
   const char* raw = zip_get_name(za, member.index, ZIP_FL_ENC_RAW);
@@ -132,7 +135,8 @@ bool CheckMembers(zip_t* za, const fs::path& destination, const UnpackRules& rul
     zip_stat_init(&st);
     if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) != 0)
       return RefuseArchive(failure, ZipErrorText(za));
-    CheckedMember member{static_cast<zip_uint64_t>(i), "", {}, 0, false, {}};
+    CheckedMember member;
+    member.index = static_cast<zip_uint64_t>(i);
     if (!CheckMember(za, st, destination, rules, seen, member, failure)) return false;
     members.push_back(std::move(member));
   }

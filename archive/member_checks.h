@@ -50,11 +50,11 @@ inline bool RefuseArchive(UnpackFailure& failure, std::string text) {
 
 // A member that passed every check, with the place it lands on.
 struct CheckedMember {
-  zip_uint64_t index;
+  zip_uint64_t index = 0;
   std::string name;
   std::string storedName;  // the name's bytes as the archive stores them, in whatever code page
-  zip_uint64_t size;
-  bool folder;
+  zip_uint64_t size = 0;
+  bool folder = false;
   std::filesystem::path target;
 };
 

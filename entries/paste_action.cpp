@@ -131,7 +131,6 @@ class Paste {
   void RemoveArchive() {
     if (archive_.path().empty()) return;
     FileError ignored;
-    archive_.Close(ignored, false);
     fileops::RemoveOwnFile(archive_.path(), archive_.identity(), ignored);
   }
 

@@ -136,6 +136,25 @@ INSTANTIATE_TEST_SUITE_P(
                     {Big([](RawMember& m) { m.uncompressedSize = (1ll << 30) + 1; })},
                     kTooBig,
                     kUntouched},
+        // The limits themselves: exactly 1 GiB passes the size check (and, packed a thousand to
+        // one, is then refused as a bomb); exactly 1 MiB of zeros is no bomb.
+        HostileCase{"DeclaredExactlyOneGiB",
+                    {Big([](RawMember& m) {
+                      m.stored = ZeroBomb(1024);
+                      m.uncompressedSize = 1ll << 30;
+                    })},
+                    "Element archiwum rozpakowałby się do rozmiaru ponad 200 razy większego niż "
+                    "w archiwum: big.lef",
+                    kUntouched},
+        HostileCase{"OneMebibyteOfZeros",
+                    {Big([](RawMember& m) {
+                      m.plain = std::string(1 << 20, '\0');
+                      m.stored = ZeroBomb(1);
+                    })},
+                    "",
+                    {{"big.lef", std::string(1 << 20, '\0')},
+                     {"stary.txt", "stary"},
+                     {"zawody.lef", "ok"}}},
         HostileCase{"DeclaredFourGiB",
                     {Big([](RawMember& m) { m.uncompressedSize = 0xFFFFFFFEll; })},
                     kTooBig,

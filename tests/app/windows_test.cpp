@@ -66,13 +66,20 @@ class Keys : public ::testing::TestWithParam<KeyCase> {};
 
 // Enter and the keypad's Enter press the focused button of either window; anywhere else, and
 // Escape anywhere, they press nothing, as neither window has a default button, and the notice
-// stays open. Its "OK" and close box close it as well: see StartUp below.
+// stays open. The presses a held Enter repeats press nothing either. Its "OK" and close box close
+// it as well: see StartUp below.
 TEST_P(Keys, EnterPressesTheFocusedButtonAndNothingElse) {
   const KeyCase& c = GetParam();
-  for (const auto& [key, modifier] : {std::pair{Qt::Key_Return, Qt::NoModifier},
-                                      {Qt::Key_Enter, Qt::KeypadModifier},
-                                      {Qt::Key_Escape, Qt::NoModifier}}) {
-    SCOPED_TRACE(key);
+  struct Stroke {
+    Qt::Key key;
+    Qt::KeyboardModifier modifier;
+    bool repeated;
+  };
+  for (const auto& [key, modifier, repeated] : {Stroke{Qt::Key_Return, Qt::NoModifier, false},
+                                                {Qt::Key_Enter, Qt::KeypadModifier, false},
+                                                {Qt::Key_Return, Qt::NoModifier, true},
+                                                {Qt::Key_Escape, Qt::NoModifier, false}}) {
+    SCOPED_TRACE(::testing::Message() << key << (repeated ? " repeated" : ""));
     FakePrompter prompter;
     frmMain main(prompter);
     frmStart start;
@@ -90,9 +97,13 @@ TEST_P(Keys, EnterPressesTheFocusedButtonAndNothingElse) {
     QWidget* target = window.objectName() == c.target ? &window : Child(window, c.target);
     target->setFocus();
     ASSERT_TRUE(target == &window || window.focusWidget() == target);
-    const bool presses = c.enterPresses && key != Qt::Key_Escape;
+    const bool presses = c.enterPresses && key != Qt::Key_Escape && !repeated;
     if (presses && std::string(c.target) == "test") WhenModal([](QWidget* w) { w->close(); });
-    QTest::keyClick(target, key, modifier);
+    if (repeated) {
+      QTest::simulateEvent(target, true, key, modifier, QString(), true);  // as a held key sends
+    } else {
+      QTest::keyClick(target, key, modifier);
+    }
     EXPECT_EQ(pressed, presses ? std::vector<std::string>{c.target} : std::vector<std::string>{});
     EXPECT_EQ(start.isVisible(), &window == &start && !presses);
   }

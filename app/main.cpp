@@ -7,6 +7,7 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   rostrel::SetUpApplication(app);
+  rostrel::ReadCommandLine(app);
   rostrel::QtPrompter prompter;
   rostrel::frmMain window(prompter);
   rostrel::RunStartUp(window);

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFont>
 #include <QIcon>
@@ -38,6 +39,24 @@ bool SetUpApplication(QApplication& app) {
   }
   delete translator;
   return false;
+}
+
+void ReadCommandLine(const QApplication& app) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("Wkleja zawodników z bazy klubu do pliku zgłoszenia LXF.\n"
+                     "Bez opcji otwiera okno programu."));
+  // Options of our own rather than Qt's built-in ones, whose descriptions Qt's Polish
+  // translations leave partly in English and which would bring Qt's own options into the usage.
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("Wyświetla ten opis użycia."));
+  const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                   QStringLiteral("Wyświetla numer wersji programu."));
+  parser.addOption(help);
+  parser.addOption(version);
+  parser.process(app);  // an unknown option ends the run here
+  if (parser.isSet(help)) parser.showHelp(0);
+  if (parser.isSet(version)) parser.showVersion();
 }
 
 void RunStartUp(frmMain& window) {

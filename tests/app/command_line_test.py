@@ -83,9 +83,11 @@ class CommandLine(unittest.TestCase):
                 finally:
                     program.kill()
                     program.wait()
-                text = (out or err).format(program=PROGRAM).replace("\n", "\r\n").rstrip("\r\n")
-                self.assertIn('shown: "Rostrel"', box.stdout)
-                self.assertIn("text: " + text, box.stdout)
+                # The usage names the program as Windows sees it, on Wine's drive Z:.
+                text = (out or err).format(program="Z:" + PROGRAM.replace("/", "\\"))
+                title, shown = box.stdout.split("\n", 1)
+                self.assertTrue(title.startswith('shown: "Rostrel", '), title)
+                self.assertEqual(shown, "text: " + text + "\n")
 
 
 if __name__ == "__main__":

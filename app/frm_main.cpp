@@ -143,7 +143,8 @@ void frmMain::ComGetAll_Click() {
 
 void frmMain::CmdSaveOUT_Click() {
   WaitCursor wait;
-  PasteEntries(prompter_, comIN, DbFile, ClubsText, clubsEncoding_, clubsBalance_);
+  pasteReplaced_ =
+      PasteEntries(prompter_, comIN, DbFile, ClubsText, clubsEncoding_, clubsBalance_);
 }
 
 }  // namespace rostrel

@@ -29,6 +29,8 @@ class frmMain : public QWidget {
   const std::string& dbFile() const { return DbFile; }
   const std::string& clubsText() const { return ClubsText; }
   const FileDialogSettings& dialog() const { return comIN; }
+  // Whether the last paste replaced the entries file; the window shows nothing of it.
+  bool pasteReplacedFile() const { return pasteReplaced_; }
 
  private slots:
   void CmdOpenIN_Click();
@@ -45,6 +47,7 @@ class frmMain : public QWidget {
   std::string clubsEncoding_;
   TagBalance clubsBalance_;
   FileDialogSettings comIN;
+  bool pasteReplaced_ = false;
 
   QPushButton* CmdOpenIN;
   QListView* lstIN;

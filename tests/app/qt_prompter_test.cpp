@@ -58,7 +58,11 @@ TEST_P(MessageBox, ShowsIconButtonsTitleAndText) {
   bool okIsDefault = false;
   const auto handled = WhenModal([&](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
-    if (!box) return;
+    if (!box) {  // closed, so that the test fails at once instead of waiting for its time limit
+      modal->close();
+      ADD_FAILURE() << "not a message box: " << modal->metaObject()->className();
+      return;
+    }
     icon = box->icon();
     title = box->windowTitle();
     text = box->text();
@@ -113,7 +117,11 @@ DialogSeen Show(FileDialogSettings& settings, const QString& typed) {
   DialogSeen seen;
   const auto handled = WhenModal([&](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
-    if (!dialog) return;
+    if (!dialog) {
+      modal->close();
+      ADD_FAILURE() << "not a file dialog: " << modal->metaObject()->className();
+      return;
+    }
     seen.mode = dialog->fileMode();
     seen.filters = dialog->nameFilters();
     seen.selectedFilter = dialog->selectedNameFilter();

@@ -5,6 +5,7 @@
 #include "app/startup.h"
 
 int main(int argc, char* argv[]) {
+  rostrel::AnswerCommandLine(argc, argv);
   QApplication app(argc, argv);
   rostrel::SetUpApplication(app);
   rostrel::ReadCommandLine(app);

@@ -4,9 +4,10 @@
     command_line_test.py PROGRAM                          (Linux)
     command_line_test.py PROGRAM WINE WINDOW_SHOWN_EXE    (the Windows program under Wine)
 
-On Linux the program runs on Qt's offscreen platform, so no display is needed. On Windows a
-program with windows has no console, and Qt shows the same texts in a message box instead: under
-Wine the test reads the box's text with WINDOW_SHOWN_EXE, which also presses its button.
+On Linux the usage and the version need no display at all; the rest runs on Qt's offscreen
+platform. On Windows a program with windows has no console, and Qt shows the same texts in a
+message box instead: under Wine the test reads the box's text with WINDOW_SHOWN_EXE, which also
+presses its button.
 """
 import os
 import subprocess
@@ -27,32 +28,37 @@ USAGE = (
     "  -v, --version  Wyświetla numer wersji programu.\n"
 )
 
-# (arguments, exit status, standard output, standard error)
+# (arguments, whether they need a display on Linux, exit status, standard output, standard error)
 CASES = [
-    (["--version"], 0, "Rostrel 3.01\n", ""),
-    (["-v"], 0, "Rostrel 3.01\n", ""),
-    (["--help"], 0, USAGE, ""),
-    (["-h"], 0, USAGE, ""),
-    (["--bogus"], 1, "", 'Rostrel: Nieznana opcja "bogus".\n'),
-    (["--version", "-x"], 1, "", 'Rostrel: Nieznana opcja "x".\n'),
+    (["--version"], False, 0, "Rostrel 3.01\n", ""),
+    (["-v"], False, 0, "Rostrel 3.01\n", ""),
+    (["--help"], False, 0, USAGE, ""),
+    (["-h"], False, 0, USAGE, ""),
+    (["-style", "fusion", "--version"], True, 0, "Rostrel 3.01\n", ""),  # Qt's own option
+    (["--bogus"], True, 1, "", 'Rostrel: Nieznana opcja "bogus".\n'),
+    (["--version", "-x"], True, 1, "", 'Rostrel: Nieznana opcja "x".\n'),
 ]
 
 
 class CommandLine(unittest.TestCase):
     def setUp(self):
         self.runtime = tempfile.TemporaryDirectory()
-        # Offscreen, and a runtime folder of its own, so that Qt has nothing to warn about.
-        self.env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=self.runtime.name)
+        # A runtime folder of its own, so that Qt has nothing to warn about; no display at all, or
+        # the offscreen platform.
+        self.headless = {k: v for k, v in os.environ.items()
+                         if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        self.headless["XDG_RUNTIME_DIR"] = self.runtime.name
+        self.env = dict(self.headless, QT_QPA_PLATFORM="offscreen")
 
     def tearDown(self):
         self.runtime.cleanup()
 
     @unittest.skipIf(WINE, "under Wine the texts come in a message box: see the next test")
     def test_options_print_and_end_the_run(self):
-        for args, status, out, err in CASES:
+        for args, display, status, out, err in CASES:
             with self.subTest(args=args):
                 run = subprocess.run([PROGRAM] + args, capture_output=True, text=True,
-                                     env=self.env, timeout=30)
+                                     env=self.env if display else self.headless, timeout=30)
                 self.assertEqual(run.stdout, out.format(program=PROGRAM))
                 self.assertEqual(run.stderr, err)
                 self.assertEqual(run.returncode, status)
@@ -72,7 +78,7 @@ class CommandLine(unittest.TestCase):
     @unittest.skipUnless(WINE, "on Linux the texts go to the standard streams")
     def test_options_show_their_texts_in_a_message_box_under_wine(self):
         wine, window_shown = WINE
-        for args, status, out, err in CASES:
+        for args, _, status, out, err in CASES:
             with self.subTest(args=args):
                 program = subprocess.Popen([wine, PROGRAM] + args, stdout=subprocess.DEVNULL,
                                            stderr=subprocess.DEVNULL)

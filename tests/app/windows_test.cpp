@@ -22,6 +22,10 @@
 #include "support/fake_prompter.h"
 #include "window_fixture.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace rostrel::testing {
 namespace {
 
@@ -215,11 +219,16 @@ TEST_P(Control, SitsWhereDesignedWithItsCaptionFontColourAndState) {
 INSTANTIATE_TEST_SUITE_P(AllControls, Control, ::testing::ValuesIn(kControls),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Windows has Courier New itself; Debian has not, nor has Wine, and Liberation Mono stands in.
 TEST(Windows, CourierNewFallsBackToLiberationMono) {
   EXPECT_TRUE(QFont::substitutes("Courier New").contains("Liberation Mono", Qt::CaseInsensitive));
-  QFont courier("Courier New");
-  const std::string shown = QFontInfo(courier).family().toStdString();
-  EXPECT_TRUE(shown == "Courier New" || shown == "Liberation Mono") << shown;
+#ifdef _WIN32
+  const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  const std::string expected = wine ? "Liberation Mono" : "Courier New";
+#else
+  const std::string expected = "Liberation Mono";
+#endif
+  EXPECT_EQ(QFontInfo(QFont("Courier New")).family().toStdString(), expected);
 }
 
 TEST(MainWindow, TabGoesOverTheEnabledButtonsInDesignOrder) {

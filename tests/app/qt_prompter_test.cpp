@@ -58,11 +58,8 @@ TEST_P(MessageBox, ShowsIconButtonsTitleAndText) {
   bool okIsDefault = false;
   const auto handled = WhenModal([&](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
-    if (!box) {  // closed, so that the test fails at once instead of waiting for its time limit
-      modal->close();
-      ADD_FAILURE() << "not a message box: " << modal->metaObject()->className();
-      return;
-    }
+    if (!box) modal->close();  // so that the test fails at once, not at its time limit
+    ASSERT_NE(box, nullptr) << modal->metaObject()->className();
     icon = box->icon();
     title = box->windowTitle();
     text = box->text();
@@ -117,11 +114,8 @@ DialogSeen Show(FileDialogSettings& settings, const QString& typed) {
   DialogSeen seen;
   const auto handled = WhenModal([&](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
-    if (!dialog) {
-      modal->close();
-      ADD_FAILURE() << "not a file dialog: " << modal->metaObject()->className();
-      return;
-    }
+    if (!dialog) modal->close();
+    ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
     seen.mode = dialog->fileMode();
     seen.filters = dialog->nameFilters();
     seen.selectedFilter = dialog->selectedNameFilter();
@@ -212,12 +206,6 @@ TEST(FileDialog, WithoutTheMustExistFlagAnyNameIsTaken) {
   EXPECT_EQ(seen.mode, QFileDialog::AnyFile);
   EXPECT_EQ(settings.fileName, dir.file("nowy.lxf"));
 }
-
-}  // namespace
-}  // namespace rostrel::testing
-
-namespace rostrel::testing {
-namespace {
 
 // A button's work shows the wait cursor; a message asked in the middle of it shows the normal
 // one, and the wait cursor comes back afterwards.

@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/frm_main.h"
@@ -74,12 +75,8 @@ class Keys : public ::testing::TestWithParam<KeyCase> {};
 // it as well: see StartUp below.
 TEST_P(Keys, EnterPressesTheFocusedButtonAndNothingElse) {
   const KeyCase& c = GetParam();
-  struct Stroke {
-    Qt::Key key;
-    Qt::KeyboardModifier modifier;
-    bool repeated;
-  };
-  for (const auto& [key, modifier, repeated] : {Stroke{Qt::Key_Return, Qt::NoModifier, false},
+  // Each key with its modifier, and whether it comes as a held key repeats it.
+  for (const auto& [key, modifier, repeated] : {std::tuple{Qt::Key_Return, Qt::NoModifier, false},
                                                 {Qt::Key_Enter, Qt::KeypadModifier, false},
                                                 {Qt::Key_Return, Qt::NoModifier, true},
                                                 {Qt::Key_Escape, Qt::NoModifier, false}}) {
@@ -103,11 +100,8 @@ TEST_P(Keys, EnterPressesTheFocusedButtonAndNothingElse) {
     ASSERT_TRUE(target == &window || window.focusWidget() == target);
     const bool presses = c.enterPresses && key != Qt::Key_Escape && !repeated;
     if (presses && std::string(c.target) == "test") WhenModal([](QWidget* w) { w->close(); });
-    if (repeated) {
-      QTest::simulateEvent(target, true, key, modifier, QString(), true);  // as a held key sends
-    } else {
-      QTest::keyClick(target, key, modifier);
-    }
+    repeated ? QTest::simulateEvent(target, true, key, modifier, QString(), true)
+             : QTest::keyClick(target, key, modifier);
     EXPECT_EQ(pressed, presses ? std::vector<std::string>{c.target} : std::vector<std::string>{});
     EXPECT_EQ(start.isVisible(), &window == &start && !presses);
   }

@@ -36,11 +36,11 @@ bool InstallPolishTranslations(QCoreApplication& app) {
   for (const QString& place : places) {
     if (translator->load(polish, QStringLiteral("qtbase"), QStringLiteral("_"), place)) {
       QCoreApplication::installTranslator(translator);
-      return true;
+      return true;  // only reported: no caller acts on the result, the dialogs just speak English
     }
   }
   delete translator;
-  return false;
+  return false;  // see above: reported, acted on by no caller
 }
 
 // The program's options, each of which prints and ends the run. They are our own rather than

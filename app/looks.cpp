@@ -48,7 +48,7 @@ void SetUpWindow(QWidget* window, const QString& name, const QString& title, con
   QPalette filled = window->palette();
   filled.setColor(QPalette::Window, background);
   window->setPalette(filled);
-  window->setAutoFillBackground(true);
+  window->setAutoFillBackground(true);  // said for clarity: Qt fills a top-level window anyway
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,

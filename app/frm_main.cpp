@@ -143,8 +143,7 @@ void frmMain::ComGetAll_Click() {
 
 void frmMain::CmdSaveOUT_Click() {
   WaitCursor wait;
-  pasteReplaced_ =
-      PasteEntries(prompter_, comIN, DbFile, ClubsText, clubsEncoding_, clubsBalance_);
+  pasteReplaced_ = PasteEntries(prompter_, comIN, DbFile, ClubsText, clubsEncoding_, clubsBalance_);
 }
 
 }  // namespace rostrel

@@ -187,8 +187,8 @@ TEST_F(WindowTest, ButtonsAndListsFollowTheirTableOverARun) {
     EXPECT_FALSE(Enabled(window, "lstOUT"));
   }
   // Only the pastes spoke: the confirmation that was cancelled, then the paste that was done.
-  EXPECT_EQ(prompter.messages, (std::vector<Shown>{Confirmation(), Confirmation(),
-                                                   PasteDone(entries)}));
+  EXPECT_EQ(prompter.messages,
+            (std::vector<Shown>{Confirmation(), Confirmation(), PasteDone(entries)}));
 }
 
 }  // namespace

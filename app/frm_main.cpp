@@ -116,11 +116,7 @@ void frmMain::CmdOpenIN_Click() {
 
 void frmMain::ApplyOpenOutcome(OpenOutcome& outcome) {
   DbFile = outcome.dbFile;
-  if (outcome.clubsChanged) {
-    ClubsText = std::move(outcome.clubsText);
-    clubsEncoding_ = std::move(outcome.clubsEncoding);
-    clubsBalance_ = std::move(outcome.clubsBalance);
-  }
+  if (outcome.clubsChanged) ClubsText = std::move(outcome.clubs);
   // The right list always shows exactly what a paste would write, so every open starts the
   // right side afresh: the paste is offered again only after ">>".
   lstOUTLines_->setStringList({});
@@ -143,7 +139,7 @@ void frmMain::ComGetAll_Click() {
 
 void frmMain::CmdSaveOUT_Click() {
   WaitCursor wait;
-  pasteReplaced_ = PasteEntries(prompter_, comIN, DbFile, ClubsText, clubsEncoding_, clubsBalance_);
+  pasteReplaced_ = PasteEntries(prompter_, comIN, DbFile, ClubsText);
 }
 
 }  // namespace rostrel

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/prompter.h"
-#include "common/tag_balance.h"
+#include "common/clubs_section.h"
 
 class QListView;
 class QPushButton;
@@ -27,7 +27,7 @@ class frmMain : public QWidget {
   void Load();
 
   const std::string& dbFile() const { return DbFile; }
-  const std::string& clubsText() const { return ClubsText; }
+  const std::string& clubsText() const { return ClubsText.text; }
   const FileDialogSettings& dialog() const { return comIN; }
   // Whether the last paste replaced the entries file; the window shows nothing of it.
   bool pasteReplacedFile() const { return pasteReplaced_; }
@@ -43,9 +43,7 @@ class frmMain : public QWidget {
 
   Prompter& prompter_;
   std::string DbFile;
-  std::string ClubsText;
-  std::string clubsEncoding_;
-  TagBalance clubsBalance_;
+  ClubsSection ClubsText;  // the open database's clubs section, with what its reading found
   FileDialogSettings comIN;
   bool pasteReplaced_ = false;
 

@@ -47,7 +47,11 @@ std::string getDir(const std::string& path) {
   for (size_t i = path.size(); i > 0; --i) {
     if (IsSeparator(path[i - 1])) return path.substr(0, i);
   }
-  return "";
+#ifdef _WIN32
+  return ".\\";
+#else
+  return "./";
+#endif
 }
 
 std::string getLefFile(const std::string& dir) {

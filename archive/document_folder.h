@@ -9,7 +9,8 @@ inline constexpr const char* kNoLefFile = "-0";
 inline constexpr const char* kSeveralLefFiles = "";
 
 // The directory part of a file path, up to and including its last separator ('/' on POSIX;
-// '\' and '/' on Windows). A path without a separator gives "".
+// '\' and '/' on Windows). A path without a separator names a file in the current directory,
+// and gives that directory, "./" (".\" on Windows).
 std::string getDir(const std::string& path);
 
 // The one LEF document (*.lef, letter case ignored, ordinary non-hidden files only) in a

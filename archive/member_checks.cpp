@@ -17,21 +17,19 @@ namespace fs = std::filesystem;
 
 // What lies on the way to a member: the folders it passes through must be real folders, or not
 // there yet. A link could lead the member out of the destination; a file where a folder must go
-// is the user's, and would stop the unpacking half-way.
-enum class Way { Clear, ThroughLink, BlockedByFile };
-
-Way FindWay(const fs::path& destination, const std::vector<std::string>& parts, size_t directories,
-            fs::path& blocker) {
+// would stop the unpacking half-way. Either is the user's, and is told as standing in the way:
+// true, with `blocker` naming it.
+bool BlockedOnTheWay(const fs::path& destination, const std::vector<std::string>& parts,
+                     size_t directories, fs::path& blocker) {
   blocker = destination;
   for (size_t i = 0; i < directories && i < parts.size(); ++i) {
     blocker /= fileops::FsPath(parts[i]);
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(blocker, ec);
-    if (ec || status.type() == fs::file_type::not_found) return Way::Clear;
-    if (fs::is_symlink(status)) return Way::ThroughLink;
-    if (!fs::is_directory(status)) return Way::BlockedByFile;
+    if (ec || status.type() == fs::file_type::not_found) return false;
+    if (!fs::is_directory(status)) return true;  // a link to a folder is no folder here
   }
-  return Way::Clear;
+  return false;
 }
 
 // A member may land on a folder that is already there, or on nothing at all.
@@ -63,17 +61,22 @@ std::string StoredProblem(const zip_stat_t& st, const std::string& name) {
   }
   if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxMemberSize)
     return "Element archiwum jest za duży (ponad 1 GiB): " + name;
+  if (st.size > kBombFloor && (!(st.valid & ZIP_STAT_COMP_SIZE) ||
+                               st.size / kMaxPackingRatio > st.comp_size)) {
+    return "Element archiwum rozpakowałby się do rozmiaru ponad " +
+           std::to_string(kMaxPackingRatio) + " razy większego niż w archiwum: " + name;
+  }
   return "";
 }
 
 bool Refuse(UnpackFailure& failure, std::string text) {
-  failure = {UnpackFailure::Archive, std::move(text), ""};
+  failure = {UnpackFailure::Archive, std::move(text), "", {}};
   return false;
 }
 
 bool InTheWay(UnpackFailure& failure, const fs::path& path) {
   const std::string where = fileops::Utf8(path);
-  failure = {UnpackFailure::InTheWay, Describe(PosixError(EEXIST)) + ": " + where, where};
+  failure = {UnpackFailure::InTheWay, Describe(PosixError(EEXIST)) + ": " + where, where, {}};
   return false;
 }
 
@@ -83,19 +86,20 @@ bool CheckPlace(const fs::path& destination, const UnpackRules& rules,
                 UnpackFailure& failure) {
   const size_t directories = member.folder ? parts.size() : parts.size() - 1;
   fs::path blocker;
-  switch (FindWay(destination, parts, directories, blocker)) {
-    case Way::ThroughLink:
-      return Refuse(failure,
-                    "Element archiwum prowadzi przez dowiązanie symboliczne: " + member.name);
-    case Way::BlockedByFile:
-      return InTheWay(failure, blocker);
-    case Way::Clear:
-      break;
-  }
+  if (BlockedOnTheWay(destination, parts, directories, blocker)) return InTheWay(failure, blocker);
   if (!member.folder && WouldReplace(member.target, rules.keep))
     return Refuse(failure, "Element archiwum zastąpiłby rozpakowywany plik: " + member.name);
-  if (rules.keepExisting && LandsOnSomethingThere(member.target, member.folder))
-    return InTheWay(failure, member.target);
+  if (LandsOnSomethingThere(member.target, member.folder)) return InTheWay(failure, member.target);
+  // The longest path the unpacking makes: the member's own, or the temporary file beside it.
+  const std::string target = fileops::Utf8(member.target);
+  const std::string temporary = fileops::Utf8(member.target.parent_path() / "") +
+                                std::string(fileops::kTemporaryNameLength, 'x');
+  if (fileops::TooLongForTheSystem(target) || fileops::TooLongForTheSystem(temporary)) {
+    const std::string folder = fileops::Utf8(destination);
+    failure = {UnpackFailure::TooLong, Describe(PosixError(ENAMETOOLONG)) + ": " + target,
+               folder, PosixError(ENAMETOOLONG)};
+    return false;
+  }
   return true;
 }
 

@@ -6,17 +6,24 @@
 #include <string>
 #include <vector>
 
+#include "common/file_error.h"
+
 namespace rostrel {
 
 class UnpackedFiles;
 
 // Members larger than this are refused.
 inline constexpr unsigned long long kMaxMemberSize = 1ull << 30;
+// A member that would grow more than this many times over its packed size, once it is over
+// kBombFloor, is refused before anything is written: real LENEX documents pack at most about 23
+// to 1, and a bomb would fill the disk before the program found no athletes in it.
+inline constexpr unsigned long long kMaxPackingRatio = 200;
+inline constexpr unsigned long long kBombFloor = 1ull << 20;
 
-// How one unpacking treats the folder it unpacks into.
+// How one unpacking treats the folder it unpacks into. No member ever replaces anything that is
+// already there.
 struct UnpackRules {
-  std::vector<std::filesystem::path> keep;  // files that no member may replace
-  bool keepExisting = false;                // no member may replace anything that is already there
+  std::vector<std::filesystem::path> keep;  // files no member may land on: told as the archive's
   UnpackedFiles* record = nullptr;          // receives every file and folder the unpacking makes
 };
 
@@ -26,10 +33,12 @@ struct UnpackFailure {
     Archive,   // the archive is unfit
     InTheWay,  // something already in the destination stands where a member must go
     Disk,      // the LXF file could not be read, or the folder could not be written
+    TooLong,   // a path the unpacking would make is longer than the system allows
   };
   Kind kind = Archive;
   std::string text;  // what went wrong, in Polish
-  std::string path;  // InTheWay: the full path of what stands in the way
+  std::string path;  // InTheWay: what stands in the way; TooLong: the destination; Disk: the file
+  FileError error;   // Disk: the failure itself
 };
 
 // A member that passed every check, with the place it lands on.

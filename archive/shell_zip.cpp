@@ -37,19 +37,49 @@ bool Succeed() {
   return true;
 }
 
+// Creates the empty archive at `path`, where nothing may have that name yet, and keeps it open
+// for the packing to write over.
+bool StartArchive(Prompter& prompter, const std::string& path, fileops::NewFile& file) {
+  static constexpr char kEmptyArchive[22] = {0x50, 0x4B, 0x05, 0x06};
+  FileError err;
+  if (file.Create(path, err) &&
+      file.Write(std::string_view(kEmptyArchive, sizeof kEmptyArchive), err)) {
+    return true;
+  }
+  file.Close(err, false);
+  prompter.message(Describe(err) + ": " + path, "Error", Icon::Warning, Buttons::Ok);
+  return false;
+}
+
+// Writes the packed archive over the empty one and makes it durable: the caller may rename it
+// over the entries file next, and that rename must not outlive the data it points at.
+bool FinishArchive(Prompter& prompter, fileops::NewFile& file, const std::string& bytes,
+                   const std::string& where) {
+  FileError err;
+  const bool written = bytes.empty() || file.Rewrite(bytes, err);
+  if (file.Close(err, /*durable=*/true) && written) return true;
+  return Fail(prompter, Describe(err) + ": " + where);
+}
+
 // Packs a file under `name`, or without a name the contents of a folder.
 bool Pack(Prompter& prompter, const std::string& source, const std::string& destination,
           const std::string* name) {
   const std::string archive = WithZipSuffix(destination);
-  // The empty archive would overwrite the very file that is to be packed.
+  // The empty archive would stand where the very file to be packed is.
   std::error_code ec;
   if (fs::equivalent(fileops::FsPath(source), fileops::FsPath(archive), ec))
     return Fail(prompter, "Nie można spakować pliku do niego samego: " + source);
-  if (!CreateEmptyZip(prompter, archive)) return false;
-  std::string failure;
-  const bool packed =
-      name ? PackFile(source, *name, archive, failure) : PackFolder(source, archive, failure);
-  return packed || Fail(prompter, failure);
+  fileops::NewFile file;
+  if (!StartArchive(prompter, archive, file)) return false;
+  std::string bytes, failure;
+  const bool packed = name ? PackFile(source, *name, bytes, failure)
+                           : PackFolder(source, archive, bytes, failure);
+  if (!packed) {
+    FileError ignored;
+    file.Close(ignored, false);
+    return Fail(prompter, failure);
+  }
+  return FinishArchive(prompter, file, bytes, archive);
 }
 
 }  // namespace
@@ -61,13 +91,12 @@ std::chrono::milliseconds ShellZipPause() { return g_pause; }
 int ShellZipPausesTaken() { return g_pausesTaken; }
 
 bool CreateEmptyZip(Prompter& prompter, const std::string& path) {
-  static constexpr char kEmptyArchive[22] = {0x50, 0x4B, 0x05, 0x06};
+  fileops::NewFile file;
+  if (!StartArchive(prompter, path, file)) return false;
   FileError err;
-  if (!fileops::WriteFile(path, std::string_view(kEmptyArchive, sizeof kEmptyArchive), err)) {
-    prompter.message(Describe(err), "Error", Icon::Warning, Buttons::Ok);
-    return false;
-  }
-  return true;
+  if (file.Close(err, /*durable=*/true)) return true;
+  prompter.message(Describe(err) + ": " + path, "Error", Icon::Warning, Buttons::Ok);
+  return false;
 }
 
 bool ShellZip(Prompter& prompter, const std::string& action, const std::string& source,
@@ -91,17 +120,25 @@ bool UnzipBeside(Prompter& prompter, const std::string& lxf, const std::string& 
                  UnpackedFiles& unpacked, UnpackFailure& failure) {
   if (lxf.empty() || destination.empty()) return false;
   // Unpack keeps the archive itself from being replaced.
-  if (!Unpack(lxf, destination, {{}, true, &unpacked}, failure)) {
+  if (!Unpack(lxf, destination, {{}, &unpacked}, failure)) {
     if (failure.kind == UnpackFailure::Archive) Fail(prompter, failure.text);
     return false;
   }
   return Succeed();
 }
 
-bool ZipFileAs(Prompter& prompter, const std::string& source, const std::string& destination,
-               const std::string& name) {
-  if (source.empty() || destination.empty()) return false;
-  return Pack(prompter, source, destination, &name) && Succeed();
+bool ZipTextAs(Prompter& prompter, std::string_view text, const std::string& name,
+               const std::string& folder, fileops::NewFile& archive) {
+  std::string bytes, failure;
+  if (!PackText(text, name, bytes, failure)) return Fail(prompter, failure);
+  // The new archive's name is the program's own and tells the user nothing: the messages name
+  // the folder it was to be written in.
+  FileError err;
+  if (!archive.CreateTemporary(folder, err)) {
+    prompter.message(Describe(err) + ": " + folder, "Error", Icon::Warning, Buttons::Ok);
+    return false;
+  }
+  return FinishArchive(prompter, archive, bytes, folder) && Succeed();
 }
 
 }  // namespace rostrel

@@ -3,6 +3,7 @@
 #include "archive/document_folder.h"
 #include "archive/member_checks.h"
 #include "archive/shell_zip.h"
+#include "common/fileops.h"
 #include "common/prompter.h"
 
 namespace rostrel {
@@ -13,7 +14,18 @@ bool DirectoryPreCheck(Prompter& prompter, const std::string& lxfPath) {
   return false;
 }
 
-UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedFiles& unpacked) {
+void ShowHeld(Prompter& prompter, const std::string& path, const std::string& unchanged) {
+  ShowStop(prompter, std::string(kHeldMessage) + "\r\n" + path + "\r\n" + kHeldAdvice +
+                         (unchanged.empty() ? "" : " " + unchanged));
+}
+
+void ShowPathTooLong(Prompter& prompter, const std::string& folder) {
+  ShowStop(prompter,
+           std::string(kPathTooLongMessage) + "\r\n" + folder + "\r\n" + kPathTooLongAdvice);
+}
+
+UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedFiles& unpacked,
+                       const std::string& unchanged) {
   UnpackFailure failure;
   if (!UnzipBeside(prompter, lxfPath, getDir(lxfPath), unpacked, failure)) {
     // Only a fault of the archive sends the user to the author: a file of the user's in the way,
@@ -27,8 +39,15 @@ UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedF
                  std::string(kInTheWayMessage) + "\r\n" + failure.path + "\r\n" + kInTheWayAdvice);
         break;
       case UnpackFailure::Disk:
+        if (fileops::HeldByAnotherProgram(failure.error)) {
+          ShowHeld(prompter, failure.path, unchanged);
+          break;
+        }
         ShowStop(prompter, std::string(kUnpackFailedMessage) + "\r\n" + failure.text + "\r\n" +
                                kUnpackFailedAdvice);
+        break;
+      case UnpackFailure::TooLong:
+        ShowPathTooLong(prompter, failure.path);
         break;
     }
     return {UnpackResult::ArchiveFailed, "", {}};

@@ -32,6 +32,20 @@ inline constexpr const char* kUnpackFailedMessage =
 inline constexpr const char* kUnpackFailedAdvice =
     "Sprawdź, czy plik LXF nie jest otwarty w innym programie, czy w jego katalogu wolno "
     "zapisywać i czy na dysku jest wolne miejsce, a potem spróbuj ponownie.";
+// A file that another program held for longer than the program waited: its path goes on a line
+// of its own between the two parts.
+inline constexpr const char* kHeldMessage =
+    "Inny program używa pliku (na przykład program do obsługi zawodów, program antywirusowy "
+    "albo OneDrive):";
+inline constexpr const char* kHeldAdvice =
+    "Zamknij ten program albo poczekaj chwilę i spróbuj ponownie.";
+// A folder whose path, with the names the unpacking makes in it, is longer than the system lets
+// a program use: the folder goes on a line of its own between the two parts.
+inline constexpr const char* kPathTooLongMessage =
+    "Ścieżka katalogu pliku LXF jest za długa, by program mógł w nim zapisać swoje pliki:";
+inline constexpr const char* kPathTooLongAdvice =
+    "Przenieś pliki LXF do katalogu o krótszej ścieżce (bliżej początku dysku) i spróbuj "
+    "ponownie.";
 inline constexpr const char* kUnpackedLeftMessage =
     "Nie udało się usunąć plików rozpakowanych z archiwum LXF. Usuń je ręcznie:";
 
@@ -53,8 +67,14 @@ bool DirectoryPreCheck(Prompter& prompter, const std::string& lxfPath);
 // document there. Neither the LXF file nor anything that was in the directory before is ever
 // changed, and the LXF file is closed again when this returns, so the caller may replace it.
 // Whatever the unpacking wrote is noted in `unpacked`, for RemoveUnpacked when the caller is
-// done.
-UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedFiles& unpacked);
+// done. `unchanged`, when not empty, ends the message about a file held by another program.
+UnpackResult UnpackLxf(Prompter& prompter, const std::string& lxfPath, UnpackedFiles& unpacked,
+                       const std::string& unchanged = "");
+
+// The stop message for a file another program held too long, followed by `unchanged` if any.
+void ShowHeld(Prompter& prompter, const std::string& path, const std::string& unchanged);
+// The stop message for a folder whose path is too long for the system.
+void ShowPathTooLong(Prompter& prompter, const std::string& folder);
 
 // Removes what an unpacking wrote; tells the user what could not be removed.
 void RemoveUnpacked(Prompter& prompter, UnpackedFiles& unpacked);

@@ -4,55 +4,58 @@
 #include <system_error>
 #include <utility>
 
-#include "common/fileops.h"
-
 namespace rostrel {
 
 namespace fs = std::filesystem;
 
 UnpackedFiles::~UnpackedFiles() { RemoveAll(); }
 
-void UnpackedFiles::AddFile(const fs::path& file, std::string storedName) {
-  files_.push_back({file, std::move(storedName)});
+void UnpackedFiles::AddFile(const fs::path& file, const fileops::FileIdentity& id,
+                            std::string storedName) {
+  files_.push_back({file, id, std::move(storedName)});
 }
 
-void UnpackedFiles::AddFolder(const fs::path& folder) { folders_.push_back(folder); }
-
-void UnpackedFiles::Forget(const std::string& file) {
-  const fs::path path = fileops::FsPath(file);
-  std::erase_if(files_, [&](const File& listed) { return listed.path == path; });
+void UnpackedFiles::AddFolder(const fs::path& folder, const fileops::FileIdentity& id) {
+  folders_.push_back({folder, id, ""});
 }
 
 const std::string* UnpackedFiles::StoredNameOf(const std::string& file) const {
   const fs::path path = fileops::FsPath(file);
-  for (const File& listed : files_) {
+  for (const Item& listed : files_) {
     std::error_code ec;
     if (fs::equivalent(listed.path, path, ec)) return &listed.storedName;
   }
   return nullptr;
 }
 
+bool UnpackedFiles::Remove(const std::string& file, FileError& err) {
+  const fs::path path = fileops::FsPath(file);
+  const auto listed = std::find_if(files_.begin(), files_.end(), [&](const Item& f) {
+    std::error_code ec;
+    return f.path == path || fs::equivalent(f.path, path, ec);
+  });
+  if (listed == files_.end()) return true;
+  const Item item = *listed;
+  files_.erase(listed);
+  return fileops::RemoveOwnFile(fileops::Utf8(item.path), item.id, err);
+}
+
 std::vector<UnpackedFiles::Leftover> UnpackedFiles::RemoveAll() {
   std::vector<Leftover> leftovers;
-  for (const File& listed : files_) {
-    const fs::path& file = listed.path;
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(file, ec);
-    if (status.type() == fs::file_type::not_found) continue;
+  for (const Item& file : files_) {
     FileError err;
-    if (!fileops::RemoveFile(fileops::Utf8(file), err) && fileops::Exists(fileops::Utf8(file)))
-      leftovers.push_back({fileops::Utf8(file), err});
+    if (!fileops::RemoveOwnFile(fileops::Utf8(file.path), file.id, err))
+      leftovers.push_back({fileops::Utf8(file.path), err});
   }
   // Deeper folders have longer paths; each goes only when nothing is left in it.
-  std::vector<fs::path> folders = folders_;
-  std::sort(folders.begin(), folders.end(), [](const fs::path& a, const fs::path& b) {
-    return a.native().size() > b.native().size();
+  std::vector<Item> folders = folders_;
+  std::stable_sort(folders.begin(), folders.end(), [](const Item& a, const Item& b) {
+    return a.path.native().size() > b.path.native().size();
   });
-  for (const fs::path& folder : folders) {
-    std::error_code ec;
-    if (!fs::is_directory(fs::symlink_status(folder, ec))) continue;
-    if (fs::remove(folder, ec) || !ec) continue;
-    leftovers.push_back({fileops::Utf8(folder), ErrorFrom(ec)});
+  for (const Item& folder : folders) {
+    FileError err;
+    if (!fileops::RemoveOwnFolder(fileops::Utf8(folder.path), folder.id, err))
+      leftovers.push_back({fileops::Utf8(folder.path), err});
   }
   files_.clear();
   folders_.clear();

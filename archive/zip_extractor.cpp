@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
-#include <random>
 #include <system_error>
 #include <vector>
 
@@ -17,51 +16,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Failures of the disk (the LXF file, the folder), which are no fault of the archive.
-bool DiskFailure(UnpackFailure& failure, std::string text) {
-  failure = {UnpackFailure::Disk, std::move(text), ""};
+// Failures of the disk (the LXF file, the folder), which are no fault of the archive: what
+// failed and on which file.
+bool DiskFailure(UnpackFailure& failure, const FileError& err, const std::string& path) {
+  failure = {UnpackFailure::Disk, Describe(err) + ": " + path, path, err};
   return false;
-}
-
-bool SystemFailure(UnpackFailure& failure, const fs::path& path) {
-  return DiskFailure(failure,
-                     Describe(PosixError(errno ? errno : EIO)) + ": " + fileops::Utf8(path));
 }
 
 // libzip's failure over a member: the disk's when a system call failed, the archive's otherwise.
 bool ZipFailure(UnpackFailure& failure, const zip_error_t* error, const std::string& member) {
   failure = {IsSystemError(error) ? UnpackFailure::Disk : UnpackFailure::Archive,
-             ZipErrorText(error) + ": " + member, ""};
+             ZipErrorText(error) + ": " + member, "", {}};
   return false;
 }
 
-CFile CreateNewFile(const fs::path& path) {
-#ifdef _WIN32
-  return CFile(_wfopen(path.c_str(), L"wbx"));
-#else
-  return CFile(std::fopen(path.c_str(), "wbx"));
-#endif
-}
-
-// A fresh file beside `target` under a random name, so that leftovers of an unpacking that was
-// killed never block the next one.
-CFile CreateTempBeside(const fs::path& target, fs::path& temp, UnpackFailure& failure) {
-  static std::mt19937_64 random{std::random_device{}()};
-  CFile out;
-  for (int attempt = 0; attempt < 100 && !out; ++attempt) {
-    temp = target;
-    temp.replace_filename(".rostrel-unzip-" + std::to_string(random()));
-    errno = 0;
-    out = CreateNewFile(temp);
-    if (!out && errno != EEXIST) break;
-  }
-  // The message names the member's place: the random name would tell the user nothing.
-  if (!out) SystemFailure(failure, target);
-  return out;
-}
-
 // Copies the member's data into `out`, no more than the archive declares.
-bool CopyData(zip_file_t* zf, const CheckedMember& member, std::FILE* out, UnpackFailure& failure) {
+bool CopyData(zip_file_t* zf, const CheckedMember& member, fileops::NewFile& out,
+              UnpackFailure& failure) {
   const zip_uint64_t limit = std::min<zip_uint64_t>(member.size, kMaxMemberSize);
   std::vector<char> buffer(1 << 16);
   zip_uint64_t total = 0;
@@ -72,41 +43,51 @@ bool CopyData(zip_file_t* zf, const CheckedMember& member, std::FILE* out, Unpac
     total += static_cast<zip_uint64_t>(n);
     if (total > limit) {
       failure = {UnpackFailure::Archive,
-                 "Element archiwum jest większy, niż podaje archiwum: " + member.name, ""};
+                 "Element archiwum jest większy, niż podaje archiwum: " + member.name, "", {}};
       return false;
     }
-    if (std::fwrite(buffer.data(), 1, static_cast<size_t>(n), out) != static_cast<size_t>(n))
-      return SystemFailure(failure, member.target);
+    FileError err;
+    if (!out.Write(std::string_view(buffer.data(), static_cast<size_t>(n)), err))
+      return DiskFailure(failure, err, fileops::Utf8(member.target));
   }
   if (total != member.size) {
     failure = {UnpackFailure::Archive,
-               "Element archiwum jest krótszy, niż podaje archiwum: " + member.name, ""};
+               "Element archiwum jest krótszy, niż podaje archiwum: " + member.name, "", {}};
     return false;
   }
   return true;
 }
 
-bool ExtractFile(zip_t* za, const CheckedMember& member, UnpackFailure& failure) {
-  FileError err;
-  if (!fileops::Fallible(err)) return DiskFailure(failure, Describe(err) + ": " + member.name);
+// Writes the member into a fresh file beside its place, then gives that file the member's name,
+// which nothing may have taken in the meantime: a member that fails half-way leaves nothing under
+// its name, and a file of the user's that appeared there stays as it is.
+bool ExtractFile(zip_t* za, const CheckedMember& member, UnpackedFiles* record,
+                 UnpackFailure& failure) {
   ZipMember zf(zip_fopen_index(za, member.index, 0));
   if (!zf) return ZipFailure(failure, zip_get_error(za), member.name);
-  fs::path temp;
-  CFile out = CreateTempBeside(member.target, temp, failure);
-  if (!out) return false;
-  bool written = CopyData(zf.get(), member, out.get(), failure);
-  errno = 0;
-  if (std::fclose(out.release()) != 0 && written) written = SystemFailure(failure, member.target);
-  if (written &&
-      !fileops::ReplaceFileAtomically(fileops::Utf8(temp), fileops::Utf8(member.target), err,
-                                      /*durable=*/false)) {
-    written = DiskFailure(failure, Describe(err) + ": " + fileops::Utf8(member.target));
+  const std::string target = fileops::Utf8(member.target);
+  fileops::NewFile out;
+  FileError err;
+  // The message names the member's place: the temporary name would tell the user nothing.
+  if (!out.CreateTemporary(fileops::Utf8(member.target.parent_path() / ""), err))
+    return DiskFailure(failure, err, target);
+  bool written = CopyData(zf.get(), member, out, failure);
+  if (!out.Close(err, /*durable=*/false) && written) written = DiskFailure(failure, err, target);
+  if (written && !fileops::RenameNoReplace(out.path(), target, err)) {
+    if (fileops::AlreadyExists(err)) {
+      failure = {UnpackFailure::InTheWay, Describe(err) + ": " + target, target, err};
+      written = false;
+    } else {
+      written = DiskFailure(failure, err, target);
+    }
   }
   if (!written) {
     FileError ignored;
-    fileops::RemoveFile(fileops::Utf8(temp), ignored);
+    fileops::RemoveOwnFile(out.path(), out.identity(), ignored);
+    return false;
   }
-  return written;
+  if (record) record->AddFile(member.target, out.identity(), member.storedName);
+  return true;
 }
 
 // Creates the folders on the way to `folder` that are not there yet, noting each one made.
@@ -117,11 +98,11 @@ bool MakeFolders(const fs::path& destination, const fs::path& folder, UnpackedFi
     path /= part;
     std::error_code ec;
     if (fs::is_directory(fs::symlink_status(path, ec))) continue;
-    if (!fs::create_directory(path, ec) || ec) {
-      if (!ec) ec = std::make_error_code(std::errc::file_exists);
-      return DiskFailure(failure, Describe(ErrorFrom(ec)) + ": " + fileops::Utf8(path));
-    }
-    if (record) record->AddFolder(path);
+    fileops::FileIdentity id;
+    FileError err;
+    if (!fileops::MakeFolder(fileops::Utf8(path), id, err))
+      return DiskFailure(failure, err, fileops::Utf8(path));
+    if (record) record->AddFolder(path, id);
   }
   return true;
 }
@@ -134,8 +115,12 @@ bool Unpack(const std::string& archive, const std::string& destination, UnpackRu
   std::error_code ec;
   const fs::path dest = fileops::FsPath(destination);
   if (!fs::is_directory(dest, ec)) {
-    return DiskFailure(failure, Describe(PosixError(fs::exists(dest, ec) ? ENOTDIR : ENOENT)) +
-                                    ": " + destination);
+    return DiskFailure(failure, PosixError(fs::exists(dest, ec) ? ENOTDIR : ENOENT), destination);
+  }
+  if (fileops::TooLongForTheSystem(archive)) {
+    failure = {UnpackFailure::TooLong, Describe(PosixError(ENAMETOOLONG)) + ": " + archive,
+               destination, PosixError(ENAMETOOLONG)};
+    return false;
   }
   // libzip takes an empty file for an empty archive; an LXF file of no bytes is not one.
   const fs::path archivePath = fileops::FsPath(archive);
@@ -146,7 +131,7 @@ bool Unpack(const std::string& archive, const std::string& destination, UnpackRu
   bool system = false;
   ZipArchive za = OpenArchive(archive, ZIP_RDONLY, failure.text, &system);
   if (!za) {
-    if (system) failure = {UnpackFailure::Disk, failure.text + ": " + archive, ""};
+    if (system) failure = {UnpackFailure::Disk, failure.text + ": " + archive, archive, {}};
     return false;
   }
 
@@ -158,8 +143,7 @@ bool Unpack(const std::string& archive, const std::string& destination, UnpackRu
     const fs::path folder = member.folder ? member.target : member.target.parent_path();
     if (!MakeFolders(dest, folder, rules.record, failure)) return false;
     if (member.folder) continue;
-    if (!ExtractFile(za.get(), member, failure)) return false;
-    if (rules.record) rules.record->AddFile(member.target, member.storedName);
+    if (!ExtractFile(za.get(), member, rules.record, failure)) return false;
   }
   return true;
 }

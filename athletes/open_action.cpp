@@ -18,17 +18,24 @@ void ReadDatabase(Prompter& prompter, OpenOutcome& outcome, UnpackedFiles& unpac
   if (unpackResult.kind != UnpackResult::DocumentFound) return;
 
   ClubsReading reading = ReadClubs(prompter, unpackResult.documentPath);
-  // Reading deletes the document itself, and says so when it cannot.
-  unpacked.Forget(unpackResult.documentPath);
+  // The document goes as soon as it has been read, whatever the reading found. One that stays
+  // would make the next opening in that folder refuse to start.
+  FileError err;
+  if (!unpacked.Remove(unpackResult.documentPath, err)) {
+    ShowStop(prompter, "Nie udało się usunąć pliku LEF rozpakowanego z bazy zawodników:\r\n" +
+                           unpackResult.documentPath +
+                           "\r\nUsuń ten plik, zanim ponownie otworzysz bazę.\r\n" +
+                           DescribeWithCode(err));
+    return;
+  }
   if (reading.kind == ClubsReading::Failed) return;
   if (reading.kind == ClubsReading::Damaged) {
-    ShowStop(prompter, DamagedDocumentText(LefFile::Database, outcome.dbFile, reading.balance));
+    ShowStop(prompter,
+             DamagedDocumentText(LefFile::Database, outcome.dbFile, reading.clubs.balance));
     return;
   }
   outcome.clubsChanged = true;
-  outcome.clubsText = std::move(reading.clubsText);
-  outcome.clubsEncoding = std::move(reading.encoding);
-  outcome.clubsBalance = std::move(reading.balance);
+  outcome.clubs = std::move(reading.clubs);
   if (reading.kind == ClubsReading::VersionFailure) {
     outcome.kind = OpenOutcome::VersionFailure;
     return;
@@ -37,7 +44,7 @@ void ReadDatabase(Prompter& prompter, OpenOutcome& outcome, UnpackedFiles& unpac
     outcome.kind = OpenOutcome::NoAthletes;
     return;
   }
-  outcome.displayLines = ParseAthletes(reading.athleteLines, outcome.clubsEncoding);
+  outcome.displayLines = ParseAthletes(reading.athleteLines, outcome.clubs.encoding);
   outcome.kind = OpenOutcome::AthletesFound;
 }
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/prompter.h"
-#include "common/tag_balance.h"
+#include "common/clubs_section.h"
 
 namespace rostrel {
 
@@ -24,10 +24,8 @@ struct OpenOutcome {
   };
   Kind kind = Ended;
   std::string dbFile;         // the window's new DbFile (empty for NoPath)
-  bool clubsChanged = false;  // when true, the three clubs fields replace the window's
-  std::string clubsText;
-  std::string clubsEncoding;
-  TagBalance clubsBalance;  // the clubs section's tags, for the paste (ClubsReading::balance)
+  bool clubsChanged = false;  // when true, `clubs` replaces the window's ClubsText
+  ClubsSection clubs;
   std::vector<std::string> displayLines;
 };
 

@@ -1,7 +1,6 @@
 #include "athletes/read_clubs.h"
 
 #include <array>
-#include <cerrno>
 #include <string_view>
 #include <utility>
 
@@ -31,26 +30,6 @@ bool IsKept(std::string_view trimmed) {
   return false;
 }
 
-void ShowReadFailure(Prompter& prompter, const std::string& path, const FileError& err) {
-  ShowStop(prompter, "Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" + path + "\r\n" +
-                         DescribeWithCode(err));
-}
-
-// Deletes the unpacked document. A document that is already gone counts as deleted. When it
-// stays, the user must remove it by hand: the next opening in that folder would refuse to start.
-bool RemoveDocument(Prompter& prompter, const std::string& path) {
-  FileError err;
-  if (fileops::RemoveFile(path, err) || !fileops::Exists(path)) return true;
-  ShowStop(prompter, "Nie udało się usunąć pliku LEF rozpakowanego z bazy zawodników:\r\n" + path +
-                         "\r\nUsuń ten plik, zanim ponownie otworzysz bazę.\r\n" +
-                         DescribeWithCode(err));
-  return false;
-}
-
-}  // namespace
-
-namespace {
-
 // Reads a database document line by line, keeping what its clubs section holds. The lines go
 // through the layout first, so that a document not written one element per line is read as if
 // it were.
@@ -61,7 +40,7 @@ class ClubsReader {
     // The kept lines are rarely more than the document itself; reserving that much address
     // space up front spares a 30 MB database the copies of a growing string. Untouched pages of
     // the reservation cost no memory.
-    reading_.clubsText.reserve(documentSize);
+    reading_.clubs.text.reserve(documentSize);
   }
 
   // Takes the document's next line; false when the reading is over.
@@ -75,13 +54,13 @@ class ClubsReader {
 
   ClubsReading Finish(Prompter& prompter) {
     if (!over_) layout_.Finish([this](std::string_view laid) { return Laid(laid); });
-    if (layout_.EmittedLines() == 0) reading_.encoding = DeclaredEncoding("");
-    reading_.balance = kept_.Finish();
+    if (layout_.EmittedLines() == 0) reading_.clubs.encoding = DeclaredEncoding("");
+    reading_.clubs.balance = kept_.Finish();
     if (damaged_) {
       reading_.kind = ClubsReading::Damaged;
-      reading_.clubsText.clear();
+      reading_.clubs.text.clear();
       reading_.athleteLines.clear();
-      reading_.balance = BrokenQuoteFrom(layout_.BrokenQuoteLine());
+      reading_.clubs.balance = BrokenQuoteFrom(layout_.BrokenQuoteLine());
     } else if (wrongVersion_) {
       reading_.kind = ClubsReading::VersionFailure;
       reading_.athleteLines.clear();
@@ -92,7 +71,7 @@ class ClubsReader {
 
  private:
   bool Laid(std::string_view line) {
-    if (layout_.EmittedLines() == 1) reading_.encoding = DeclaredEncoding(line);
+    if (layout_.EmittedLines() == 1) reading_.clubs.encoding = DeclaredEncoding(line);
     // The wrong version: nothing more is read, and what was kept before the root's line stays.
     if (FailsVersionTest(layout_, line)) {
       wrongVersion_ = true;
@@ -102,8 +81,8 @@ class ClubsReader {
     if (recognised == "<CLUBS>") inSection_ = true;
     if (inSection_ && IsKept(recognised)) {
       kept_.Line(line, layout_.SourceLine());
-      reading_.clubsText.append(line);
-      reading_.clubsText.append(kCrLf);
+      reading_.clubs.text.append(line);
+      reading_.clubs.text.append(kCrLf);
       if (recognised.substr(0, kAthleteStart.size()) == kAthleteStart)
         reading_.athleteLines.emplace_back(line);
     }
@@ -143,20 +122,14 @@ ClubsReading ReadClubs(Prompter& prompter, const std::string& documentPath) {
   const bool read = fileops::ReadFileChunks(
       documentPath, [&](std::string_view piece) { return more = lines.Feed(piece, line); }, err);
   if (!read) {
-    ShowReadFailure(prompter, documentPath, err);
-    RemoveDocument(prompter, documentPath);
+    ShowStop(prompter, "Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" + documentPath +
+                           "\r\n" + DescribeWithCode(err));
     ClubsReading failed;
     failed.kind = ClubsReading::Failed;
     return failed;
   }
   if (more) lines.Finish(line);
-  ClubsReading reading = reader.Finish(prompter);
-  if (!RemoveDocument(prompter, documentPath)) {
-    reading.kind = ClubsReading::Failed;
-    reading.clubsText.clear();
-    reading.athleteLines.clear();
-  }
-  return reading;
+  return reader.Finish(prompter);
 }
 
 }  // namespace rostrel

@@ -39,9 +39,7 @@ int ChildMemory(const std::string& setDir, const std::string& work) {
   opened.displayLines.shrink_to_fit();
   const bool reset = ResetPeakResident();
   prompter.picks = {files.entries};
-  if (!PasteEntries(prompter, comIN, opened.dbFile, opened.clubsText, opened.clubsEncoding,
-                    opened.clubsBalance))
-    return 1;
+  if (!PasteEntries(prompter, comIN, opened.dbFile, opened.clubs)) return 1;
   const long long pastePeak = reset ? PeakResidentBytes() : -1;
   std::cout << baseline << " " << openPeak << " " << pastePeak << std::endl;
   std::filesystem::remove_all(work);

@@ -54,7 +54,8 @@ void MeasureReadingReferences(SetRun& s) {
                       firstTouch, "fread", s.freadDb});
 }
 
-// ReadClubs taken apart: reading the file, deleting it, and the reading in memory.
+// ReadClubs taken apart: reading the file and the reading in memory; and the removal of the
+// document after it, by its identity.
 void MeasureReadingParts(SetRun& s, const std::string& readLef) {
   std::string loaded;
   FileError readErr;
@@ -64,11 +65,16 @@ void MeasureReadingParts(SetRun& s, const std::string& readLef) {
   Drop(loaded);
   s.r.rows.push_back(
       {"  of which reading the file (fileops::ReadFile)", readFile, "fread", s.freadDb});
+  fileops::FileIdentity id;
   const double removeFile = BestOf(
-      s.runs, [&] { CopyOver(s.set.dbLef(), readLef); },
-      [&] { return fileops::RemoveFile(readLef, readErr); });
+      s.runs,
+      [&] {
+        CopyOver(s.set.dbLef(), readLef);
+        fileops::IdentityOf(readLef, id);
+      },
+      [&] { return fileops::RemoveOwnFile(readLef, id, readErr); });
   s.r.rows.push_back(
-      {"  of which deleting the document (fileops::RemoveFile)", removeFile, "", -1});
+      {"deleting the document after it (fileops::RemoveOwnFile)", removeFile, "", -1});
   const std::string dbDocument = ReadAll(s.set.dbLef());
   ClubsReading inMemory;
   const double readClubsText = BestOf(
@@ -98,7 +104,7 @@ ClubsReading MeasureReadClubs(SetRun& s) {
       });
   if (readClubs < 0) Fail("ReadClubs failed", s.prompter);
   s.r.rows.push_back(
-      {"ReadClubs (read, keep the clubs section, delete)", readClubs, "fread", s.freadDb, 3.0});
+      {"ReadClubs (read, keep the clubs section)", readClubs, "fread", s.freadDb, 3.0});
   MeasureReadingReferences(s);
   MeasureReadingParts(s, readLef);
   s.r.athletes = reading.athleteLines.size();
@@ -111,7 +117,7 @@ void MeasureParse(SetRun& s, const ClubsReading& reading) {
   const double parse = BestOf(
       s.runs, [&] { Drop(s.display); },
       [&] {
-        s.display = ParseAthletes(reading.athleteLines, reading.encoding);
+        s.display = ParseAthletes(reading.athleteLines, reading.clubs.encoding);
         return s.display.size() == reading.athleteLines.size();
       });
   s.r.rows.push_back({"ParseAthletes with display decoding", parse, "", -1, 0, 0.050});

@@ -25,8 +25,8 @@ double TimeRewrite(SetRun& s, const std::string& lef, Rewrite& rewrite) {
   return BestOf(
       s.runs, [&] { Drop(rewrite); },
       [&] {
-        rewrite = RewriteEntries(s.prompter, s.set.entriesLxf(), lef, s.opened.clubsText,
-                                 s.opened.clubsEncoding);
+        rewrite = RewriteEntries(s.prompter, s.set.entriesLxf(), lef, s.opened.clubs.text,
+                                 s.opened.clubs.encoding);
         return rewrite.kind == Rewrite::Rewritten;
       });
 }
@@ -56,17 +56,6 @@ void MeasureRewrite(SetRun& s) {
   }
 }
 
-void MeasureWrite(SetRun& s) {
-  const std::string writeLef = s.Dir("write/zawody.lef");
-  FileError err;
-  const double writeTime =
-      BestOf(s.runs, nullptr, [&] { return fileops::WriteFile(writeLef, s.rewrite.text, err); });
-  const double fwriteNew = BestOf(
-      s.runs, nullptr, [&] { return FwriteSyncFile(s.Dir("floor/written.lef"), s.rewrite.text); });
-  s.r.rows.push_back({"writing the new document (fileops::WriteFile, with fsync)", writeTime,
-                      "fwrite + fsync", fwriteNew});
-}
-
 // The floor is Info-ZIP at the level our archive was packed with; the level is the one whose
 // archive comes closest in size to ours (both are deflate with zlib's level settings).
 void MatchPackLevel(SetRun& s, const std::string& zipFloor) {
@@ -82,14 +71,22 @@ void MatchPackLevel(SetRun& s, const std::string& zipFloor) {
   s.levelFlag = "-" + std::to_string(r.packLevel);
 }
 
+// The paste packs the new document from memory into a fresh archive of its own beside the
+// entries file, flushed to the disk.
 void MeasurePack(SetRun& s) {
   s.packLef = s.Dir("pack/zawody.lef");
-  s.packTarget = s.Dir("pack/zgloszenie.lxf") + ".ZIP";
   CopyOver(s.newDoc, s.packLef);
+  const std::string folder = s.Dir("pack/archive/");
+  std::filesystem::create_directories(folder);
   const double pack = BestOf(
       s.runs, [&] { RemoveIfThere(s.packTarget); },
-      [&] { return ShellZip(s.prompter, "ZIPFILE", s.packLef, s.packTarget); });
-  if (pack < 0) Fail("ShellZip ZIPFILE failed", s.prompter);
+      [&] {
+        fileops::NewFile archive;
+        const bool packed = ZipTextAs(s.prompter, s.rewrite.text, "zawody.lef", folder, archive);
+        s.packTarget = archive.path();
+        return packed;
+      });
+  if (pack < 0) Fail("ZipTextAs failed", s.prompter);
   s.r.packedBytes = FileSize(s.packTarget);
   const std::string zipFloor = s.Dir("pack/floor.zip");
   MatchPackLevel(s, zipFloor);
@@ -100,11 +97,11 @@ void MeasurePack(SetRun& s) {
       });
   RemoveIfThere(zipFloor);
   s.r.rows.push_back(
-      {"packing (ShellZip \"ZIPFILE\", with fsync)", pack, "zip -q " + s.levelFlag, s.zipQ, 1.3});
+      {"packing from memory (ZipTextAs, with fsync)", pack, "zip -q " + s.levelFlag, s.zipQ, 1.3});
 }
 
 void MeasureReplace(SetRun& s) {
-  const std::string replaceFrom = s.Dir("replace/zgloszenie.lxf.ZIP");
+  const std::string replaceFrom = s.Dir("replace/.rostrel-nowe0000.tmp");
   const std::string replaceTo = s.Dir("replace/zgloszenie.lxf");
   CopyOver(s.set.entriesLxf(), replaceTo);
   FileError err;
@@ -123,8 +120,7 @@ void MeasurePaste(SetRun& s) {
   const auto pasteOnce = [&] {
     FileDialogSettings comIN;
     s.prompter.picks = {pasteLxf};
-    return PasteEntries(s.prompter, comIN, s.opened.dbFile, s.opened.clubsText,
-                        s.opened.clubsEncoding, s.opened.clubsBalance);
+    return PasteEntries(s.prompter, comIN, s.opened.dbFile, s.opened.clubs);
   };
   s.paste = BestOf(s.runs, pasteSetup, pasteOnce);
   if (s.paste < 0) Fail("PasteEntries failed", s.prompter);
@@ -144,7 +140,6 @@ void MeasurePaste(SetRun& s) {
 void MeasurePasteStages(SetRun& s) {
   MeasureUnpackEntries(s);
   MeasureRewrite(s);
-  MeasureWrite(s);
   MeasurePack(s);
   MeasureReplace(s);
   MeasurePaste(s);

@@ -26,10 +26,11 @@ int RunStage(const std::string& stage, const std::string& setDir, const std::str
     return ReadClubsText(prompter, document).kind == ClubsReading::Read ? 0 : 1;
   if (stage == "convert") {
     std::string out, error;
-    return ConvertText(reading.clubsText, reading.encoding, "Windows-1250", out, error) ? 0 : 1;
+    return ConvertText(reading.clubs.text, reading.clubs.encoding, "Windows-1250", out, error) ? 0
+                                                                                               : 1;
   }
   if (stage == "parse")
-    return ParseAthletes(reading.athleteLines, reading.encoding).empty() ? 1 : 0;
+    return ParseAthletes(reading.athleteLines, reading.clubs.encoding).empty() ? 1 : 0;
   if (stage == "unpack") {
     CopyOver(setDir + "/baza.lxf", work + "/baza.lxf");
     UnpackedFiles unpacked;

@@ -87,6 +87,9 @@ constexpr Phrase kZip[] = {
     {ZIP_ER_NOZIP, kBadArchive},
     {ZIP_ER_INCONS, kBadArchive},
     {ZIP_ER_EOF, kBadArchive},
+    // libzip's own calls here never take a wrong argument: it comes from a member's header
+    // that points outside the archive.
+    {ZIP_ER_INVAL, kBadArchive},
     {ZIP_ER_MULTIDISK, "archiwum ZIP podzielone na części nie jest obsługiwane"},
     {ZIP_ER_CRC, "uszkodzone dane w archiwum ZIP (niezgodna suma kontrolna)"},
     {ZIP_ER_ZLIB, kDamagedData},

@@ -18,6 +18,8 @@ enum class ErrorKind {
 struct FileError {
   ErrorKind kind = ErrorKind::Posix;
   int code = 0;
+  // The operation was tried again and again while another program held the file, in vain.
+  bool retried = false;
   bool operator==(const FileError&) const = default;
 };
 

@@ -258,12 +258,7 @@ Rewrite RewriteEntries(Prompter& prompter, const std::string& entriesFile,
                            "\r\n" + DescribeWithCode(err) + "\r\n" + kUnchangedMessage);
     return {Rewrite::Failed, {}};
   }
-  Rewrite result = RewriteEntriesText(prompter, entriesFile, document, clubsText, clubsEncoding);
-  if (result.kind == Rewrite::VersionFailure && !fileops::RemoveFile(documentPath, err)) {
-    ShowStop(prompter,
-             "Nie można usunąć dokumentu LEF: " + documentPath + "\r\n" + DescribeWithCode(err));
-  }
-  return result;
+  return RewriteEntriesText(prompter, entriesFile, document, clubsText, clubsEncoding);
 }
 
 }  // namespace rostrel

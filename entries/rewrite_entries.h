@@ -13,8 +13,8 @@ inline constexpr const char* kUnchangedMessage =
 
 struct Rewrite {
   enum Kind {
-    Rewritten,       // text holds the new document; the document file is left as it was
-    VersionFailure,  // the user has been told; the document file has been deleted
+    Rewritten,       // text holds the new document
+    VersionFailure,  // the user has been told
     Refused,         // the document cannot be rewritten safely; the user has been told
     Failed,          // the document could not be read; the user has been told
   };
@@ -28,7 +28,8 @@ struct Rewrite {
 // document not written one element per line is laid out so first. Whatever the line rules miss,
 // the entries document's own lines that are kept must balance and nest (the clubs section is
 // checked as the database is read), and no quoted value may run on: the refusals name the
-// entries file `entriesFile` and the line of its own LEF document.
+// entries file `entriesFile` and the line of its own LEF document. The document file is only
+// read: removing it is the paste's, which knows it for the file it unpacked.
 Rewrite RewriteEntries(Prompter& prompter, const std::string& entriesFile,
                        const std::string& documentPath, const std::string& clubsText,
                        const std::string& clubsEncoding);

@@ -93,7 +93,8 @@ TEST_F(PasteTest, TheOpenedDatabaseIsRefusedAsTheEntriesFile) {
 }
 
 // The window hands the paste what reading found of the database's clubs section: clubs whose
-// tags do not balance are refused, naming the database and the line of its own document.
+// tags do not balance are refused at the click, before the file dialog, naming the database and
+// the line of its own document.
 TEST_F(PasteTest, ClubsThatDoNotBalanceAreRefusedNamingTheDatabase) {
   db = Folder("baza") + "baza.lxf";
   MakeArchive(db, {{"baza.lef",
@@ -104,10 +105,11 @@ TEST_F(PasteTest, ClubsThatDoNotBalanceAreRefusedNamingTheDatabase) {
   Open(db);
   Click(window, "ComGetAll");
   prompter.messages.clear();
+  prompter.dialogs.clear();
   Paste(entries);
+  EXPECT_TRUE(prompter.dialogs.empty());
   EXPECT_EQ(prompter.messages,
             (std::vector<Shown>{
-                Confirmation(),
                 Stop("Baza zawodników jest uszkodzona:\r\n" + db +
                      "\r\nW jej dokumencie LEF znacznik </CLUBS> w wierszu 5 nie zamyka otwartego "
                      "znacznika <ATHLETES> z wiersza 4. Otwórz bazę w programie, w którym ją "

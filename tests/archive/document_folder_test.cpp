@@ -4,6 +4,10 @@
 
 #include <filesystem>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "support/files.h"
 #include "support/temp_dir.h"
 
@@ -21,6 +25,12 @@ struct DirCase {
 
 void PrintTo(const DirCase& c, std::ostream* os) { *os << c.path; }
 
+#ifdef _WIN32
+const char* const kHere = ".\\";
+#else
+const char* const kHere = "./";
+#endif
+
 class GetDirTest : public ::testing::TestWithParam<DirCase> {};
 
 TEST_P(GetDirTest, KeepsEverythingUpToTheLastSeparator) {
@@ -33,14 +43,15 @@ INSTANTIATE_TEST_SUITE_P(
         DirCase{"/home/klub/baza.lxf", "/home/klub/"}, DirCase{"/baza.lxf", "/"},
         DirCase{"/a/b/c.lxf", "/a/b/"}, DirCase{"//serwer/dane/baza.lxf", "//serwer/dane/"},
         DirCase{"/Zawody śląskie/baza 1.lxf", "/Zawody śląskie/"}, DirCase{"/a/b/", "/a/b/"},
-        DirCase{"baza.lxf", ""}, DirCase{"", ""},
+        // A bare name is a file in the current folder.
+        DirCase{"baza.lxf", kHere}, DirCase{"", kHere},
 #ifdef _WIN32
         DirCase{"C:\\baza.lxf", "C:\\"}, DirCase{"C:\\a\\b\\c.lxf", "C:\\a\\b\\"},
         DirCase{"\\\\serwer\\dane\\baza.lxf", "\\\\serwer\\dane\\"},
         DirCase{"C:\\a/b\\c.lxf", "C:\\a/b\\"}, DirCase { "C:/a\\b/c.lxf", "C:/a\\b/" }
 #else
         // A backslash is an ordinary character of a POSIX file name.
-        DirCase{"/dane/C:\\a\\b.lxf", "/dane/"}, DirCase{"C:\\a\\b.lxf", ""}
+        DirCase{"/dane/C:\\a\\b.lxf", "/dane/"}, DirCase{"C:\\a\\b.lxf", kHere}
 #endif
         ));
 
@@ -58,6 +69,14 @@ void Populate(const TempDir& dir, const std::vector<std::string>& entries) {
       fs::create_directories(fileops::FsPath(dir.file(entry)).parent_path());
       WriteBytes(dir.file(entry), "x");
     }
+#ifdef _WIN32
+    // Windows hides a file by its attributes: a leading dot marks a hidden file, a tilde a system
+    // file.
+    if (entry[0] == '.' || entry[0] == '~') {
+      SetFileAttributesW(fileops::FsPath(dir.file(entry)).c_str(),
+                         entry[0] == '.' ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_SYSTEM);
+    }
+#endif
   }
 }
 
@@ -86,12 +105,14 @@ INSTANTIATE_TEST_SUITE_P(
         LefCase{"NotRecursive", {"sub/b.lef", "a.lef"}, "a.lef"},
         LefCase{"OnlyInSubdirectory", {"sub/b.lef"}, kNoLefFile},
         LefCase{"NearMisses", {"a.lef.bak", "alef", "a.le", "a.lefx", "a.txt"}, kNoLefFile},
-        LefCase{"PolishName", {"Zgłoszenie ŁÓDŹ.lef"}, "Zgłoszenie ŁÓDŹ.lef"}
-#ifndef _WIN32
-        ,
+        LefCase{"PolishName", {"Zgłoszenie ŁÓDŹ.lef"}, "Zgłoszenie ŁÓDŹ.lef"},
         LefCase{"HiddenOnly", {".ukryty.lef"}, kNoLefFile},
         LefCase{"HiddenBesideOne", {".ukryty.lef", "zawody.lef"}, "zawody.lef"},
-        LefCase{"BareSuffixIsHidden", {".lef"}, kNoLefFile}
+        LefCase{"BareSuffixIsHidden", {".lef"}, kNoLefFile},
+#ifdef _WIN32
+        LefCase{"SystemFile", {"~systemowy.lef"}, kNoLefFile}
+#else
+        LefCase{"SystemFile", {"~systemowy.lef"}, "~systemowy.lef"}
 #endif
         ),
     [](const auto& info) { return std::string(info.param.label); });

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "archive/shell_zip.h"
+#include "support/actions.h"
 #include "support/fake_prompter.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
@@ -256,91 +257,52 @@ TEST(DirectoryPreCheck, RefusesAFolderHoldingAnyDocument) {
   }
 }
 
-struct FaultSweep {
-  const char* label;
-  std::vector<TestMember> members;
-  // One row per file operation, in the order they run, failing with `code`; the last row is the
-  // run that no fault reaches. Messages and folder as UnpackLxf leaves them.
-  struct Row {
-    int code;
-    UnpackResult::Kind kind;
-    Messages messages;
-    Strings after;
-  };
-  std::vector<Row> rows;
-};
-
-void PrintTo(const FaultSweep& s, std::ostream* os) { *os << s.label; }
-
-class UnpackFaultTest : public ::testing::TestWithParam<FaultSweep> {};
-
-// Each file operation fails in turn until the one chosen is no longer reached. Whichever fails,
-// the user is told, the LXF file stays as it was, and what was unpacked is taken away.
-TEST_P(UnpackFaultTest, EachFailingOperationIsToldAndTheLxfFileStays) {
-  const std::vector<FaultSweep::Row>& rows = GetParam().rows;
-  TempDir dir;
-  const std::string lxfPath = dir.file("baza.lxf");
-  ASSERT_EQ(MakeArchive(lxfPath, GetParam().members), "");
-  const std::string lxf = ReadBytes(lxfPath);
-  for (size_t k = 1;; ++k) {
-    SCOPED_TRACE("operation " + std::to_string(k));
-    ASSERT_LE(k, rows.size());
-    const FaultSweep::Row& row = rows[k - 1];
-    FakePrompter prompter;
-    UnpackedFiles unpacked;
-    fileops::FailAtCall(static_cast<int>(k), row.code);
-    const UnpackResult result = UnpackLxf(prompter, lxfPath, unpacked);
-    const bool reached = fileops::CallCount() >= static_cast<int>(k);
-    fileops::ResetFaults();
-    EXPECT_EQ(reached, k < rows.size());
-    EXPECT_EQ(result.kind, row.kind);
-    EXPECT_EQ(Listing(dir.fs()), row.after);
-    EXPECT_EQ(ReadBytes(lxfPath), lxf);
-    RemoveUnpacked(prompter, unpacked);
-    EXPECT_EQ(prompter.messages, InFolder(row.messages, dir.path()));
-    EXPECT_EQ(Listing(dir.fs()), Strings{"baza.lxf"});
-    if (!reached) break;
-  }
-}
-
 constexpr const char* kInUse = "16 plik jest używany przez inny program";
-constexpr const char* kDiskError = "błąd odczytu lub zapisu na dysku";
 
-INSTANTIATE_TEST_SUITE_P(
-    Operations, UnpackFaultTest,
-    ::testing::Values(
-        // The member's write and its rename into place.
-        FaultSweep{"GoodArchive",
-                   {{"zawody.lef", "<LENEX>"}},
-                   {{EIO,
-                     UnpackResult::ArchiveFailed,
-                     {UnpackFailed(std::string(kDiskError) + ": zawody.lef")},
-                     {"baza.lxf"}},
-                    {EIO,
-                     UnpackResult::ArchiveFailed,
-                     {UnpackFailed(std::string(kDiskError) + ": @zawody.lef")},
-                     {"baza.lxf"}},
-                    {0, UnpackResult::DocumentFound, {}, {"baza.lxf", "zawody.lef"}}}}),
-    [](const auto& info) { return std::string(info.param.label); });
+// Real faults of the disk, met as an ordinary user: an LXF file the user may not read, and a
+// folder the user may not write, where a member needs a folder of its own.
+TEST(UnpackLxf, WhatTheUserMayNotReadOrWriteIsTold) {
+  TempDir dir;
+  ASSERT_EQ(MakeArchive(dir.file("baza.lxf"), {{"sub/x.lef", "x"}}), "");
+  ASSERT_EQ(MakeArchive(dir.file("zamknięty.lxf"), {{"x.lef", "x"}}), "");
+  fs::permissions(fileops::FsPath(dir.file("zamknięty.lxf")), fs::perms::none);
+  fs::permissions(dir.fs(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+  const Strings before = Listing(dir.fs());
+  testing::AsOrdinaryUser([&] {
+    std::string failed;
+    for (const auto& [lxf, what] : {std::pair{dir.file("zamknięty.lxf"), dir.file("zamknięty.lxf")},
+                                    std::pair{dir.file("baza.lxf"), dir.file("sub")}}) {
+      FakePrompter prompter;
+      UnpackedFiles unpacked;
+      if (UnpackLxf(prompter, lxf, unpacked).kind != UnpackResult::ArchiveFailed)
+        failed += lxf + " was unpacked; ";
+      if (prompter.messages !=
+          Messages{UnpackFailed("brak uprawnień do pliku lub katalogu: " + what)})
+        failed += ::testing::PrintToString(prompter.messages) + "; ";
+    }
+    if (Listing(dir.fs()) != before) failed += "the folder changed";
+    return failed;
+  });
+}
 
 // What could not be removed is listed under the message, one line each, with the reason.
 TEST(RemoveUnpacked, ListsWhatCouldNotBeRemoved) {
   TempDir dir;
-  fs::create_directory(fileops::FsPath(dir.file("a.lef")));  // a folder under a file's name
-  WriteBytes(dir.file("b.txt"), "b");
-  WriteBytes(dir.file("c.txt"), "c");
   UnpackedFiles unpacked;
-  for (const char* name : {"a.lef", "b.txt", "c.txt"})
-    unpacked.AddFile(fileops::FsPath(dir.file(name)));
+  for (const char* name : {"a.lef", "b.txt", "c.txt"}) {
+    WriteBytes(dir.file(name), name);
+    fileops::FileIdentity id;
+    fileops::IdentityOf(dir.file(name), id);
+    unpacked.AddFile(fileops::FsPath(dir.file(name)), id);
+  }
   FakePrompter prompter;
-  fileops::FailAtCall(2, EBUSY);  // the removal of b.txt
+  fileops::FailCalls(1, 2, PosixError(EBUSY));  // the removals of a.lef and b.txt
   RemoveUnpacked(prompter, unpacked);
   fileops::ResetFaults();
-  EXPECT_EQ(
-      prompter.messages,
-      InFolder({Stop(std::string(kUnpackedLeftMessage) +
-                     "\r\n@a.lef (21 w miejscu pliku jest katalog)\r\n@b.txt (" + kInUse + ")")},
-               dir.path()));
+  EXPECT_EQ(prompter.messages,
+            InFolder({Stop(std::string(kUnpackedLeftMessage) + "\r\n@a.lef (" + kInUse +
+                           ")\r\n@b.txt (" + kInUse + ")")},
+                     dir.path()));
   EXPECT_EQ(Listing(dir.fs()), (Strings{"a.lef", "b.txt"}));
 }
 

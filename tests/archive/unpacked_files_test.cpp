@@ -17,10 +17,9 @@ using testing::WriteBytes;
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
-// A folder that is not empty cannot be removed. libstdc++ on Windows tries it as a file after
-// it failed as a folder, and reports that second refusal.
+// A folder that is not empty cannot be removed.
 #ifdef _WIN32
-const FileError kNotEmpty = WindowsError(5);
+const FileError kNotEmpty = WindowsError(145);
 #else
 const FileError kNotEmpty = PosixError(ENOTEMPTY);
 #endif
@@ -28,8 +27,8 @@ const FileError kNotEmpty = PosixError(ENOTEMPTY);
 struct RemovalCase {
   const char* label;
   Strings made;       // on disk beforehand; a name ending in '/' is a folder
-  Strings listed;     // noted in this order; a name ending in '/' is a folder
-  Strings forgotten;  // taken off the list again
+  Strings listed;     // noted in this order, as they are now; a name ending in '/' is a folder
+  Strings replaced;   // then replaced by the user's own: a folder where the name ends in '/'
   int failingCall;    // the file operation that fails with EBUSY, 0 for none
   Strings left;       // the folder afterwards
   std::vector<std::pair<std::string, FileError>> leftovers = {};  // as RemoveAll reports them
@@ -48,24 +47,31 @@ TEST_P(UnpackedFilesTest, RemovesWhatIsListed) {
   const auto place = [&](const std::string& name) {
     return fileops::FsPath(dir.file(name.ends_with('/') ? name.substr(0, name.size() - 1) : name));
   };
-  for (const std::string& name : c.made) {
+  const auto make = [&](const std::string& name) {
     if (name.ends_with('/')) {
       fs::create_directory(place(name));
     } else {
       WriteBytes(dir.file(name), "x");
     }
-  }
+  };
+  for (const std::string& name : c.made) make(name);
   std::vector<UnpackedFiles::Leftover> leftovers;
   {
     UnpackedFiles unpacked;
     for (const std::string& name : c.listed) {
+      fileops::FileIdentity id;
+      fileops::IdentityOf(fileops::Utf8(place(name)), id);
       if (name.ends_with('/')) {
-        unpacked.AddFolder(place(name));
+        unpacked.AddFolder(place(name), id);
       } else {
-        unpacked.AddFile(place(name));
+        unpacked.AddFile(place(name), id);
       }
     }
-    for (const std::string& name : c.forgotten) unpacked.Forget(dir.file(name));
+    for (const std::string& name : c.replaced) {
+      fs::rename(place(name), dir.fs() / "stary");
+      make(name);
+      fs::remove_all(dir.fs() / "stary");
+    }
     fileops::FailAtCall(c.failingCall, EBUSY);
     if (!c.byDestructor) leftovers = unpacked.RemoveAll();
     fileops::ResetFaults();
@@ -88,8 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     0,
                     {}},
-        RemovalCase{"FileAlreadyGoneCountsAsRemoved", {"a/"}, {"a/", "a/x"}, {}, 0, {}},
-        RemovalCase{"ForgottenFileStays", {"x", "y"}, {"x", "y"}, {"x"}, 0, {"x"}},
+        RemovalCase{"FileAlreadyGoneCountsAsRemoved", {"a/", "b"}, {"a/", "a/x", "b"}, {}, 0, {}},
+        // What the user put under a listed name, in place of what was listed, is the user's.
+        RemovalCase{"FileReplacedByTheUsersStays", {"x", "y"}, {"x", "y"}, {"x"}, 0, {"x"}},
+        RemovalCase{"FolderReplacedByTheUsersStays", {"a/", "b/"}, {"a/", "b/"}, {"a/"}, 0, {"a"}},
         RemovalCase{"FolderThatIsNotEmptyStays",
                     {"a/", "a/cudzy"},
                     {"a/"},
@@ -97,9 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                     0,
                     {"a", "a/cudzy"},
                     {{"a", kNotEmpty}}},
-        // Only files are removed as files: a folder standing under a file's name stays.
-        RemovalCase{
-            "FolderUnderAFilesNameStays", {"x/"}, {"x"}, {}, 0, {"x"}, {{"x", PosixError(EISDIR)}}},
+        RemovalCase{"FolderUnderAFilesNameStays", {"x"}, {"x"}, {"x/"}, 0, {"x"}},
         RemovalCase{"FailedRemovalIsReportedAndTheRestGoes",
                     {"a/", "a/x", "y"},
                     {"a/", "a/x", "y"},
@@ -109,8 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {{"a/x", PosixError(EBUSY)}, {"a", kNotEmpty}}},
         RemovalCase{"DestructorRemovesWhatIsListed",
                     {"a/", "a/x", "y"},
-                    {"a/", "a/x", "y"},
-                    {"y"},
+                    {"a/", "a/x"},
+                    {},
                     0,
                     {"y"},
                     {},

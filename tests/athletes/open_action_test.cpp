@@ -138,7 +138,7 @@ TEST_F(OpenDatabaseTest, AthletesFound) {
   EXPECT_TRUE(out.clubsChanged);
   EXPECT_EQ(out.displayLines, (Lines{"1 Wiśniewska Żaneta 2001-05-04", "2 Nowak Jan 2000-01-02"}));
   // The clubs section stays in the database's own bytes, for the paste.
-  EXPECT_EQ(out.clubsText,
+  EXPECT_EQ(out.clubs.text,
             "      <CLUBS>\r\n"
             "        <CLUB name=\"UKS \xA3\xF3"
             "d\x9F\" code=\"LDZ\">\r\n"
@@ -152,7 +152,7 @@ TEST_F(OpenDatabaseTest, AthletesFound) {
             "          </ATHLETES>\r\n"
             "        </CLUB>\r\n"
             "      </CLUBS>\r\n");
-  EXPECT_EQ(out.clubsEncoding, "Windows-1250");
+  EXPECT_EQ(out.clubs.encoding, "Windows-1250");
   EXPECT_TRUE(prompter.messages.empty());
   EXPECT_EQ(Folder(), Lines{"baza.lxf"});  // the document is gone
   EXPECT_EQ(ReadBytes(lxf), lxfBytes);
@@ -165,10 +165,10 @@ TEST_F(OpenDatabaseTest, NoAthletesIsToldAfterTheDocumentIsDeleted) {
   EXPECT_EQ(out.kind, OpenOutcome::NoAthletes);
   EXPECT_EQ(out.dbFile, lxf);
   EXPECT_TRUE(out.clubsChanged);
-  EXPECT_EQ(out.clubsText,
+  EXPECT_EQ(out.clubs.text,
             "<CLUBS>\r\n  <CLUB name=\"Pusty klub\">\r\n    <CONTACT name=\"Jan Kowalski\" />\r\n"
             "  </CLUB>\r\n</CLUBS>\r\n");
-  EXPECT_EQ(out.clubsEncoding, "UTF-8");
+  EXPECT_EQ(out.clubs.encoding, "UTF-8");
   EXPECT_TRUE(out.displayLines.empty());
   ExpectOnlyMessage("We wskazanym pliku LXF nie ma bazy zawodników");
   EXPECT_EQ(prompter.documentExisted, std::vector<bool>{false});
@@ -229,7 +229,7 @@ TEST_F(OpenDatabaseTest, AnOpeningThatListsNoAthletesIsToldAndTidiedUp) {
     EXPECT_EQ(out.kind, c.kind);
     EXPECT_EQ(out.dbFile, lxf);
     EXPECT_EQ(out.clubsChanged, c.kind == OpenOutcome::VersionFailure);
-    EXPECT_EQ(out.clubsText, "");
+    EXPECT_EQ(out.clubs.text, "");
     EXPECT_TRUE(out.displayLines.empty());
     EXPECT_EQ(prompter.messages, c.shown);
     EXPECT_EQ(ReadBytes(lxf), bytes);
@@ -257,9 +257,11 @@ TEST_F(OpenDatabaseTest, EachFailingFileOperationIsToldAndLeavesTheDatabase) {
   };
   const OpenOutcome::Kind ended = OpenOutcome::Ended, found = OpenOutcome::AthletesFound;
   const std::vector<Row> rows = {
-      {{UnpackFailed(phrase + ": zawody.lef")}, ended, ""},   // unpacking the document
-      {{UnpackFailed(phrase + ": " + document)}, ended, ""},  // moving it in place
-      {{UnpackFailed(phrase + ": opis.txt")}, ended, ""},     // the same for opis.txt
+      {{UnpackFailed(phrase + ": " + document)}, ended, ""},  // making the document's file
+      {{UnpackFailed(phrase + ": " + document)}, ended, ""},  // writing it out
+      {{UnpackFailed(phrase + ": " + document)}, ended, ""},  // giving it its name
+      {{UnpackFailed(phrase + ": " + opis)}, ended, ""},      // the same for opis.txt
+      {{UnpackFailed(phrase + ": " + opis)}, ended, ""},
       {{UnpackFailed(phrase + ": " + opis)}, ended, ""},
       {{Stop("Nie udało się odczytać pliku LEF z bazy zawodników:\r\n" + document + "\r\n" + why)},
        ended,

@@ -61,7 +61,7 @@ class PasteEntriesTest : public ::testing::Test {
   bool Paste(const std::string& pick, const std::string& clubs = kClubs,
              const TagBalance& clubsBalance = {}) {
     prompter.picks.push_back(pick);
-    return PasteEntries(prompter, comIN, dbFile, clubs, kWindows1250, clubsBalance);
+    return PasteEntries(prompter, comIN, dbFile, {clubs, kWindows1250, clubsBalance});
   }
 
   testing::TempDir dir{"rostrel-paste"};
@@ -102,7 +102,7 @@ TEST_F(PasteEntriesTest, ConvertsUtf8ClubsIntoAWindows1250Entries) {
   MakeEntries();
   const std::string utf8Clubs = "<CLUB name=\"\xC5\xBB\xC3\xB3\xC5\x82w\"/>\r\n";
   prompter.picks.push_back(entries);
-  EXPECT_TRUE(PasteEntries(prompter, comIN, dbFile, utf8Clubs, kUtf8));
+  EXPECT_TRUE(PasteEntries(prompter, comIN, dbFile, {utf8Clubs, kUtf8, {}}));
   EXPECT_EQ(testing::ReadArchive(entries).members["zawody.lef"],
             Document("3.0", "<CLUB name=\"\xAF\xF3\xB3w\"/>\r\n"));
 }
@@ -181,7 +181,7 @@ TEST_F(PasteEntriesTest, ReplacesTheFileALinkNamesKeepingItsModeAndTheLinks) {
 TEST_F(PasteEntriesTest, CancelInTheDialogDoesNothing) {
   MakeEntries();
   const auto snapshot = testing::Snapshot(dir.fs());
-  EXPECT_FALSE(PasteEntries(prompter, comIN, dbFile, kClubs, kWindows1250));
+  EXPECT_FALSE(PasteEntries(prompter, comIN, dbFile, {kClubs, kWindows1250, {}}));
   EXPECT_EQ(prompter.dialogs.size(), 1u);
   EXPECT_TRUE(prompter.messages.empty());
   EXPECT_EQ(testing::Snapshot(dir.fs()), snapshot);
@@ -223,7 +223,7 @@ TEST_F(PasteEntriesTest, AnotherFileLikeTheDatabaseIsNotRefused) {
   prompter = FakePrompter();
   prompter.picks.push_back(entries);
   EXPECT_TRUE(
-      PasteEntries(prompter, comIN, dir.file("ZGŁOSZENIE ZAWODY.lxf"), kClubs, kWindows1250));
+      PasteEntries(prompter, comIN, dir.file("ZGŁOSZENIE ZAWODY.lxf"), {kClubs, kWindows1250, {}}));
   EXPECT_EQ(prompter.messages, (Messages{testing::Confirmation(), testing::PasteDone(entries)}));
 #endif
 }
@@ -237,6 +237,7 @@ struct Refusal {
   Messages shown;
   Members members = {{"zawody.lef", Document("3.0", kOldClubs)}};
   TagBalance clubsBalance = {};  // what reading the database found of its clubs section
+  bool confirmed = true;         // the user chose the entries file and confirmed
 };
 
 void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
@@ -254,8 +255,9 @@ TEST_P(PasteRefusal, TellsWhyAndLeavesEveryFileAsItWas) {
     message.text = testing::ReplaceAll(message.text, "{baza}", dbFile);
     message.text = testing::ReplaceAll(message.text, "{zgłoszenie}", entries);
   }
-  shown.insert(shown.begin(), testing::Confirmation());
+  if (r.confirmed) shown.insert(shown.begin(), testing::Confirmation());
   EXPECT_EQ(prompter.messages, testing::InFolder(shown, dir.path()));
+  EXPECT_EQ(prompter.dialogs.size(), r.confirmed ? 1u : 0u);
   EXPECT_EQ(testing::Snapshot(dir.fs()), snapshot);
 }
 
@@ -285,8 +287,8 @@ const Refusal kRefusals[] = {
                     kUnchanged)},
      {{"zawody.lef", kNoSessionsDocument}}},
     // The new document's tags must balance before the entries file is replaced: a clubs section
-    // that does not is refused as the database's fault, before anything is unpacked; the
-    // entries document's own faults name the entries file.
+    // that does not is refused as the database's fault, before the file dialog; the entries
+    // document's own faults name the entries file.
     {"DatabaseWhoseClubsDoNotBalance",
      nullptr,
      {testing::Stop("Baza zawodników jest uszkodzona:\r\n{baza}\r\nW jej dokumencie LEF znacznik "
@@ -295,7 +297,8 @@ const Refusal kRefusals[] = {
                     "ją tutaj jeszcze raz. " +
                     kUnchanged)},
      {{"zawody.lef", Document("3.0", kOldClubs)}},
-     {TagBalance::Mismatched, TokenKind::Text, "CLUBS", 11, "CLUB", 9}},
+     {TagBalance::Mismatched, TokenKind::Text, "CLUBS", 11, "CLUB", 9},
+     false},
     {"EntriesWithAQuoteThatRunsOn",
      nullptr,
      {testing::Stop(
@@ -319,12 +322,6 @@ const Refusal kRefusals[] = {
      {testing::Stop("W katalogu pliku LXF jest już plik lub katalog, który przeszkadza w "
                     "rozpakowaniu archiwum:\r\n@zawody.lef\r\nProgram go nie zastąpi. Przenieś go "
                     "w inne miejsce albo zmień jego nazwę i spróbuj ponownie.")}},
-    {"FolderWhereTheNewArchiveGoes",
-     [](PasteEntriesTest& t) {
-       std::filesystem::create_directory(fileops::FsPath(t.entries + ".ZIP"));
-       testing::WriteBytes(t.entries + ".ZIP/inny.txt", "cudzy plik");
-     },
-     {testing::EmptyArchiveError("w miejscu pliku jest katalog")}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, PasteRefusal, ::testing::ValuesIn(kRefusals),
@@ -351,19 +348,18 @@ TEST_F(PasteEntriesTest, EachFailingFileOperationIsToldAndLeavesTheEntriesFileWh
     const std::string why = std::to_string(code) + " " + phrase;
     const std::string ended = "\r\n" + why + "\r\n" + kUnchanged;
     const std::vector<Row> rows = {
-        {{UnpackFailed(phrase + ": zawody.lef")}, false, ""},   // unpacking the document
-        {{UnpackFailed(phrase + ": " + document)}, false, ""},  // moving it in place
-        {{UnpackFailed(phrase + ": opis.txt")}, false, ""},     // the same for opis.txt
+        {{UnpackFailed(phrase + ": " + document)}, false, ""},  // making the document's file
+        {{UnpackFailed(phrase + ": " + document)}, false, ""},  // writing it out
+        {{UnpackFailed(phrase + ": " + document)}, false, ""},  // giving it its name
+        {{UnpackFailed(phrase + ": " + opis)}, false, ""},      // the same for opis.txt
+        {{UnpackFailed(phrase + ": " + opis)}, false, ""},
         {{UnpackFailed(phrase + ": " + opis)}, false, ""},
         {{Stop("Nie można odczytać dokumentu LEF z pliku zgłoszenia: " + document + ended)},
          false,
          ""},
-        {{Stop("Nie można usunąć dokumentu LEF: " + document + ended)}, false, "zawody.lef"},
-        {{ProgramError(why)}, false, ""},          // writing the new document
-        {{EmptyArchiveError(phrase)}, false, ""},  // the empty archive
-        {{ArchiveError(phrase)}, false, ""},       // packing the document into it
-        {{ArchiveError(phrase)}, false, ""},       // flushing the archive to the disk
-        {{ProgramError(why)}, false, ""},          // the rename over the entries file
+        {{EmptyArchiveError(phrase + ": " + dir.path())}, false, ""},  // making the new archive
+        {{ArchiveError(phrase + ": " + dir.path())}, false, ""},       // writing it out
+        {{ProgramError(why)}, false, ""},  // the rename over the entries file
         {{testing::PasteDone(entries),             // removing the document after it
           {"Nie udało się usunąć dokumentu LEF rozpakowanego z pliku zgłoszenia. Plik zgłoszenia "
            "został nadpisany poprawnie, ale dopóki ten dokument leży w katalogu, kolejne wklejanie "
@@ -409,6 +405,119 @@ TEST_F(PasteEntriesTest, EachFailingFileOperationIsToldAndLeavesTheEntriesFileWh
                     (Messages{testing::Confirmation(), testing::PasteDone(entries)}));
           EXPECT_EQ(testing::ReadArchive(entries).members, pasted);
           EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+        });
+  }
+}
+
+// Memory that runs out after the entries file has been replaced: the user hears that it was.
+TEST_F(PasteEntriesTest, AnUnforeseenErrorAfterTheReplacementSaysSo) {
+  MakeEntries();
+  prompter.throwAt = testing::PasteDone(entries).text;
+  EXPECT_TRUE(Paste(entries));
+  EXPECT_EQ(prompter.messages,
+            (Messages{testing::Confirmation(), testing::PasteDone(entries),
+                      testing::ProgramError("brak pamięci\r\nPlik zgłoszenia został już "
+                                            "nadpisany nowym plikiem: " +
+                                            entries)}));
+  EXPECT_EQ(testing::ReadArchive(entries).members["zawody.lef"], Document("3.0", kClubs));
+  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+}
+
+// Another program holds a file for a moment (Windows' sharing violation): the step is tried again
+// and again, and only past the budget does the user hear which file is held; the entries file is
+// then the old one, and nothing of the paste stays behind.
+TEST_F(PasteEntriesTest, AFileHeldByAnotherProgramIsWaitedFor) {
+  const auto held = [&](const std::string& path) {
+    return Messages{testing::Confirmation(),
+                    testing::Stop("Inny program używa pliku (na przykład program do obsługi "
+                                  "zawodów, program antywirusowy albo OneDrive):\r\n" +
+                                  path +
+                                  "\r\nZamknij ten program albo poczekaj chwilę i spróbuj "
+                                  "ponownie. Operacja anulowana, plik zgłoszenia nie został "
+                                  "zmieniony.")};
+  };
+  const Messages done = {testing::Confirmation(), testing::PasteDone(entries)};
+  const struct {
+    int operation, failures;  // the operation held, and how many times in a row
+    Messages shown;
+  } rows[] = {
+      {7, 1, done},  // the rename over the entries file
+      {7, fileops::kRetries, done},
+      {7, fileops::kRetries + 1, held(entries)},
+      {3, fileops::kRetries + 1, held(dir.file("zawody.lef"))},  // naming the unpacked document
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.operation) + " held " + std::to_string(row.failures));
+    MakeEntries();
+    prompter = FakePrompter();
+    fileops::FailCalls(row.operation, row.failures, WindowsError(32));
+    const bool replaced = Paste(entries);
+    fileops::ResetFaults();
+    EXPECT_EQ(prompter.messages, row.shown);
+    EXPECT_EQ(replaced, row.shown == done);
+    EXPECT_EQ(testing::ReadBytes(entries) == before, !replaced);
+    EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+  }
+}
+
+// A file, a link or a folder of the user's appears where the paste is about to work: under the
+// fresh name of a file it is about to make (it takes another), under the name it is about to give
+// an unpacked file ('w': it stops, as the user's item is in the way), or in place of an unpacked
+// file it is about to remove ('s'). Whatever appeared stays as it was, and the entries file is
+// the old archive or the new one. '-' marks the operations on the paste's own files and the
+// entries file itself, where nothing appears.
+TEST_F(PasteEntriesTest, AUsersItemThatAppearsWhereThePasteWorksStays) {
+  namespace fs = std::filesystem;
+  const std::vector<char> rows = {'n', '-', 'w', 'n', '-', 'w', '-', 'n', '-', '-', 's', 's', '.'};
+  const testing::TempDir outside;
+  testing::WriteBytes(outside.file("cel"), "cel");
+  const std::map<std::string, std::string> pasted = {{"zawody.lef", Document("3.0", kClubs)}};
+  for (const char* kind : {"file", "folder", "link"}) {
+#ifdef _WIN32
+    if (std::string(kind) == "link") continue;  // making a link takes a privilege on Windows
+#endif
+    SCOPED_TRACE(kind);
+    std::string planted;
+    const auto plant = [&](const std::string& path) {
+      fs::remove(fileops::FsPath(path));
+      if (std::string(kind) == "file") testing::WriteBytes(path, "cudzy");
+      if (std::string(kind) == "folder") fs::create_directory(fileops::FsPath(path));
+      if (std::string(kind) == "link") fs::create_symlink(outside.fs() / "cel", fileops::FsPath(path));
+      planted = fileops::Utf8(fileops::FsPath(path).filename());
+    };
+    testing::SweepFileOperations(
+        [&](int k) {
+          const char row = k <= static_cast<int>(rows.size()) ? rows[k - 1] : '-';
+          if (row != '-' && row != '.') fileops::OnCall(k, plant);
+        },
+        rows,
+        [&] {
+          if (!planted.empty()) fs::remove_all(dir.fs() / fileops::FsPath(planted));
+          planted.clear();
+          MakeEntries({{"zawody.lef", Document("3.0", kOldClubs)}, {"opis.txt", "opis zawodów"}});
+          prompter = FakePrompter();
+        },
+        [&] { Paste(entries); },
+        [&](char row) {
+          const Messages done = {testing::Confirmation(), testing::PasteDone(entries)};
+          if (row == 'w') {
+            EXPECT_EQ(prompter.messages,
+                      (Messages{testing::Confirmation(),
+                                testing::Stop(std::string(kInTheWayMessage) + "\r\n" +
+                                              dir.file(planted) + "\r\n" + kInTheWayAdvice)}));
+            EXPECT_EQ(testing::ReadBytes(entries), before);
+          } else {
+            EXPECT_EQ(prompter.messages, done);
+            EXPECT_EQ(testing::ReadArchive(entries).members, pasted);
+          }
+          V listing = {"baza.lxf", "zgłoszenie zawody.lxf"};
+          if (!planted.empty()) listing.push_back(planted);
+          std::sort(listing.begin(), listing.end());
+          EXPECT_EQ(testing::Listing(dir.fs()), listing);
+          if (std::string(kind) == "file" && !planted.empty()) {
+            EXPECT_EQ(testing::ReadBytes(dir.file(planted)), "cudzy");
+          }
+          EXPECT_EQ(testing::ReadBytes(outside.file("cel")), "cel");
         });
   }
 }

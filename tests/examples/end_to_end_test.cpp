@@ -72,10 +72,10 @@ class EndToEnd : public ::testing::TestWithParam<Pair> {
   void TearDown() override { SetShellZipPause(savedPause_); }
 
   // Pastes into the entries file and checks the prompts, the folder and the new archive.
-  void PasteAndCheck(const std::string& clubsText, const std::string& clubsEncoding) {
+  void PasteAndCheck(const ClubsSection& clubs) {
     FakePrompter prompter;
     prompter.picks = {entriesFile_};
-    EXPECT_TRUE(PasteEntries(prompter, comIN_, dbFile_, clubsText, clubsEncoding));
+    EXPECT_TRUE(PasteEntries(prompter, comIN_, dbFile_, clubs));
     EXPECT_EQ(prompter.messages, (std::vector<Shown>{Confirmation(), PasteDone(entriesFile_)}));
     // No unpacked document and no ".ZIP" archive is left behind.
     EXPECT_EQ(Listing(fileops::FsPath(entriesDir_)),
@@ -106,15 +106,15 @@ TEST_P(EndToEnd, OpenThenPasteTwiceAsTheWindowDoes) {
   ASSERT_EQ(opened.kind, OpenOutcome::AthletesFound);
   EXPECT_EQ(opened.dbFile, dbFile_);
   EXPECT_TRUE(opened.clubsChanged);
-  EXPECT_EQ(opened.clubsText, ClubsText(db));
-  EXPECT_EQ(opened.clubsEncoding, db.declared);
+  EXPECT_EQ(opened.clubs.text, ClubsText(db));
+  EXPECT_EQ(opened.clubs.encoding, db.declared);
   EXPECT_EQ(opened.displayLines, kDisplayLines);
   EXPECT_EQ(prompter.messages, std::vector<Shown>{});
   ExpectDatabaseUntouched();
 
-  PasteAndCheck(opened.clubsText, opened.clubsEncoding);
+  PasteAndCheck(opened.clubs);
   // A second paste replaces the clubs section that the first one put in; nothing is doubled.
-  PasteAndCheck(opened.clubsText, opened.clubsEncoding);
+  PasteAndCheck(opened.clubs);
   ExpectDatabaseUntouched();
 }
 

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -128,9 +130,9 @@ inline std::string ReadClubsOne(const uint8_t* data, size_t size) {
   FakePrompter prompter;
   const ClubsReading reading = ReadClubsText(prompter, document);
   Require(reading.kind != ClubsReading::Failed, "reading text in memory cannot fail");
-  Require(reading.clubsText.empty() || reading.clubsText.ends_with("\r\n"),
+  Require(reading.clubs.text.empty() || reading.clubs.text.ends_with("\r\n"),
           "clubsText ends with CR LF");
-  Require(!reading.encoding.empty(), "an encoding is always recorded");
+  Require(!reading.clubs.encoding.empty(), "an encoding is always recorded");
   if (reading.kind == ClubsReading::VersionFailure || reading.kind == ClubsReading::Damaged) {
     Require(reading.athleteLines.empty(), "no athletes after a version failure or damage");
   }
@@ -141,16 +143,16 @@ inline std::string ReadClubsOne(const uint8_t* data, size_t size) {
   }
   size_t at = 0;
   for (const std::string& line : reading.athleteLines) {
-    const size_t found = reading.clubsText.find(line + "\r\n", at);
+    const size_t found = reading.clubs.text.find(line + "\r\n", at);
     Require(found != std::string::npos, "athlete lines are kept lines, in order");
     at = found + line.size();
   }
-  const std::vector<std::string> shown = ParseAthletes(reading.athleteLines, reading.encoding);
+  const std::vector<std::string> shown = ParseAthletes(reading.athleteLines, reading.clubs.encoding);
   Require(shown.size() == reading.athleteLines.size(), "one display line per athlete");
   std::string outcome = reading.kind == ClubsReading::VersionFailure ? "wrong version"
                         : reading.kind == ClubsReading::Damaged      ? "damaged"
                                                                      : "read";
-  outcome += " as " + reading.encoding;
+  outcome += " as " + reading.clubs.encoding;
   for (const std::string& line : shown) outcome += "\n" + line;
   return Told(outcome, prompter);
 }
@@ -253,8 +255,11 @@ inline std::string UnpackOne(const uint8_t* data, size_t size, const std::filesy
   std::error_code ec;
   fs::remove_all(out, ec);
   fs::create_directories(out);
-  FileError err;
-  Require(fileops::WriteFile(fileops::Utf8(archive), bytes, err), "the input can be written");
+  {
+    std::ofstream input(archive, std::ios::binary);
+    input.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    Require(static_cast<bool>(input.flush()), "the input can be written");
+  }
 
   FakePrompter prompter;
   const bool unpacked =
@@ -268,9 +273,9 @@ inline std::string UnpackOne(const uint8_t* data, size_t size, const std::filesy
     Require(first == "out" || relative == "in.zip", "nothing is written outside the folder");
     Require(!it->is_symlink(), "unpacking makes no links");
   }
-  std::string after;
-  Require(fileops::ReadFile(fileops::Utf8(archive), after, err) && after == bytes,
-          "the archive itself is unchanged");
+  std::ifstream input(archive, std::ios::binary);
+  const std::string after((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
+  Require(after == bytes, "the archive itself is unchanged");
   std::vector<std::string> names;
   for (const auto& entry : fs::recursive_directory_iterator(out))
     names.push_back(fileops::Utf8(entry.path().lexically_relative(out)));

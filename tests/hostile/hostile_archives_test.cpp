@@ -96,7 +96,7 @@ TEST_P(HostileArchive, EndsAsTheUserMustSeeAndLeavesTheFolderAsItWas) {
     }
   } else if (open) {
     EXPECT_EQ(opened.outcome.kind, OpenOutcome::AthletesFound);
-    EXPECT_EQ(opened.outcome.clubsText, clubs.text);
+    EXPECT_EQ(opened.outcome.clubs.text, clubs.text);
     EXPECT_EQ(after, before);
   } else {
     expected.push_back(PasteDone(chosen));

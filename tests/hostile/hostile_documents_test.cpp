@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 
 #include "support/actions.h"
 #include "support/documents.h"
@@ -22,7 +23,14 @@ std::string Apply(const Change& change, const std::string& text) {
   return change ? change(text) : text;
 }
 
-const std::string kTenMegabytes(10 << 20, 'x');
+// Letters in no pattern, which pack no better than real text: a line of one letter repeated would
+// be refused as an archive bomb before any line was read.
+const std::string kTenMegabytes = [] {
+  std::minstd_rand random(1);
+  std::string letters(10 << 20, ' ');
+  for (char& c : letters) c = static_cast<char>('a' + random() % 26);
+  return letters;
+}();
 
 const Change kNulInName = [](const std::string& d) {
   return ReplaceAll(d, "Zofia\"", std::string("Zo\0fia\"", 7));
@@ -95,7 +103,7 @@ TEST_P(HostileDocument, PastedIntoAsTheEntriesFile) {
   const std::string archive = BuildZip("zawody.lef", c.entries(EntriesDocument()));
   WriteBytes(chosen, archive);
 
-  const PasteRun run = PasteThrough(chosen, {Apply(c.clubs, SampleClubs().text), c.clubsEncoding});
+  const PasteRun run = PasteThrough(chosen, {Apply(c.clubs, SampleClubs().text), c.clubsEncoding, {}});
 
   const Tree after = Snapshot(root.fs());
   EXPECT_EQ(Names(after), std::vector<std::string>{"zgloszenie.lxf"});

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <random>
 
 #include "support/actions.h"
 #include "support/files.h"
@@ -36,47 +37,58 @@ class PasteFaults : public ::testing::Test {
   const Clubs clubs_ = SampleClubs();
 };
 
-// A file-size limit makes the writing of the new document fail for real, half-way.
+// A file-size limit makes a write fail for real, half-way: the unpacking of the entries document,
+// or, with clubs that pack worse than the old document, the writing of the new archive. The
+// half-written file goes, and the user hears why.
 TEST_F(PasteFaults, WriteThatBreaksOffHalfWay) {
 #ifdef _WIN32
   GTEST_SKIP() << "Windows has no per-process file-size limit (RLIMIT_FSIZE) to break a write";
 #else
-  EntriesFolder folder;
-  ASSERT_GT(SamplePasted().size(), 3000u);
-  ASSERT_LT(EntriesDocument().size(), 3000u);
-  rlimit saved;
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit limit = saved;
-  limit.rlim_cur = 3000;
-  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &limit);
-  const PasteRun run = PasteThrough(folder.entries, clubs_);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, handler);
+  std::minstd_rand random(1);
+  std::string letters(8000, ' ');
+  for (char& c : letters) c = static_cast<char>('a' + random() % 26);
+  Clubs unpackable = clubs_;
+  unpackable.text.insert(unpackable.text.find("<CLUB ") + 6, "x=\"" + letters + "\" ");
+  ASSERT_GT(EntriesDocument().size(), 1000u);
+  ASSERT_LT(EntriesDocument().size(), 4000u);
+  const std::string tooBig = "plik jest za duży: ";
+  for (const auto& [limit, pasted] : {std::pair{1000, clubs_}, std::pair{4000, unpackable}}) {
+    SCOPED_TRACE(limit);
+    EntriesFolder folder;
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit lowered = saved;
+    lowered.rlim_cur = static_cast<rlim_t>(limit);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &lowered);
+    const PasteRun run = PasteThrough(folder.entries, pasted);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
 
-  EXPECT_FALSE(run.replaced);
-  EXPECT_EQ(run.shown, (std::vector<Shown>{Confirmation(), ProgramError(std::to_string(EFBIG) +
-                                                                        " plik jest za duży")}));
-  EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));
+    EXPECT_FALSE(run.replaced);
+    EXPECT_EQ(run.shown,
+              (std::vector<Shown>{Confirmation(),
+                                  limit == 1000 ? UnpackFailed(tooBig + folder.root.file("zawody.lef"))
+                                                : ArchiveError(tooBig + folder.root.path())}));
+    EXPECT_EQ(Snapshot(folder.root.fs()), (Tree{{"zgloszenie.lxf", folder.old}}));
+  }
 #endif
 }
 
-// A folder the user may read but not write: the paste ends before anything is written.
-TEST_F(PasteFaults, ReadOnlyFolder) {
+// In a shared folder with the sticky bit (as /tmp is), a user may write another's entries file
+// but not replace it: the rename fails for real, the entries file stays as it was, and nothing of
+// the paste is left.
+TEST_F(PasteFaults, ReplacementRefusedInAStickyFolder) {
   EntriesFolder folder;
-  fs::permissions(folder.root.fs(), fs::perms::owner_read | fs::perms::owner_exec |
-                                        fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(folder.root.fs(), fs::perms::all | fs::perms::sticky_bit);
+  fs::permissions(fileops::FsPath(folder.entries), fs::perms::all, fs::perm_options::add);
   AsOrdinaryUser([&] {
     const PasteRun run = PasteThrough(folder.entries, clubs_);
     std::string failure;
-    if (run.replaced) failure += "the paste reports success; ";
-    // The entries document cannot be written beside it.
-    const std::vector<Shown> denied = {
-        Confirmation(),
-        UnpackFailed("brak uprawnień do pliku lub katalogu: " + folder.root.file("zawody.lef"))};
-    if (run.shown != denied) {
+    if (run.shown != std::vector<Shown>{Confirmation(),
+                                        ProgramError(std::to_string(EPERM) +
+                                                     " brak uprawnień do pliku lub katalogu")})
       failure += "shown: " + ::testing::PrintToString(run.shown) + "; ";
-    }
     if (Snapshot(folder.root.fs()) != Tree{{"zgloszenie.lxf", folder.old}})
       failure += "the folder changed";
     return failure;

@@ -47,7 +47,7 @@ TEST_P(UnforeseenError, IsToldAsAProgramErrorAndLeavesTheFolderAsItWas) {
     EXPECT_EQ(outcome.dbFile, chosen);
     EXPECT_FALSE(outcome.clubsChanged);
   } else {
-    EXPECT_FALSE(PasteEntries(prompter, comIN, "/nowhere/baza.lxf", "<CLUBS>\r\n", kUtf8));
+    EXPECT_FALSE(PasteEntries(prompter, comIN, "/nowhere/baza.lxf", {"<CLUBS>\r\n", kUtf8, {}}));
     expected.push_back(Confirmation());
   }
   expected.push_back(Stop(c.throwAt));

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <memory>
 #include <random>
+#include <regex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -278,6 +279,16 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
       ADD_FAILURE() << "kill " << kills << ": the entries file is damaged: " << now.error;
     }
 
+    // What a kill may leave: the program's own temporary files, which no user takes for theirs
+    // and no later paste trips over, and the unpacked document, which the next paste asks the
+    // user to remove.
+    for (const auto& entry : fs::directory_iterator(folder.fs())) {
+      const std::string name = fileops::Utf8(entry.path().filename());
+      EXPECT_TRUE(name == "zgloszenie.lxf" || name == "zawody.lef" ||
+                  std::regex_match(name, std::regex(R"(\.rostrel-[0-9a-z]{8}\.tmp)")))
+          << "kill " << kills << " left " << name;
+    }
+
     // The next paste goes through, or is refused by the check for LEF documents in the folder,
     // whose message tells the user what to remove; the user removes it, as the next one would.
     const PasteRun next = PasteThrough(entries, clubs);
@@ -304,7 +315,6 @@ TEST(KillDuringPaste, EntriesFileIsAlwaysTheOldOrTheNewArchive) {
       kills, 200, static_cast<long long>(span.count()), finished, oldKept, newWritten, damaged,
       nextPasted, nextRefused, starter.failed, starter.failures.c_str());
   EXPECT_EQ(kills, 200);
-  EXPECT_EQ(damaged, 0);
   // Kills landed on both sides of the replacement, or the schedule tested only one of them.
   EXPECT_GT(oldKept, 0);
   EXPECT_GT(newWritten, 0);

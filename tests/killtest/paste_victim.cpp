@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
   rostrel::FileDialogSettings comIN;
 
   if (::write(STDOUT_FILENO, "R", 1) != 1) return 2;
-  const bool replaced = rostrel::PasteEntries(prompter, comIN, "/nowhere/baza.lxf", clubs, argv[3]);
+  const bool replaced =
+      rostrel::PasteEntries(prompter, comIN, "/nowhere/baza.lxf", {clubs, argv[3], {}});
   if (::write(STDOUT_FILENO, replaced ? "P" : "N", 1) != 1) return 2;
   for (const auto& m : prompter.messages) std::fprintf(stderr, "%s\n", m.text.c_str());
   return replaced ? 0 : 1;

@@ -28,13 +28,10 @@ inline std::string DatabaseDocument() { return OnlyMember(Example("baza-utf8.lxf
 inline std::string EntriesDocument() { return OnlyMember(Example("zgloszenie-utf8.lxf")); }
 
 // A database's clubs section, as the open action leaves it in the window.
-struct Clubs {
-  std::string text;
-  std::string encoding;
-};
+using Clubs = ClubsSection;
 
 // The sample database's, written out.
-inline Clubs SampleClubs() { return {samples::ClubsText(samples::kUtf8), "UTF-8"}; }
+inline Clubs SampleClubs() { return {samples::ClubsText(samples::kUtf8), "UTF-8", {}}; }
 
 // The sample entries document after a paste of the sample clubs section, written out.
 inline std::string SamplePasted() { return samples::Pasted(samples::kUtf8); }
@@ -68,23 +65,24 @@ inline PasteRun PasteThrough(const std::string& path, const Clubs& clubs,
   prompter.answers.push_back(Answer::Ok);
   FileDialogSettings comIN;
   PasteRun run;
-  run.replaced = PasteEntries(prompter, comIN, dbFile, clubs.text, clubs.encoding);
+  run.replaced = PasteEntries(prompter, comIN, dbFile, clubs);
   run.shown = prompter.messages;
   return run;
 }
 
-// Sweeps the fallible file operations of one action: the k-th fails with `code`, for k = 1, 2,
-// ... in turn, until a run makes fewer than k of them and so runs without a fault. `rows` says
-// what each run must do: one row per operation, in the order the action makes them, and last
-// one for the run without a fault. Before each run `prepare` lays out the files; `act` runs the
-// action, the only part under the fault; `check(row)` then looks at what it did.
-template <class Row, class Prepare, class Act, class Check>
-void SweepFileFaults(int code, const std::vector<Row>& rows, Prepare prepare, Act act,
-                     Check check) {
+// Sweeps the counted file operations of one action: `inject(k)` arms the k-th (to fail, or to
+// let another program act just before it), for k = 1, 2, ... in turn, until a run makes fewer
+// than k of them and so runs untouched. `rows` says what each run must do: one row per
+// operation, in the order the action makes them, and last one for the untouched run. Before each
+// run `prepare` lays out the files; `act` runs the action, the only part under the fault;
+// `check(row)` then looks at what it did.
+template <class Inject, class Row, class Prepare, class Act, class Check>
+void SweepFileOperations(Inject inject, const std::vector<Row>& rows, Prepare prepare, Act act,
+                         Check check) {
   for (size_t k = 1;; ++k) {
-    SCOPED_TRACE("operation " + std::to_string(k) + " fails with " + std::to_string(code));
+    SCOPED_TRACE("operation " + std::to_string(k));
     prepare();
-    fileops::FailAtCall(static_cast<int>(k), code);
+    inject(static_cast<int>(k));
     act();
     const bool fired = fileops::CallCount() >= static_cast<int>(k);
     fileops::ResetFaults();
@@ -100,6 +98,14 @@ void SweepFileFaults(int code, const std::vector<Row>& rows, Prepare prepare, Ac
     check(rows[k - 1]);
     if (!fired) return;
   }
+}
+
+// The same, with the k-th operation failing with the errno `code`.
+template <class Row, class Prepare, class Act, class Check>
+void SweepFileFaults(int code, const std::vector<Row>& rows, Prepare prepare, Act act,
+                     Check check) {
+  SCOPED_TRACE("failing with " + std::to_string(code));
+  SweepFileOperations([code](int k) { fileops::FailAtCall(k, code); }, rows, prepare, act, check);
 }
 
 // Runs `check` with the permissions of an ordinary user; it returns "" when all held, or what

@@ -13,7 +13,10 @@ namespace {
 
 class NoPauseEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { SetShellZipPause(std::chrono::milliseconds(0)); }
+  void SetUp() override {
+    SetShellZipPause(std::chrono::milliseconds(0));
+    fileops::SetRetryPause(std::chrono::milliseconds(0));
+  }
 };
 
 class FaultsEndWithTheirTest : public ::testing::EmptyTestEventListener {

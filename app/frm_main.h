@@ -29,6 +29,8 @@ class frmMain : public QWidget {
   const std::string& dbFile() const { return DbFile; }
   const std::string& clubsText() const { return ClubsText.text; }
   const FileDialogSettings& dialog() const { return comIN; }
+  // Whether the last paste replaced the entries file; the window shows nothing of it.
+  bool pasteReplacedFile() const { return pasteReplaced_; }
 
  private slots:
   void CmdOpenIN_Click();
@@ -43,6 +45,7 @@ class frmMain : public QWidget {
   std::string DbFile;
   ClubsSection ClubsText;  // the open database's clubs section, with what its reading found
   FileDialogSettings comIN;
+  bool pasteReplaced_ = false;
 
   QPushButton* CmdOpenIN;
   QListView* lstIN;

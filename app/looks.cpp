@@ -12,7 +12,9 @@ namespace {
 
 // Enter and the keypad's Enter press a focused button, as in Windows programs. Qt leaves that to
 // default buttons, and those are pressed by Enter anywhere in a dialog, which these windows
-// never want; so the button answers the key itself.
+// never want; so the button answers the key itself. A held key presses it once: the presses the
+// keyboard repeats are ignored, or an Enter that closed a message box and was held a moment too
+// long would go on to press the button under it.
 class EnterButton : public QPushButton {
  public:
   using QPushButton::QPushButton;
@@ -20,7 +22,7 @@ class EnterButton : public QPushButton {
  protected:
   void keyPressEvent(QKeyEvent* event) override {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-      click();
+      if (!event->isAutoRepeat()) click();
     } else {
       QPushButton::keyPressEvent(event);
     }
@@ -46,7 +48,7 @@ void SetUpWindow(QWidget* window, const QString& name, const QString& title, con
   QPalette filled = window->palette();
   filled.setColor(QPalette::Window, background);
   window->setPalette(filled);
-  window->setAutoFillBackground(true);
+  window->setAutoFillBackground(true);  // said for clarity: Qt fills a top-level window anyway
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,

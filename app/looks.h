@@ -24,7 +24,8 @@ void SetUpWindow(QWidget* window, const QString& name, const QString& title, con
                  const QColor& background);
 
 // A push button placed in twips, painted in its colour, that Enter presses while it has the
-// focus. It never acts as a default button: Enter elsewhere in its window does not press it.
+// focus, once however long the key is held. It never acts as a default button: Enter elsewhere in
+// its window does not press it.
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
                         const QRect& twips, const QColor& background);
 

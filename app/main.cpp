@@ -5,8 +5,10 @@
 #include "app/startup.h"
 
 int main(int argc, char* argv[]) {
+  rostrel::AnswerCommandLine(argc, argv);
   QApplication app(argc, argv);
   rostrel::SetUpApplication(app);
+  rostrel::ReadCommandLine(app);
   rostrel::QtPrompter prompter;
   rostrel::frmMain window(prompter);
   rostrel::RunStartUp(window);

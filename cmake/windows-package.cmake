@@ -1,7 +1,7 @@
 # `cmake --build build-win --target windows_package` writes the two things a Windows user gets:
 # Rostrel-<version>-win64.zip, a folder that runs from anywhere, and Rostrel-<version>-setup.exe,
 # the Polish installer (NSIS's makensis). Both hold the folder that `cmake --install` lays out,
-# stripped.
+# stripped: the program with its DLLs and the manual, instrukcja.html.
 find_program(ROSTREL_MAKENSIS makensis REQUIRED)
 set(ROSTREL_PACKAGE_NAME Rostrel-${ROSTREL_VERSION_TEXT})
 add_custom_target(windows_package
@@ -18,6 +18,6 @@ add_custom_target(windows_package
           -D NSIS_SCRIPT=${PROJECT_SOURCE_DIR}/packaging/windows/rostrel.nsi
           -D ICON=${PROJECT_SOURCE_DIR}/app/icons/rostrel.ico
           -P ${PROJECT_SOURCE_DIR}/packaging/windows/package.cmake
-  DEPENDS rostrel
+  DEPENDS rostrel rostrel_manual
   COMMENT "Packing ${ROSTREL_PACKAGE_NAME}-win64.zip and ${ROSTREL_PACKAGE_NAME}-setup.exe"
   VERBATIM)

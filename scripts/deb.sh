@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Makes the Debian package build/deb/rostrel_<version>_<architecture>.deb with cpack from the plain
 # build folder, stripped, and checks it with lintian, which must find no error and no warning. Only
-# the program and its manual page are built here; after scripts/test.sh, which builds everything in
-# the same folder, they are up to date already.
+# the program, its manual page and its HTML manual are built here; after scripts/test.sh, which
+# builds everything in the same folder, they are up to date already.
 #
-# With --check it then tries the package as a user would get it: installs it with apt-get, starts
-# the installed /usr/bin/rostrel on an Xvfb display of its own and waits for its start window,
-# ends the program, purges the package and checks that none of the files it brought is left.
-# The check needs root (or sudo) and a machine where Rostrel is not installed yet.
+# With --check it then validates the package's menu entry (desktop-file-validate) and its entry
+# for software centres (appstreamcli, offline) and tries the package as a user would get it:
+# installs it with apt-get from the package's own file, with what the machine already has,
+# starts the installed /usr/bin/rostrel on an Xvfb display of its own and waits for its start
+# window, ends the program, purges the package and checks that none of the files it brought is
+# left. Nothing of the check goes to the network. It needs root (or sudo) and a machine where
+# Rostrel is not installed yet, but its dependencies are (scripts/setup.sh installs them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
@@ -26,12 +29,13 @@ fail() {
   exit 1
 }
 
-# cpack's dependency scan needs file and dpkg-dev; the check needs lintian and xwininfo.
-bash scripts/setup.sh file dpkg-dev lintian x11-utils
+# cpack's dependency scan needs file and dpkg-dev; the checks need lintian, xwininfo,
+# desktop-file-validate and appstreamcli.
+bash scripts/setup.sh file dpkg-dev lintian x11-utils desktop-file-utils appstream
 
 echo "== Building the package"
 cmake -S . -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target rostrel rostrel_docs
+cmake --build "$build" --target rostrel rostrel_docs rostrel_manual
 rm -rf "$out"
 cpack --config "$build/CPackConfig.cmake" -B "$out" || fail "cpack could not make the package"
 debs=("$out"/rostrel_*.deb)
@@ -78,27 +82,46 @@ clean_up() {
 trap clean_up EXIT
 trap 'exit 143' TERM INT
 
-echo "== 1. Installing $deb with apt-get"
-"${as_root[@]}" apt-get update
+echo "== 1. The menu entry and the entry for software centres"
+mkdir "$scratch/tree"
+dpkg-deb -x "$deb" "$scratch/tree"
+desktop-file-validate "$scratch/tree/usr/share/applications/rostrel.desktop" ||
+  fail "step 1: desktop-file-validate found faults in the menu entry (listed above)"
+# The whole tree: the entry itself, and that the menu entry it names is there.
+appstreamcli validate-tree --no-net --pedantic "$scratch/tree" ||
+  fail "step 1: appstreamcli found faults in the entry for software centres (listed above)"
+
+echo "== 2. Installing $deb with apt-get"
 # Without recommended packages: what the program needs must be among the package's dependencies.
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
   apt-get install -y --no-install-recommends "./$deb" ||
-  fail "step 1: apt-get could not install $deb"
-installed || fail "step 1: apt-get ended, but dpkg does not list rostrel as installed"
+  fail "step 2: apt-get could not install $deb"
+installed || fail "step 2: apt-get ended, but dpkg does not list rostrel as installed"
 dpkg -L rostrel >"$scratch/files"
 for file in /usr/bin/rostrel /usr/share/applications/rostrel.desktop \
-  /usr/share/icons/hicolor/32x32/apps/rostrel.png; do
+  /usr/share/icons/hicolor/32x32/apps/rostrel.png /usr/share/doc/rostrel/instrukcja.html \
+  /usr/share/metainfo/pl.rostrel.rostrel.metainfo.xml; do
   if ! grep -qxF "$file" "$scratch/files" || [ ! -f "$file" ]; then
-    fail "step 1: the installed package has no $file"
+    fail "step 2: the installed package has no $file"
   fi
 done
+# The action "Instrukcja" opens the very file the package installed.
+grep -qxF "Exec=xdg-open /usr/share/doc/rostrel/instrukcja.html" \
+  /usr/share/applications/rostrel.desktop ||
+  fail "step 2: the menu entry's action does not open /usr/share/doc/rostrel/instrukcja.html"
 echo "installed: $(grep -c . "$scratch/files") paths, among them /usr/bin/rostrel"
 
-echo "== 2. Starting /usr/bin/rostrel on Xvfb"
+echo "== 3. Starting /usr/bin/rostrel: its version, then its start window on Xvfb"
+# As from a terminal with no display: the version needs none.
+shown_version=$(env -i PATH=/usr/bin:/bin LANG=C.UTF-8 /usr/bin/rostrel --version) ||
+  fail "step 3: rostrel --version failed"
+[ "$shown_version" = "Rostrel $version" ] ||
+  fail "step 3: rostrel --version printed \"$shown_version\", not \"Rostrel $version\""
+echo "rostrel --version: $shown_version"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-[ -s "$scratch/display" ] || fail "step 2: Xvfb did not start"
+[ -s "$scratch/display" ] || fail "step 3: Xvfb did not start"
 display=":$(head -n1 "$scratch/display")"
 # As from a desktop menu: a plain environment, no build folder or test setting (such as
 # QT_QPA_PLATFORM=offscreen) inherited from this script's caller.
@@ -111,7 +134,7 @@ seen=0
 for _ in $(seq 600); do
   if ! kill -0 "$program_pid" 2>/dev/null; then
     cat "$scratch/program.log" >&2
-    fail "step 2: the installed program ended before showing its start window (its output above)"
+    fail "step 3: the installed program ended before showing its start window (its output above)"
   fi
   window=$(xwininfo -display "$display" -root -tree 2>/dev/null |
     grep -F "\"$title\"" | awk '{print $1; exit}' || true)
@@ -125,18 +148,18 @@ done
 if [ "$seen" -eq 0 ]; then
   xwininfo -display "$display" -root -tree >&2 || true
   cat "$scratch/program.log" >&2
-  fail "step 2: no viewable window titled \"$title\" within 60 s (windows and program output above)"
+  fail "step 3: no viewable window titled \"$title\" within 60 s (windows and program output above)"
 fi
 echo "start window shown: $window \"$title\""
 kill "$program_pid"
 wait "$program_pid" 2>/dev/null || true
 program_pid=""
 
-echo "== 3. Purging the package"
+echo "== 4. Purging the package"
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get purge -y rostrel ||
-  fail "step 3: apt-get could not purge rostrel"
+  fail "step 4: apt-get could not purge rostrel"
 purged=1
-installed && fail "step 3: dpkg still lists rostrel after the purge"
+installed && fail "step 4: dpkg still lists rostrel after the purge"
 # Every path the package brought must be gone, except folders that other packages own too.
 left=()
 folders=()
@@ -154,7 +177,7 @@ if [ ${#folders[@]} -gt 0 ]; then
     grep -qxF "$folder" <<<"$owned" || left+=("$folder")
   done
 fi
-[ ${#left[@]} -eq 0 ] || fail "step 3: the purge left these paths of the package: ${left[*]}"
+[ ${#left[@]} -eq 0 ] || fail "step 4: the purge left these paths of the package: ${left[*]}"
 echo "purged: none of the package's files is left"
 
 ls -l "$deb"

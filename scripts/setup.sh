@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-translations-l10n libzip-dev libgtest-dev libbenchmark-dev
-  fonts-liberation2 xvfb xauth unzip zip python3 clang libclang-rt-14-dev
+  fonts-liberation2 xvfb xauth unzip zip python3 cmark-gfm clang libclang-rt-14-dev
   "$@"
 )
 

@@ -3,8 +3,9 @@
 # through sudo), puts the Windows SDK in place (scripts/windows-sdk.sh), cross-builds Rostrel.exe
 # and the tests in build-win/, runs the tests under Wine on an Xvfb display of its own, writes
 # build-win/Rostrel-<version>-win64.zip and build-win/Rostrel-<version>-setup.exe, and checks
-# under Wine that the zip's program starts and that the installer installs silently, that the
-# installed program shows its start window and that the uninstaller removes it again.
+# under Wine that the zip's program starts and its manual lies beside it, and that the installer
+# installs silently, with the manual and its Start-menu shortcut, that the installed program
+# shows its start window and that the uninstaller removes it all again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
@@ -82,6 +83,8 @@ echo "== The zip's program, unpacked into a folder with Polish letters and blank
 unpacked="$root/$build/próba zip"
 rm -rf "$unpacked" && mkdir -p "$unpacked"
 (cd "$unpacked" && cmake -E tar xf "$root/$zip")
+[ -s "$unpacked/Rostrel-$version-win64/instrukcja.html" ] ||
+  { echo "no manual beside the zip's program: instrukcja.html"; exit 1; }
 see_start_window "$unpacked/Rostrel-$version-win64/Rostrel.exe"
 rm -rf "$unpacked"
 
@@ -89,24 +92,30 @@ echo "== The installer, on a fresh Wine prefix"
 use_prefix "$root/$build/wine-install"
 installed="$WINEPREFIX/drive_c/Program Files/Rostrel"
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Rostrel.lnk"
+manual_shortcut="${shortcut%/*}/Instrukcja programu Rostrel.lnk"
 entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Rostrel'
 run_wine "$root/$setup" /S
 [ -f "$installed/Rostrel.exe" ] || { echo "not installed: $installed/Rostrel.exe"; exit 1; }
 [ -f "$shortcut" ] || { echo "no Start-menu shortcut: $shortcut"; exit 1; }
+[ -s "$installed/instrukcja.html" ] || { echo "no manual: $installed/instrukcja.html"; exit 1; }
+grep -qaF 'C:\Program Files\Rostrel\instrukcja.html' "$manual_shortcut" 2>/dev/null ||
+  { echo "no Start-menu shortcut to the manual: $manual_shortcut"; exit 1; }
 run_wine reg query "$entry" /v DisplayVersion 2>/dev/null | tr -d '\r' | grep -q "REG_SZ *$version$" ||
   { echo "no entry with version $version in the list of installed programs"; exit 1; }
-echo "installed: $installed, Start-menu shortcut and the list entry with version $version"
+echo "installed: $installed with the manual, both Start-menu shortcuts and the list entry with" \
+  "version $version"
 see_start_window 'C:\Program Files\Rostrel\Rostrel.exe'
 wine 'C:\Program Files\Rostrel\Odinstaluj.exe' /S
 # The uninstaller runs on from a copy of itself; wait for it to finish.
 for _ in $(seq 600); do [ -e "$installed" ] || break; sleep 0.1; done
 [ ! -e "$installed" ] || { echo "the uninstaller left $installed"; exit 1; }
 [ ! -e "$shortcut" ] || { echo "the uninstaller left $shortcut"; exit 1; }
+[ ! -e "$manual_shortcut" ] || { echo "the uninstaller left $manual_shortcut"; exit 1; }
 if run_wine reg query "$entry" >/dev/null 2>&1; then
   echo "the uninstaller left the entry in the list of installed programs"
   exit 1
 fi
-echo "uninstalled: folder, shortcut and list entry gone"
+echo "uninstalled: folder, both shortcuts and list entry gone"
 
 echo "== Written"
 ls -l "$zip" "$setup"

@@ -1,6 +1,7 @@
 ; Rostrel's installer for 64-bit Windows, in Polish: installs for all users into
-; Program Files\Rostrel, with a Start-menu shortcut, an optional desktop shortcut, an uninstaller
-; and an entry in Windows' list of installed programs. "/S" installs (and uninstalls) silently.
+; Program Files\Rostrel, with Start-menu shortcuts to the program and to its manual
+; (instrukcja.html, beside the program), an optional desktop shortcut, an uninstaller and an entry
+; in Windows' list of installed programs. "/S" installs (and uninstalls) silently.
 ; Built by the windows_package target (packaging/windows/package.cmake), which defines:
 ;   VERSION_TEXT ("3.01"), VERSION_FIXED ("3.1.0.0"), VERSION_MAJOR, VERSION_MINOR, SIZE_KB,
 ;   STAGE (the program's folder), ICON, UNINSTALL_FILES (the list of what to remove), OUTFILE.
@@ -52,6 +53,7 @@ Section "Rostrel" SecProgram
   File /r "${STAGE}/*"
   WriteUninstaller "$INSTDIR\Odinstaluj.exe"
   CreateShortCut "$SMPROGRAMS\Rostrel.lnk" "$INSTDIR\Rostrel.exe"
+  CreateShortCut "$SMPROGRAMS\Instrukcja programu Rostrel.lnk" "$INSTDIR\instrukcja.html"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Rostrel"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION_TEXT}"
@@ -71,7 +73,7 @@ Section /o "Skrót na pulpicie" SecDesktop
 SectionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "Program Rostrel z bibliotekami Qt i polskim tłumaczeniem okien dialogowych."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "Program Rostrel z instrukcją, bibliotekami Qt i polskim tłumaczeniem okien dialogowych."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecDesktop} "Skrót do programu Rostrel na pulpicie."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
@@ -80,6 +82,7 @@ Section "Uninstall"
   Delete "$INSTDIR\Odinstaluj.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Rostrel.lnk"
+  Delete "$SMPROGRAMS\Instrukcja programu Rostrel.lnk"
   Delete "$DESKTOP\Rostrel.lnk"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -58,7 +58,8 @@ TEST_P(MessageBox, ShowsIconButtonsTitleAndText) {
   bool okIsDefault = false;
   const auto handled = WhenModal([&](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
-    if (!box) return;
+    if (!box) modal->close();  // so that the test fails at once, not at its time limit
+    ASSERT_NE(box, nullptr) << modal->metaObject()->className();
     icon = box->icon();
     title = box->windowTitle();
     text = box->text();
@@ -113,7 +114,8 @@ DialogSeen Show(FileDialogSettings& settings, const QString& typed) {
   DialogSeen seen;
   const auto handled = WhenModal([&](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
-    if (!dialog) return;
+    if (!dialog) modal->close();
+    ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
     seen.mode = dialog->fileMode();
     seen.filters = dialog->nameFilters();
     seen.selectedFilter = dialog->selectedNameFilter();
@@ -204,12 +206,6 @@ TEST(FileDialog, WithoutTheMustExistFlagAnyNameIsTaken) {
   EXPECT_EQ(seen.mode, QFileDialog::AnyFile);
   EXPECT_EQ(settings.fileName, dir.file("nowy.lxf"));
 }
-
-}  // namespace
-}  // namespace rostrel::testing
-
-namespace rostrel::testing {
-namespace {
 
 // A button's work shows the wait cursor; a message asked in the middle of it shows the normal
 // one, and the wait cursor comes back afterwards.

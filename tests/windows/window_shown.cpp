@@ -1,7 +1,8 @@
 // Waits until a visible window whose title contains TEXT is on the desktop, prints its title and
 // size and exits with 0; exits with 1 when none appears within SECONDS. The installer check in
-// scripts/windows.sh runs it under Wine to see the installed program's start window.
-//   window_shown TEXT SECONDS
+// scripts/windows.sh runs it under Wine to see the installed program's start window. With
+// --press, the window is a message box: its text is printed too, and its OK button pressed.
+//   window_shown TEXT SECONDS [--press]
 #include <windows.h>
 
 #include <cstdio>
@@ -34,8 +35,9 @@ std::string Utf8(const std::wstring& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: window_shown TEXT SECONDS\n");
+  const bool press = argc == 4 && std::string(argv[3]) == "--press";
+  if (argc != 3 && !press) {
+    std::fprintf(stderr, "usage: window_shown TEXT SECONDS [--press]\n");
     return 2;
   }
   Search search;
@@ -55,5 +57,11 @@ int main(int argc, char** argv) {
   RECT box;
   GetClientRect(search.found, &box);
   std::printf("shown: \"%s\", %ld x %ld\n", Utf8(title).c_str(), box.right, box.bottom);
+  if (press) {
+    wchar_t text[4096] = L"";
+    GetDlgItemTextW(search.found, 0xFFFF, text, 4096);  // the message box's text
+    std::printf("text: %s\n", Utf8(text).c_str());
+    PostMessageW(search.found, WM_COMMAND, IDOK, 0);
+  }
   return 0;
 }

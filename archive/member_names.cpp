@@ -43,6 +43,26 @@ std::string FoldCase(std::string_view utf8) {
   return out;
 }
 
+// Names Windows keeps for its devices, with any extension and in any letter case ("nul.txt",
+// "Com1.lef"): a file so named cannot be made there. Blanks before the dot do not count.
+bool IsDeviceName(std::string_view part) {
+  std::string_view stem = part.substr(0, part.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+  const std::string name = AsciiLower(stem);
+  if (name == "con" || name == "prn" || name == "aux" || name == "nul") return true;
+  return name.size() == 4 && (name.starts_with("com") || name.starts_with("lpt")) &&
+         name[3] >= '1' && name[3] <= '9';
+}
+
+// The characters no Windows file name may hold: control characters and < > " | ? *.
+bool HasForbiddenCharacter(std::string_view part) {
+  for (const char c : part)
+    if (static_cast<unsigned char>(c) < 0x20 ||
+        std::string_view("<>\"|?*").find(c) != std::string_view::npos)
+      return true;
+  return false;
+}
+
 }  // namespace
 
 std::vector<std::string_view> SplitMemberName(std::string_view name, bool backslashSeparates) {
@@ -62,6 +82,8 @@ bool IsSafeMemberName(std::string_view name, NameRules rules) {
   if (name.size() >= 2 && IsAsciiLetter(name[0]) && name[1] == ':') return false;
   for (std::string_view part : SplitMemberName(name, true)) {
     if (part == "..") return false;
+    // Refused on every system, so that an archive unpacks alike everywhere or nowhere.
+    if (IsDeviceName(part) || HasForbiddenCharacter(part)) return false;
     if (rules != NameRules::Windows) continue;
     if (part.find(':') != std::string_view::npos) return false;
     if (part != "." && !part.empty() && (part.back() == '.' || part.back() == ' ')) return false;

@@ -51,15 +51,13 @@ INSTANTIATE_TEST_SUITE_P(
         // Names of Windows' devices and characters Windows refuses, on both systems.
         SafetyCase{"CON", false, false}, SafetyCase{"nul.txt", false, false},
         SafetyCase{"stare/Com1.lef", false, false}, SafetyCase{"lpt9", false, false},
-        SafetyCase{"aux .lef", false, false}, SafetyCase{"PRN.tar.gz", false, false},
+        SafetyCase{"aux .lef", false, false}, SafetyCase{"c:", false, false},
         SafetyCase{"COM10.lef", true, true}, SafetyCase{"com0", true, true},
-        SafetyCase{"Console.lef", true, true}, SafetyCase{"lpt", true, true},
-        SafetyCase{"nul_.lef", true, true}, SafetyCase{"c:", false, false},
+        SafetyCase{"Console.lef", true, true}, SafetyCase{"~x! (1).lef", true, true},
         SafetyCase{"a<b.lef", false, false}, SafetyCase{"a>b", false, false},
         SafetyCase{"\"x\".lef", false, false}, SafetyCase{"a|b", false, false},
         SafetyCase{"co?.lef", false, false}, SafetyCase{"*.lef", false, false},
-        SafetyCase{"a\tb.lef", false, false}, SafetyCase{"\x1F", false, false},
-        SafetyCase{"~x! (1).lef", true, true}),
+        SafetyCase{"a\tb.lef", false, false}, SafetyCase{"\x1F", false, false}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 struct PlaceCase {

@@ -4,7 +4,9 @@
 # and the tests in build-win/, runs the tests under Wine on an Xvfb display of its own, writes
 # build-win/Rostrel-<version>-win64.zip and build-win/Rostrel-<version>-setup.exe, and checks
 # under Wine that the zip's program starts and that the installer installs silently, that the
-# installed program shows its start window and that the uninstaller removes it again.
+# installed program shows its start window and that the uninstaller removes it again. Wine's
+# C-runtime error channel is on throughout, and any "err:msvcrt" line from our programs fails
+# the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
@@ -23,8 +25,9 @@ version=$(sed -n 's/^#define ROSTREL_VERSION_TEXT "\(.*\)"$/\1/p' "$build/app/ve
 # Wine, on a display of its own. Every Wine prefix here lives in the build folder; its server is
 # kept running ("wineserver -p") so that the hundreds of test programs start fast, and its
 # windows open on a virtual desktop, where Wine places and shows them without waiting for an X
-# window manager.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# window manager. Of Wine's debugging channels only its C runtime's errors are on: each marks a
+# call that Windows' own runtime refuses or treats differently (see scripts/wine-test.sh).
+export WINEDEBUG=-all,err+msvcrt WINEDLLOVERRIDES="mscoree,mshtml="
 display_file=$(mktemp)
 xvfb_pid=""
 prefixes=()
@@ -58,14 +61,21 @@ use_prefix() {
 }
 
 # Starts a Windows program and waits for its start window (its title ends in " - Rostrel"); the
-# program is stopped again either way.
+# program is stopped again either way. Wine's C-runtime errors from the program fail the check.
 see_start_window() {
-  wine "$1" </dev/null >/dev/null 2>&1 &
+  local errors
+  errors=$(mktemp)
+  wine "$1" </dev/null >/dev/null 2>"$errors" &
   local program=$!
   local seen=0
   run_wine "$root/$build/bin/window_shown.exe" " - Rostrel" 60 || seen=$?
   kill -KILL "$program" 2>/dev/null || true
   wait "$program" 2>/dev/null || true
+  if grep 'err:msvcrt' "$errors"; then
+    echo "$1: Wine's C runtime reported errors (above)"
+    seen=1
+  fi
+  rm -f "$errors"
   return "$seen"
 }
 

@@ -2,11 +2,11 @@
 # Builds Rostrel for 64-bit Windows and ships it. Installs what it needs (apt-get as root, or
 # through sudo), puts the Windows SDK in place (scripts/windows-sdk.sh), cross-builds Rostrel.exe
 # and the tests in build-win/, runs the tests under Wine on an Xvfb display of its own, writes
-# build-win/Rostrel-<version>-win64.zip and build-win/Rostrel-<version>-setup.exe, and checks
-# under Wine that the zip's program starts and that the installer installs silently, that the
-# installed program shows its start window and that the uninstaller removes it again. Wine's
-# C-runtime error channel is on throughout, and any "err:msvcrt" line from our programs fails
-# the run.
+# build-win/Rostrel-<version>-win64.zip and build-win/Rostrel-<version>-setup.exe (Rostrel.exe
+# and the setup signed when a certificate is given, see scripts/sign.sh), and checks under Wine
+# that the zip's program starts and that the installer installs silently, that the installed
+# program shows its start window and that the uninstaller removes it again. Wine's C-runtime
+# error channel is on throughout, and any "err:msvcrt" line from our programs fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
@@ -14,7 +14,7 @@ build=build-win
 root=$PWD
 
 bash scripts/setup.sh g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev \
-  wine wine64 nsis python3-pefile
+  wine wine64 nsis python3-pefile osslsigncode
 bash scripts/windows-sdk.sh
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
@@ -84,9 +84,11 @@ use_prefix "$root/$build/wine"
 ctest --test-dir "$build" --output-on-failure -j2 --timeout 300
 
 echo "== Packing"
+# Signs Rostrel.exe on its way into the zip and the setup, when a certificate is given.
 cmake --build "$build" --target windows_package
 zip="$build/Rostrel-$version-win64.zip"
 setup="$build/Rostrel-$version-setup.exe"
+bash scripts/sign.sh "$setup"
 
 echo "== The zip's program, unpacked into a folder with Polish letters and blanks"
 unpacked="$root/$build/próba zip"

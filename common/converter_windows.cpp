@@ -89,10 +89,9 @@ class CodePageConverter : public Converter {
     std::string encoded;
     if (!ToWide(in, from_, wide) || !FromWide(wide, to_, encoded)) return false;
     if ((IsWindowsPage(from_) || IsWindowsPage(to_)) && HasC1Control(wide)) return false;
-    // Code page 20127 drops the high bit of every byte ("é" becomes "i"), where iconv refuses
-    // the byte. In each encoding the program handles, a byte from 0x80 up is part of a
-    // character that is not ASCII, so the source tells for both ways.
-    if ((from_ == kAscii || to_ == kAscii) && !IsAscii(in)) return false;
+    // Code page 20127 drops the high bit of every byte ("é³" becomes "i3"), where iconv refuses
+    // the byte. (The other way, a character that is not ASCII takes the default character.)
+    if (from_ == kAscii && !IsAscii(in)) return false;
     out += encoded;
     return true;
   }

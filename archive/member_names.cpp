@@ -12,7 +12,8 @@ namespace {
 // meet Polish and other European letters; other code points stay as they are.
 uint32_t LatinLower(uint32_t cp) {
   if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) return cp + 0x20;
-  // U+0130 and U+0131, the Turkish dotted and dotless i, have no partner in this block.
+  // U+0130 and U+0131, the Turkish dotted and dotless i, have no partner in this block. Each
+  // range below ends on a small letter, which the parity test leaves alone (so <= or <).
   const bool evenUpper =
       (cp >= 0x100 && cp <= 0x12F) || (cp >= 0x132 && cp <= 0x137) || (cp >= 0x14A && cp <= 0x177);
   const bool oddUpper = (cp >= 0x139 && cp <= 0x148) || (cp >= 0x179 && cp <= 0x17E);
@@ -27,10 +28,13 @@ std::string FoldCase(std::string_view utf8) {
   std::string out;
   for (size_t i = 0; i < utf8.size();) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
-    if (lead < 0x80) {
+    if (lead < 0x80) {  // (a stray 0x80 would come out the same as ASCII)
       out += AsciiLower(utf8[i++]);
       continue;
     }
+    // Letters from U+00C0 to U+017F; C2 starts no letter and would come out the same. At the
+    // last byte, the terminator of the part's string is no continuation byte either: the bound
+    // only keeps the read inside the name.
     if (lead >= 0xC2 && lead <= 0xC5 && i + 1 < utf8.size() &&
         (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
       const uint32_t cp = ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
@@ -92,7 +96,7 @@ bool IsSafeMemberName(std::string_view name, NameRules rules) {
 }
 
 bool IsFolderMember(std::string_view name, NameRules rules) {
-  if (name.empty()) return false;
+  if (name.empty()) return false;  // (either way: an empty name is refused as unsafe)
   return name.back() == '/' || (rules == NameRules::Windows && name.back() == '\\');
 }
 

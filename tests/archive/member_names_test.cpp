@@ -101,14 +101,18 @@ INSTANTIATE_TEST_SUITE_P(
                   "/stare/zawody.lef"},
         PlaceCase{"stare\\", NameRules::Windows, true, {"stare"}, "/stare"},
         PlaceCase{"stare\\", NameRules::Posix, false, {"stare\\"}, "/stare\\"},
-        // Letter case tells names apart on POSIX only; Polish letters fold as well.
+        // Letter case tells names apart on POSIX only; Polish and other Latin letters fold as
+        // well, small letters and other characters stay.
         PlaceCase{"ZAWODY.LEF", NameRules::Posix, false, {"ZAWODY.LEF"}, "/ZAWODY.LEF"},
         PlaceCase{"ZAWODY.LEF", NameRules::Windows, false, {"ZAWODY.LEF"}, "/zawody.lef"},
         PlaceCase{"ŻÓŁW/ĄĆĘŃŚŹÞ.LEF",
                   NameRules::Windows,
                   false,
                   {"ŻÓŁW", "ĄĆĘŃŚŹÞ.LEF"},
-                  "/żółw/ąćęńśźþ.lef"}),
+                  "/żółw/ąćęńśźþ.lef"},
+        PlaceCase{"Łódź – 1.lef", NameRules::Windows, false, {"Łódź – 1.lef"}, "/łódź – 1.lef"},
+        // The first capital of each of Windows' ranges, and Ÿ, whose small letter is in Latin-1.
+        PlaceCase{"ÀĀĲĹŊŸ", NameRules::Windows, false, {"ÀĀĲĹŊŸ"}, "/àāĳĺŋÿ"}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 }  // namespace

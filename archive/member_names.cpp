@@ -12,7 +12,8 @@ namespace {
 // meet Polish and other European letters; other code points stay as they are.
 uint32_t LatinLower(uint32_t cp) {
   if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) return cp + 0x20;
-  // U+0130 and U+0131, the Turkish dotted and dotless i, have no partner in this block.
+  // U+0130 and U+0131, the Turkish dotted and dotless i, have no partner in this block. Each
+  // range below ends on a small letter, which the parity test leaves alone (so <= or <).
   const bool evenUpper =
       (cp >= 0x100 && cp <= 0x12F) || (cp >= 0x132 && cp <= 0x137) || (cp >= 0x14A && cp <= 0x177);
   const bool oddUpper = (cp >= 0x139 && cp <= 0x148) || (cp >= 0x179 && cp <= 0x17E);
@@ -27,10 +28,13 @@ std::string FoldCase(std::string_view utf8) {
   std::string out;
   for (size_t i = 0; i < utf8.size();) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
-    if (lead < 0x80) {
+    if (lead < 0x80) {  // (a stray 0x80 would come out the same as ASCII)
       out += AsciiLower(utf8[i++]);
       continue;
     }
+    // Letters from U+00C0 to U+017F; C2 starts no letter and would come out the same. At the
+    // last byte, the terminator of the part's string is no continuation byte either: the bound
+    // only keeps the read inside the name.
     if (lead >= 0xC2 && lead <= 0xC5 && i + 1 < utf8.size() &&
         (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
       const uint32_t cp = ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
@@ -41,6 +45,26 @@ std::string FoldCase(std::string_view utf8) {
     out += utf8[i++];
   }
   return out;
+}
+
+// Names Windows keeps for its devices, with any extension and in any letter case ("nul.txt",
+// "Com1.lef"): a file so named cannot be made there. Blanks before the dot do not count.
+bool IsDeviceName(std::string_view part) {
+  std::string_view stem = part.substr(0, part.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+  const std::string name = AsciiLower(stem);
+  if (name == "con" || name == "prn" || name == "aux" || name == "nul") return true;
+  return name.size() == 4 && (name.starts_with("com") || name.starts_with("lpt")) &&
+         name[3] >= '1' && name[3] <= '9';
+}
+
+// The characters no Windows file name may hold: control characters and < > " | ? *.
+bool HasForbiddenCharacter(std::string_view part) {
+  for (const char c : part)
+    if (static_cast<unsigned char>(c) < 0x20 ||
+        std::string_view("<>\"|?*").find(c) != std::string_view::npos)
+      return true;
+  return false;
 }
 
 }  // namespace
@@ -62,6 +86,8 @@ bool IsSafeMemberName(std::string_view name, NameRules rules) {
   if (name.size() >= 2 && IsAsciiLetter(name[0]) && name[1] == ':') return false;
   for (std::string_view part : SplitMemberName(name, true)) {
     if (part == "..") return false;
+    // Refused on every system, so that an archive unpacks alike everywhere or nowhere.
+    if (IsDeviceName(part) || HasForbiddenCharacter(part)) return false;
     if (rules != NameRules::Windows) continue;
     if (part.find(':') != std::string_view::npos) return false;
     if (part != "." && !part.empty() && (part.back() == '.' || part.back() == ' ')) return false;
@@ -70,7 +96,7 @@ bool IsSafeMemberName(std::string_view name, NameRules rules) {
 }
 
 bool IsFolderMember(std::string_view name, NameRules rules) {
-  if (name.empty()) return false;
+  if (name.empty()) return false;  // (either way: an empty name is refused as unsafe)
   return name.back() == '/' || (rules == NameRules::Windows && name.back() == '\\');
 }
 

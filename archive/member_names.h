@@ -22,8 +22,9 @@ std::vector<std::string_view> SplitMemberName(std::string_view name, bool backsl
 
 // A member may only name a place inside the destination: no absolute path, no drive and no step
 // up, whichever separator it uses. Windows also drops trailing dots and blanks from a name (so
-// ". ." could still climb) and reads a colon as a drive or a hidden stream. Such names are
-// refused, never repaired.
+// ". ." could still climb) and reads a colon as a drive or a hidden stream. On every system, a
+// part named as a Windows device (CON, NUL, COM1, ...) or holding a character no Windows name
+// may hold is refused too. Such names are refused, never repaired.
 bool IsSafeMemberName(std::string_view name, NameRules rules = kPlatformNames);
 
 // A member that stands for a folder: its name ends with a separator.

@@ -5,6 +5,7 @@
 #include "archive/unpack_lxf.h"
 #include "athletes/parse_athletes.h"
 #include "athletes/read_clubs.h"
+#include "common/encoding.h"
 #include "common/lef_document.h"
 
 namespace rostrel {
@@ -32,6 +33,14 @@ void ReadDatabase(Prompter& prompter, OpenOutcome& outcome, UnpackedFiles& unpac
   if (reading.kind == ClubsReading::Damaged) {
     ShowStop(prompter,
              DamagedDocumentText(LefFile::Database, outcome.dbFile, reading.clubs.balance));
+    return;
+  }
+  // Its names would show garbled, and the paste would refuse it anyway.
+  if (reading.kind == ClubsReading::Read && !IsSupportedEncoding(reading.encoding)) {
+    ShowStop(prompter, "Baza zawodników jest w kodowaniu znaków " + reading.encoding +
+                           ", którego program nie obsługuje. Otwórz bazę w programie, w którym ją "
+                           "utworzono, zapisz ją ponownie w kodowaniu UTF-8 lub Windows-1250 i "
+                           "otwórz ją tutaj jeszcze raz.");
     return;
   }
   outcome.clubsChanged = true;

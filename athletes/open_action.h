@@ -17,7 +17,7 @@ struct OpenOutcome {
   enum Kind {
     NoPath,          // the dialog yielded no path
     Ended,           // the pre-check, the unpacking, a file operation, a quoted value that
-                     // runs on, or an unforeseen error
+                     // runs on, an encoding the program does not handle, or an unforeseen error
     VersionFailure,  // the document names the wrong LENEX version
     NoAthletes,      // read, but without athletes; the message has been shown
     AthletesFound,   // displayLines go into lstIN

@@ -11,6 +11,8 @@
 namespace rostrel {
 namespace {
 
+constexpr UINT kAscii = 20127;
+
 // The code page behind a canonical name, or 0 when Windows has none for it.
 UINT CodePage(const std::string& name) {
   struct Page {
@@ -18,8 +20,8 @@ UINT CodePage(const std::string& name) {
     UINT page;
   };
   static constexpr Page kPages[] = {
-      {"UTF-8", CP_UTF8},     {"Windows-1250", 1250}, {"ISO-8859-2", 28592},
-      {"Windows-1252", 1252}, {"ISO-8859-1", 28591},  {"US-ASCII", 20127},
+      {"UTF-8", CP_UTF8},    {"Windows-1250", 1250}, {"Windows-1252", 1252}, {"ISO-8859-1", 28591},
+      {"ISO-8859-2", 28592}, {"ISO-8859-15", 28605}, {"IBM852", 852},        {"US-ASCII", kAscii},
   };
   for (const Page& p : kPages)
     if (SameEncoding(name, p.name)) return p.page;
@@ -87,6 +89,9 @@ class CodePageConverter : public Converter {
     std::string encoded;
     if (!ToWide(in, from_, wide) || !FromWide(wide, to_, encoded)) return false;
     if ((IsWindowsPage(from_) || IsWindowsPage(to_)) && HasC1Control(wide)) return false;
+    // Code page 20127 drops the high bit of every byte ("é³" becomes "i3"), where iconv refuses
+    // the byte. (The other way, a character that is not ASCII takes the default character.)
+    if (from_ == kAscii && !IsAscii(in)) return false;
     out += encoded;
     return true;
   }
@@ -98,6 +103,11 @@ class CodePageConverter : public Converter {
     for (const wchar_t c : wide)
       if (c >= 0x80 && c <= 0x9F) return true;
     return false;
+  }
+  static bool IsAscii(std::string_view in) {
+    for (const char c : in)
+      if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
   }
 
   UINT from_, to_;

@@ -1,5 +1,6 @@
 #include "common/encoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -9,36 +10,37 @@
 namespace rostrel {
 namespace {
 
-struct Alias {
-  const char* alias;
+// The encodings the program handles, on every system alike, each under its canonical name and
+// the names documents give it (compared in lower case). A document in any other encoding is
+// refused, on Linux as on Windows, even where the platform's converter would know it.
+struct Encoding {
   const char* canonical;
+  const char* aliases;  // separated by blanks
 };
 
-constexpr Alias kAliases[] = {
-    {"utf-8", "UTF-8"},
-    {"utf8", "UTF-8"},
-    {"windows-1250", "Windows-1250"},
-    {"windows1250", "Windows-1250"},
-    {"cp1250", "Windows-1250"},
-    {"cp-1250", "Windows-1250"},
-    {"x-cp1250", "Windows-1250"},
-    {"win-1250", "Windows-1250"},
-    {"iso-8859-2", "ISO-8859-2"},
-    {"iso8859-2", "ISO-8859-2"},
-    {"iso_8859-2", "ISO-8859-2"},
-    {"latin2", "ISO-8859-2"},
-    {"l2", "ISO-8859-2"},
-    {"windows-1252", "Windows-1252"},
-    {"windows1252", "Windows-1252"},
-    {"cp1252", "Windows-1252"},
-    {"iso-8859-1", "ISO-8859-1"},
-    {"iso8859-1", "ISO-8859-1"},
-    {"iso_8859-1", "ISO-8859-1"},
-    {"latin1", "ISO-8859-1"},
-    {"l1", "ISO-8859-1"},
-    {"us-ascii", "US-ASCII"},
-    {"ascii", "US-ASCII"},
+constexpr Encoding kEncodings[] = {
+    {"UTF-8", "utf-8 utf8"},
+    {"Windows-1250", "windows-1250 windows1250 cp1250 cp-1250 x-cp1250 win-1250"},
+    {"Windows-1252", "windows-1252 windows1252 cp1252 cp-1252 x-cp1252 win-1252"},
+    {"ISO-8859-1", "iso-8859-1 iso8859-1 iso_8859-1 iso88591 latin1 latin-1 l1 cp819 ibm819"},
+    {"ISO-8859-2", "iso-8859-2 iso8859-2 iso_8859-2 iso88592 latin2 latin-2 l2"},
+    {"ISO-8859-15", "iso-8859-15 iso8859-15 iso_8859-15 iso885915 latin9 latin-9 l9"},
+    {"IBM852", "ibm852 cp852 852"},
+    {"US-ASCII", "us-ascii ascii ansi_x3.4-1968 iso646-us"},
 };
+
+// The encoding `name` denotes, or null when the program does not handle it.
+const Encoding* Find(std::string_view name) {
+  const std::string lower = AsciiLower(name);
+  for (const Encoding& e : kEncodings) {
+    for (std::string_view rest = e.aliases; !rest.empty();) {
+      const std::string_view alias = rest.substr(0, rest.find(' '));
+      if (alias == lower) return &e;
+      rest.remove_prefix(std::min(alias.size() + 1, rest.size()));
+    }
+  }
+  return nullptr;
+}
 
 constexpr const char* kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 
@@ -119,11 +121,11 @@ std::string CharacterAt(std::string_view utf8, size_t at) {
 }  // namespace
 
 std::string CanonicalEncoding(std::string_view name) {
-  const std::string lower = AsciiLower(name);
-  for (const Alias& a : kAliases)
-    if (lower == a.alias) return a.canonical;
-  return std::string(name);
+  const Encoding* e = Find(name);
+  return e ? e->canonical : std::string(name);
 }
+
+bool IsSupportedEncoding(std::string_view name) { return Find(name) != nullptr; }
 
 void AppendUtf8CodePoint(uint32_t cp, std::string& out) {
   if (cp < 0x80) {
@@ -166,6 +168,7 @@ bool ConvertText(std::string_view in, const std::string& from, const std::string
   std::string decoded;
   std::string_view utf8 = in;
   size_t at = 0;
+  if (!IsSupportedEncoding(source)) return UnknownEncoding(source, error);
   if (!fromUtf8) {
     const auto decode = Converter::Open(kUtf8, source);
     if (!decode) return UnknownEncoding(source, error);
@@ -179,7 +182,7 @@ bool ConvertText(std::string_view in, const std::string& from, const std::string
     out = fromUtf8 ? std::string(in) : std::move(decoded);
     return true;
   }
-  const auto encode = Converter::Open(target, kUtf8);
+  const auto encode = IsSupportedEncoding(target) ? Converter::Open(target, kUtf8) : nullptr;
   if (!encode) return UnknownEncoding(target, error);
   out.reserve(utf8.size());
   if (encode->Convert(utf8, out, at) == Converter::Stop::None) return true;
@@ -192,33 +195,27 @@ bool ConvertText(std::string_view in, const std::string& from, const std::string
 
 struct DisplayDecoder::Impl {
   bool utf8 = false;
-  bool singleByte = false;
-  std::array<std::string, 256> table;  // UTF-8 form of each byte, for single-byte encodings
-  std::unique_ptr<Converter> stream;   // for multi-byte encodings other than UTF-8
+  std::array<std::string, 256> table;  // UTF-8 form of each byte, for the other encodings
 };
 
 DisplayDecoder::DisplayDecoder(const std::string& from) : impl_(std::make_unique<Impl>()) {
   const std::string source = CanonicalEncoding(from);
   std::unique_ptr<Converter> probe;
-  if (!SameEncoding(source, kUtf8) && !SameEncoding(source, "US-ASCII"))
+  if (IsSupportedEncoding(source) && !SameEncoding(source, kUtf8) &&
+      !SameEncoding(source, "US-ASCII"))
     probe = Converter::Open(kUtf8, source);
-  if (!probe) {  // UTF-8 itself, or an encoding nobody knows: show the bytes as UTF-8 would
+  // UTF-8 itself, or an encoding the program does not handle: show the bytes as UTF-8 would.
+  if (!probe) {
     impl_->utf8 = true;
     return;
   }
-  // Most encodings met in practice map every byte to at most one character: a table built once
+  // Every other encoding the program handles gives each byte one character: a table built once
   // makes decoding a lookup per byte.
-  impl_->singleByte = true;
   for (int b = 0; b < 256; ++b) {
     const char byte = static_cast<char>(b);
     std::string decoded;
     size_t at = 0;
     const Converter::Stop stop = probe->Convert(std::string_view(&byte, 1), decoded, at);
-    if (stop == Converter::Stop::Incomplete) {  // this encoding has multi-byte characters
-      impl_->singleByte = false;
-      impl_->stream = std::move(probe);
-      return;
-    }
     impl_->table[static_cast<size_t>(b)] = stop == Converter::Stop::None ? decoded : kReplacement;
   }
 }
@@ -230,21 +227,12 @@ void DisplayDecoder::AppendUtf8(std::string_view in, std::string& out) {
     AppendValidUtf8(in, out);
     return;
   }
-  if (impl_->singleByte) {
-    for (const char c : in) {
-      const auto b = static_cast<unsigned char>(c);
-      if (b < 0x80)
-        out += c;
-      else
-        out += impl_->table[b];
-    }
-    return;
-  }
-  while (!in.empty()) {
-    size_t at = 0;
-    if (impl_->stream->Convert(in, out, at) == Converter::Stop::None) return;
-    out += kReplacement;
-    in.remove_prefix(at + 1);
+  for (const char c : in) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80)
+      out += c;
+    else
+      out += impl_->table[b];
   }
 }
 

@@ -7,14 +7,18 @@
 
 namespace rostrel {
 
-// Canonical names of the encodings the program meets most; any other declared name is kept as
-// the document spells it and handed to the converter as it stands.
+// Canonical names of the encodings the program meets most.
 inline constexpr const char* kUtf8 = "UTF-8";
 inline constexpr const char* kWindows1250 = "Windows-1250";
 
 // The canonical spelling of an encoding's name: letter case and common aliases (utf8, cp1250,
 // latin2, ...) do not matter; a name the program does not know is kept as it is spelt.
 std::string CanonicalEncoding(std::string_view name);
+
+// True for the encodings the program handles, the same on every system: UTF-8, Windows-1250,
+// Windows-1252, ISO-8859-1, ISO-8859-2, ISO-8859-15, IBM852 and US-ASCII, under their usual
+// names. Converting from or to any other fails as for a name nobody knows.
+bool IsSupportedEncoding(std::string_view name);
 
 // True when the two names denote the same encoding (compared after canonicalisation).
 bool SameEncoding(std::string_view a, std::string_view b);
@@ -25,7 +29,8 @@ bool IsAsciiCompatible(const std::string& encoding);
 
 // Converts text between two encodings. Fails, with a Polish description in `error`, when a
 // character cannot be held by the target encoding, when the input is not valid in the source
-// encoding, or when the converter does not know one of the names. `out` is replaced.
+// encoding, or when the program does not handle one of the two (IsSupportedEncoding). `out` is
+// replaced.
 bool ConvertText(std::string_view in, const std::string& from, const std::string& to,
                  std::string& out, std::string& error);
 

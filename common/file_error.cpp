@@ -27,6 +27,20 @@ constexpr const char* kOtherDisk = "pliki leżą na różnych dyskach";
 constexpr const char* kBadArchive = "nieprawidłowe lub uszkodzone archiwum ZIP";
 constexpr const char* kDamagedData = "uszkodzone dane w archiwum ZIP";
 constexpr const char* kEncrypted = "archiwum ZIP jest zaszyfrowane";
+constexpr const char* kNoNetPath =
+    "nie znaleziono komputera lub dysku w sieci (sprawdź połączenie z siecią)";
+constexpr const char* kNetBroken = "przerwane połączenie z dyskiem sieciowym";
+constexpr const char* kNetDenied = "brak dostępu do dysku sieciowego";
+constexpr const char* kNoShare = "nie znaleziono folderu udostępnionego w sieci";
+constexpr const char* kCloudFailed = "nie udało się pobrać pliku z chmury (np. OneDrive)";
+constexpr const char* kCloudNotRunning =
+    "nie działa program synchronizujący pliki z chmurą (np. OneDrive)";
+constexpr const char* kCloudOffline =
+    "brak połączenia z chmurą (np. OneDrive), a pliku nie ma na tym komputerze";
+constexpr const char* kCloudLogin = "nie zalogowano się do chmury (np. OneDrive)";
+constexpr const char* kCloudDenied = "chmura (np. OneDrive) nie daje dostępu do pliku";
+constexpr const char* kCloudCancelled = "przerwano pobieranie pliku z chmury";
+constexpr const char* kCloudNotSynced = "plik nie jest zsynchronizowany z chmurą";
 
 constexpr Phrase kPosix[] = {
     {EACCES, kDenied},
@@ -73,6 +87,11 @@ constexpr Phrase kWindows[] = {
     {32, kInUse},                                     // ERROR_SHARING_VIOLATION
     {33, kInUse},                                     // ERROR_LOCK_VIOLATION
     {39, kDiskFull},                                  // ERROR_HANDLE_DISK_FULL
+    {53, kNoNetPath},                                 // ERROR_BAD_NETPATH
+    {59, "błąd połączenia z siecią"},                 // ERROR_UNEXP_NET_ERR
+    {64, kNetBroken},                                 // ERROR_NETNAME_DELETED
+    {65, kNetDenied},                                 // ERROR_NETWORK_ACCESS_DENIED
+    {67, kNoShare},                                   // ERROR_BAD_NET_NAME
     {80, kExists},                                    // ERROR_FILE_EXISTS
     {112, kDiskFull},                                 // ERROR_DISK_FULL
     {123, kBadName},                                  // ERROR_INVALID_NAME
@@ -80,7 +99,37 @@ constexpr Phrase kWindows[] = {
     {183, kExists},                                   // ERROR_ALREADY_EXISTS
     {206, kTooLong},                                  // ERROR_FILENAME_EXCED_RANGE
     {267, "w ścieżce jest plik w miejscu katalogu"},  // ERROR_DIRECTORY
-    {1224, kInUse},                                   // ERROR_USER_MAPPED_FILE
+    // A file kept in the cloud (OneDrive and the like) that Windows could not fetch: the
+    // ERROR_CLOUD_FILE_* codes, which MinGW's <winerror.h> lacks.
+    {362, kCloudNotRunning},  // ERROR_CLOUD_FILE_PROVIDER_NOT_RUNNING
+    {363, kCloudFailed},      // ERROR_CLOUD_FILE_METADATA_CORRUPT
+    {364, kCloudFailed},      // ERROR_CLOUD_FILE_METADATA_TOO_LARGE
+    {365, kCloudFailed},      // ERROR_CLOUD_FILE_PROPERTY_BLOB_TOO_LARGE
+    {366, kCloudFailed},      // ERROR_CLOUD_FILE_PROPERTY_BLOB_CHECKSUM_MISMATCH
+    {374, kCloudFailed},      // ERROR_CLOUD_FILE_TOO_MANY_PROPERTY_BLOBS
+    {375, kCloudFailed},      // ERROR_CLOUD_FILE_PROPERTY_VERSION_NOT_SUPPORTED
+    {377, kCloudNotSynced},   // ERROR_CLOUD_FILE_NOT_IN_SYNC
+    {378, kCloudFailed},      // ERROR_CLOUD_FILE_ALREADY_CONNECTED
+    {379, kCloudFailed},      // ERROR_CLOUD_FILE_NOT_SUPPORTED
+    {380, kCloudFailed},      // ERROR_CLOUD_FILE_INVALID_REQUEST
+    {381, kReadOnly},         // ERROR_CLOUD_FILE_READ_ONLY_VOLUME
+    {382, kCloudFailed},      // ERROR_CLOUD_FILE_CONNECTED_PROVIDER_ONLY
+    {383, kCloudFailed},      // ERROR_CLOUD_FILE_VALIDATION_FAILED
+    {386, kCloudLogin},       // ERROR_CLOUD_FILE_AUTHENTICATION_FAILED
+    {387, kCloudFailed},      // ERROR_CLOUD_FILE_INSUFFICIENT_RESOURCES
+    {388, kCloudOffline},     // ERROR_CLOUD_FILE_NETWORK_UNAVAILABLE
+    {389, kCloudFailed},      // ERROR_CLOUD_FILE_UNSUCCESSFUL
+    {390, kCloudFailed},      // ERROR_CLOUD_FILE_NOT_UNDER_SYNC_ROOT
+    {391, kInUse},            // ERROR_CLOUD_FILE_IN_USE
+    {392, kCloudFailed},      // ERROR_CLOUD_FILE_PINNED
+    {393, kCloudCancelled},   // ERROR_CLOUD_FILE_REQUEST_ABORTED
+    {394, kCloudFailed},      // ERROR_CLOUD_FILE_PROPERTY_CORRUPT
+    {395, kCloudDenied},      // ERROR_CLOUD_FILE_ACCESS_DENIED
+    {396, kCloudFailed},      // ERROR_CLOUD_FILE_INCOMPATIBLE_HARDLINKS
+    {397, kCloudFailed},      // ERROR_CLOUD_FILE_PROPERTY_LOCK_CONFLICT
+    {398, kCloudCancelled},   // ERROR_CLOUD_FILE_REQUEST_CANCELED
+    {404, kCloudNotRunning},  // ERROR_CLOUD_FILE_PROVIDER_TERMINATED
+    {1224, kInUse},           // ERROR_USER_MAPPED_FILE
 };
 
 constexpr Phrase kZip[] = {

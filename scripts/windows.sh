@@ -2,10 +2,12 @@
 # Builds Rostrel for 64-bit Windows and ships it. Installs what it needs (apt-get as root, or
 # through sudo), puts the Windows SDK in place (scripts/windows-sdk.sh), cross-builds Rostrel.exe
 # and the tests in build-win/, runs the tests under Wine on an Xvfb display of its own, writes
-# build-win/Rostrel-<version>-win64.zip and build-win/Rostrel-<version>-setup.exe, and checks
-# under Wine that the zip's program starts and its manual lies beside it, and that the installer
-# installs silently, with the manual and its Start-menu shortcut, that the installed program
-# shows its start window and that the uninstaller removes it all again.
+# build-win/Rostrel-<version>-win64.zip and build-win/Rostrel-<version>-setup.exe (Rostrel.exe
+# and the setup signed when a certificate is given, see scripts/sign.sh), and checks under Wine
+# that the zip's program starts and its manual lies beside it, and that the installer installs
+# silently, with the manual and its Start-menu shortcut, that the installed program shows its
+# start window and that the uninstaller removes it all again. Wine's C-runtime error channel is
+# on throughout, and any "err:msvcrt" line from our programs fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
@@ -13,7 +15,7 @@ build=build-win
 root=$PWD
 
 bash scripts/setup.sh g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev \
-  wine wine64 nsis python3-pefile
+  wine wine64 nsis python3-pefile osslsigncode
 bash scripts/windows-sdk.sh
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
@@ -24,8 +26,9 @@ version=$(sed -n 's/^#define ROSTREL_VERSION_TEXT "\(.*\)"$/\1/p' "$build/app/ve
 # Wine, on a display of its own. Every Wine prefix here lives in the build folder; its server is
 # kept running ("wineserver -p") so that the hundreds of test programs start fast, and its
 # windows open on a virtual desktop, where Wine places and shows them without waiting for an X
-# window manager.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# window manager. Of Wine's debugging channels only its C runtime's errors are on: each marks a
+# call that Windows' own runtime refuses or treats differently (see scripts/wine-test.sh).
+export WINEDEBUG=-all,err+msvcrt WINEDLLOVERRIDES="mscoree,mshtml="
 display_file=$(mktemp)
 xvfb_pid=""
 prefixes=()
@@ -59,14 +62,21 @@ use_prefix() {
 }
 
 # Starts a Windows program and waits for its start window (its title ends in " - Rostrel"); the
-# program is stopped again either way.
+# program is stopped again either way. Wine's C-runtime errors from the program fail the check.
 see_start_window() {
-  wine "$1" </dev/null >/dev/null 2>&1 &
+  local errors
+  errors=$(mktemp)
+  wine "$1" </dev/null >/dev/null 2>"$errors" &
   local program=$!
   local seen=0
   run_wine "$root/$build/bin/window_shown.exe" " - Rostrel" 60 || seen=$?
   kill -KILL "$program" 2>/dev/null || true
   wait "$program" 2>/dev/null || true
+  if grep 'err:msvcrt' "$errors"; then
+    echo "$1: Wine's C runtime reported errors (above)"
+    seen=1
+  fi
+  rm -f "$errors"
   return "$seen"
 }
 
@@ -75,9 +85,11 @@ use_prefix "$root/$build/wine"
 ctest --test-dir "$build" --output-on-failure -j2 --timeout 300
 
 echo "== Packing"
+# Signs Rostrel.exe on its way into the zip and the setup, when a certificate is given.
 cmake --build "$build" --target windows_package
 zip="$build/Rostrel-$version-win64.zip"
 setup="$build/Rostrel-$version-setup.exe"
+bash scripts/sign.sh "$setup"
 
 echo "== The zip's program, unpacked into a folder with Polish letters and blanks"
 unpacked="$root/$build/próba zip"

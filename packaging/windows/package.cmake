@@ -1,11 +1,15 @@
-# Lays out the Windows program's folder, strips it and packs it as the zip and the installer. The
-# windows_package target (cmake/windows-package.cmake) runs it with every variable used here.
+# Lays out the Windows program's folder, strips it, signs the program (scripts/sign.sh, when a
+# certificate is given) and packs it as the zip and the installer. The windows_package target
+# (cmake/windows-package.cmake) runs it with every variable used here.
 set(folder ${STAGE_DIR}/${PACKAGE_NAME}-win64)
 file(REMOVE_RECURSE ${STAGE_DIR})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${folder}
                 COMMAND_ERROR_IS_FATAL ANY)
 file(GLOB_RECURSE binaries ${folder}/*.exe ${folder}/*.dll)
 execute_process(COMMAND ${STRIP} --strip-unneeded ${binaries} COMMAND_ERROR_IS_FATAL ANY)
+# The program is signed once stripped and before it is packed, so that the zip and the setup
+# carry the signed program. Without a certificate the script signs nothing and says so.
+execute_process(COMMAND bash ${SIGN_SCRIPT} ${folder}/Rostrel.exe COMMAND_ERROR_IS_FATAL ANY)
 
 # The zip holds the folder itself, so that it unpacks into one place.
 set(zip ${BUILD_DIR}/${PACKAGE_NAME}-win64.zip)

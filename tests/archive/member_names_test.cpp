@@ -47,7 +47,17 @@ INSTANTIATE_TEST_SUITE_P(
         // Windows drops trailing dots and blanks and reads a colon as a drive or a stream.
         SafetyCase{"b/.../c.lef", true, false}, SafetyCase{"1:x.lef", true, false},
         SafetyCase{"a/. ./x.lef", true, false}, SafetyCase{"zawody.lef ", true, false},
-        SafetyCase{"zawody.lef:ukryty", true, false}),
+        SafetyCase{"zawody.lef:ukryty", true, false},
+        // Names of Windows' devices and characters Windows refuses, on both systems.
+        SafetyCase{"CON", false, false}, SafetyCase{"nul.txt", false, false},
+        SafetyCase{"stare/Com1.lef", false, false}, SafetyCase{"lpt9", false, false},
+        SafetyCase{"aux .lef", false, false}, SafetyCase{"c:", false, false},
+        SafetyCase{"COM10.lef", true, true}, SafetyCase{"com0", true, true},
+        SafetyCase{"Console.lef", true, true}, SafetyCase{"~x! (1).lef", true, true},
+        SafetyCase{"a<b.lef", false, false}, SafetyCase{"a>b", false, false},
+        SafetyCase{"\"x\".lef", false, false}, SafetyCase{"a|b", false, false},
+        SafetyCase{"co?.lef", false, false}, SafetyCase{"*.lef", false, false},
+        SafetyCase{"a\tb.lef", false, false}, SafetyCase{"\x1F", false, false}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 struct PlaceCase {
@@ -91,14 +101,18 @@ INSTANTIATE_TEST_SUITE_P(
                   "/stare/zawody.lef"},
         PlaceCase{"stare\\", NameRules::Windows, true, {"stare"}, "/stare"},
         PlaceCase{"stare\\", NameRules::Posix, false, {"stare\\"}, "/stare\\"},
-        // Letter case tells names apart on POSIX only; Polish letters fold as well.
+        // Letter case tells names apart on POSIX only; Polish and other Latin letters fold as
+        // well, small letters and other characters stay.
         PlaceCase{"ZAWODY.LEF", NameRules::Posix, false, {"ZAWODY.LEF"}, "/ZAWODY.LEF"},
         PlaceCase{"ZAWODY.LEF", NameRules::Windows, false, {"ZAWODY.LEF"}, "/zawody.lef"},
-        PlaceCase{"ŻÓŁW/ĄĆĘŃŚŹ.LEF",
+        PlaceCase{"ŻÓŁW/ĄĆĘŃŚŹÞ.LEF",
                   NameRules::Windows,
                   false,
-                  {"ŻÓŁW", "ĄĆĘŃŚŹ.LEF"},
-                  "/żółw/ąćęńśź.lef"}),
+                  {"ŻÓŁW", "ĄĆĘŃŚŹÞ.LEF"},
+                  "/żółw/ąćęńśźþ.lef"},
+        PlaceCase{"Łódź – 1.lef", NameRules::Windows, false, {"Łódź – 1.lef"}, "/łódź – 1.lef"},
+        // The first capital of each of Windows' ranges, and Ÿ, whose small letter is in Latin-1.
+        PlaceCase{"ÀĀĲĹŊŸ", NameRules::Windows, false, {"ÀĀĲĹŊŸ"}, "/àāĳĺŋÿ"}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 }  // namespace

@@ -214,6 +214,12 @@ TEST_F(OpenDatabaseTest, AnOpeningThatListsNoAthletesIsToldAndTidiedUp) {
        {Stop("Baza zawodników jest uszkodzona:\r\n" + lxf + "\r\nW jej dokumencie LEF cudzysłów "
              "otwarty w wierszu 13 nie został zamknięty przed znakiem <. Otwórz bazę w programie, "
              "w którym ją utworzono, zapisz ją ponownie i otwórz ją tutaj jeszcze raz.")}},
+      {"EncodingNotHandled",
+       {{"baza.lef", testing::ReplaceAll(kAthletesDoc, "windows-1250", "KOI8-R")}}, nullptr,
+       OpenOutcome::Ended,
+       {Stop("Baza zawodników jest w kodowaniu znaków KOI8-R, którego program nie obsługuje. "
+             "Otwórz bazę w programie, w którym ją utworzono, zapisz ją ponownie w kodowaniu "
+             "UTF-8 lub Windows-1250 i otwórz ją tutaj jeszcze raz.")}},
       // clang-format on
   };
   for (const auto& c : cases) {

@@ -82,8 +82,8 @@ std::vector<PasteCase> Cases() {
       {"Empty", [](const std::string&) { return std::string(); },
        "Dokument LEF w pliku zgłoszenia jest pusty." + kRefusalEnd},
       {"ByteOrderMark", [](const std::string& d) { return "\xEF\xBB\xBF" + d; }, ""},
-      // A database that declares UTF-16 while written in single bytes opens (its names come out
-      // garbled), but its clubs section cannot be converted faithfully.
+      // A clubs section from a database that declares UTF-16 while written in single bytes
+      // cannot be converted faithfully (opening such a database is refused, too).
       {"DatabaseDeclaringUtf16",
        same,
        "Baza zawodników jest w kodowaniu znaków UTF-16, którego program nie obsługuje. Zapisz "

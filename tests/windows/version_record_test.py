@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Reads the version record and the icon back from a built Rostrel.exe.
+"""Reads the version record, the icon and the manifest back from a built Rostrel.exe.
 
     version_record_test.py ROSTREL_EXE ICON_FILE
 
@@ -9,11 +9,12 @@ Needs Debian's python3-pefile.
 import struct
 import sys
 import unittest
+import xml.etree.ElementTree as ElementTree
 
 import pefile
 
 EXE, ICON_FILE = sys.argv[1], sys.argv[2]
-RT_ICON, RT_GROUP_ICON = 3, 14
+RT_ICON, RT_GROUP_ICON, RT_MANIFEST = 3, 14, 24
 
 
 def load():
@@ -76,6 +77,28 @@ class Icon(unittest.TestCase):
         with open(ICON_FILE, "rb") as f:
             drawn = f.read()
         self.assertEqual(resources(pe, RT_ICON)[icon_id], drawn[22:22 + 2216])
+
+
+class Manifest(unittest.TestCase):
+    """The one manifest Windows reads as the program starts (id 1), with longPathAware set."""
+
+    def test_long_paths_for_windows_10_and_11(self):
+        manifests = resources(load(), RT_MANIFEST)
+        self.assertEqual(list(manifests), [1])
+        root = ElementTree.fromstring(manifests[1])  # a manifest that is no XML stops the start
+        self.assertEqual(root.tag, "{urn:schemas-microsoft-com:asm.v1}assembly")
+        aware = root.findall("{urn:schemas-microsoft-com:asm.v3}application/"
+                             "{urn:schemas-microsoft-com:asm.v3}windowsSettings/"
+                             "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}longPathAware")
+        self.assertEqual([element.text for element in aware], ["true"])
+        systems = root.findall("{urn:schemas-microsoft-com:compatibility.v1}compatibility/"
+                               "{urn:schemas-microsoft-com:compatibility.v1}application/"
+                               "{urn:schemas-microsoft-com:compatibility.v1}supportedOS")
+        self.assertEqual([element.get("Id") for element in systems],
+                         ["{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"])
+        # Nothing else: no DPI awareness, no code page, no other setting changes behaviour.
+        settings = root.findall(".//{urn:schemas-microsoft-com:asm.v3}windowsSettings/*")
+        self.assertEqual(len(settings), 1)
 
 
 if __name__ == "__main__":

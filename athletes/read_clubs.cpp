@@ -90,6 +90,7 @@ class ClubsReader {
   }
 
   bool Over() {
+    // Spares the layout's Finish, which after the end would add only what a damaged reading drops.
     over_ = true;
     return false;
   }

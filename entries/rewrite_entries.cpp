@@ -97,7 +97,7 @@ LaidOut LayOut(std::string_view document) {
       probe.Line(line, look);
       return !probe.Changed() && probe.BrokenQuoteLine() == 0;
     });
-    if (!probe.Changed() && probe.BrokenQuoteLine() == 0) probe.Finish(look);
+    // No Finish: it passes on only a tag still being joined, and a join is a change.
     if (!probe.Changed()) {
       inspection.Finish();
       return laid;

@@ -156,7 +156,7 @@ std::string EncodingProblem(const std::string& encoding, const std::string& club
 struct Spliced {
   std::string text;
   bool sessionsFound = false;
-  bool meetEndFound = true;  // every "</SESSIONS>" has its "</MEET>" after it
+  bool meetEndFound = true;  // every "</SESSIONS>" has its "</MEET>" after it; Splice sets it
 };
 
 Spliced Splice(std::string_view document, std::string_view clubs, const std::string& encoding) {

@@ -110,6 +110,7 @@ uint32_t NumericReference(std::string_view body) {
     else
       return 0;
     cp = cp * (hex ? 16 : 10) + d;
+    // Against overflow only; >= would differ at U+10FFFF alone, a noncharacter no name holds.
     if (cp > 0x10FFFF) return 0;
   }
   return IsXmlChar(cp) ? cp : 0;
@@ -124,6 +125,7 @@ char PredefinedEntity(std::string_view name) {
   return 0;
 }
 
+// How far a reference may reach: no valid one holds a 'z' or a 'Z', so their bounds matter not.
 bool IsReferenceChar(char c) {
   return c == '#' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }

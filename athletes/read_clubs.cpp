@@ -90,6 +90,7 @@ class ClubsReader {
   }
 
   bool Over() {
+    // Spares the layout's Finish, which after the end would add only what a damaged reading drops.
     over_ = true;
     return false;
   }
@@ -117,7 +118,7 @@ ClubsReading ReadClubs(Prompter& prompter, const std::string& documentPath) {
   ClubsReader reader(static_cast<size_t>(fileops::FileSize(documentPath)));
   LineJoiner lines;
   const auto line = [&](std::string_view text) { return reader.Line(text); };
-  bool more = true;
+  bool more = true;  // an empty file feeds nothing, and then Finish has nothing to pass on
   FileError err;
   const bool read = fileops::ReadFileChunks(
       documentPath, [&](std::string_view piece) { return more = lines.Feed(piece, line); }, err);

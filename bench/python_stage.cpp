@@ -36,7 +36,7 @@ void MeasurePythonAnchor(SetRun& s) {
   const std::string level = std::to_string(s.r.packLevel);
   const PythonTimes same = RunPython(s, {level});
   s.r.rows.push_back({"open + paste (OpenDatabase + PasteEntries)", s.open + s.paste,
-                      "Python zipfile script", own.inside, 0, 0, 5.0});
+                      "Python zipfile script", own.inside});
   s.r.rows.push_back({"  (Python script with the interpreter's start-up)", own.wall, "", -1});
   s.r.rows.push_back({"  (the same, Python packing at our level " + level + ")", s.open + s.paste,
                       "Python script at that level", same.inside});

@@ -25,7 +25,6 @@ struct Row {
   double floorSeconds = -1;
   double maxRatio = 0;    // target: seconds <= maxRatio * floor
   double maxSeconds = 0;  // target: seconds < maxSeconds
-  double minSpeedup = 0;  // target: floor >= minSpeedup * seconds (the Python anchor)
 };
 
 // Everything measured on one data set: the sizes, the table's rows in order, the pauses and the

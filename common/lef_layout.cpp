@@ -99,6 +99,7 @@ bool LefLayout::PassUntouched(std::string_view line) {
     if (token.kind == TokenKind::Text) continue;
     if (++markup > 1) return false;
     if (token.open && !token.continued && JoinsLines(token)) return false;
+    // Open or continued here is only a comment or the like, which moves no level: || would do.
     if (!token.open && !token.continued) {
       root = IsRoot(token.kind);
       if (token.kind == TokenKind::StartTag && SameLineEnd(scanner, token.text).empty()) step = 1;

@@ -5,13 +5,14 @@
 namespace rostrel {
 
 bool TagBalanceChecker::Line(std::string_view line, size_t number) {
+  // After a finding nothing more is looked at; the answer only spares the caller further lines.
   if (result_.kind != TagBalance::Balanced) return false;
   lineNumber_ = number;
   scanner_.Feed(line, number);
   Token token;
   if (scanner_.SoleTag(token)) return Take(token);
   while (scanner_.Next(token))
-    if (!Take(token)) return false;
+    if (!Take(token)) return false;  // true would do as well: the next line stops at once
   return true;
 }
 
@@ -36,7 +37,7 @@ bool TagBalanceChecker::Take(const Token& token) {
   if (scanner_.BrokenQuote() != 0) {
     result_.kind = TagBalance::BrokenQuote;
     result_.line = scanner_.BrokenQuote();
-    return false;
+    return false;  // going on would only find the same broken quote again
   }
   if (!token.continued) {
     markupLine_ = lineNumber_;

@@ -130,6 +130,7 @@ bool TagScanner::SoleTag(Token& token) {
     p_ = inside;
     if (CloseTag()) {
       const char* rest = p_;
+      // Only a fast path: wherever it declines, Next finds the very same tokens.
       while (rest < end_ && IsXmlBlank(*rest)) ++rest;
       if (rest == end_) {
         token = {kind_, std::string_view(at, static_cast<size_t>(p_ - at)), false, false};
@@ -181,6 +182,7 @@ const char* TagScanner::TextEnd(const char* from) const {
     const void* lt = std::memchr(from, '<', static_cast<size_t>(end_ - from));
     if (!lt) break;
     const char* at = static_cast<const char*>(lt);
+    // A '<' that ends the piece is text; the byte after it, a line end, would begin nothing.
     if (at + 1 < end_ && (at[1] == '!' || at[1] == '?' || at[1] == '/' ||
                           IsNameStart(static_cast<unsigned char>(at[1]))))
       return at;
@@ -194,7 +196,7 @@ const char* TagScanner::TextEnd(const char* from) const {
 // walked byte by byte, where within a value only its own quote counts, and a '<' is noted.
 bool TagScanner::CloseTag() {
   if (!quote_) {
-    bool paired = false;
+    bool paired = false;  // TagEndOutsideQuotes always sets it
     const char* gt = TagEndOutsideQuotes(begin_, p_, end_, paired);
     if (gt && paired) return EndTagAt(gt);
   }

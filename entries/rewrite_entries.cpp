@@ -97,7 +97,7 @@ LaidOut LayOut(std::string_view document) {
       probe.Line(line, look);
       return !probe.Changed() && probe.BrokenQuoteLine() == 0;
     });
-    if (!probe.Changed() && probe.BrokenQuoteLine() == 0) probe.Finish(look);
+    // No Finish: it passes on only a tag still being joined, and a join is a change.
     if (!probe.Changed()) {
       inspection.Finish();
       return laid;
@@ -160,7 +160,7 @@ std::string EncodingProblem(const std::string& encoding, const std::string& club
 struct Spliced {
   std::string text;
   bool sessionsFound = false;
-  bool meetEndFound = true;  // every "</SESSIONS>" has its "</MEET>" after it
+  bool meetEndFound = true;  // every "</SESSIONS>" has its "</MEET>" after it; Splice sets it
 };
 
 Spliced Splice(std::string_view document, std::string_view clubs, const std::string& encoding) {

@@ -74,8 +74,11 @@ INSTANTIATE_TEST_SUITE_P(
         // References that are not valid stay as written.
         ParseCase{
             "InvalidReferencesStay",
-            R"(<ATHLETE athleteid="9" lastname="&#X41; &#0; &#xD800; &#1114112; &#; &#x; &nbsp; &amp &" firstname="a&&amp;b">)",
-            "UTF-8", "9 &#X41; &#0; &#xD800; &#1114112; &#; &#x; &nbsp; &amp & a&&b "},
+            R"(<ATHLETE athleteid="9" lastname="&#X41; &#0; &#xD800; &#1114112; &#; &#x; &#x4G; &nbsp; &amp &" firstname="a&&amp;b">)",
+            "UTF-8", "9 &#X41; &#0; &#xD800; &#1114112; &#; &#x; &#x4G; &nbsp; &amp & a&&b "},
+        ParseCase{"ApostropheAndLettersAsReferences",
+                  R"(<ATHLETE athleteid="20" lastname="O&#39;Brien" firstname="R&#243;&#380;a">)",
+                  "UTF-8", "20 O'Brien Róża "},
         ParseCase{"Windows1250",
                   "<ATHLETE athleteid=\"10\" lastname=\"Wi\x9Cniewska-\xA3\xF3"
                   "d\x9F\" "
@@ -94,8 +97,10 @@ INSTANTIATE_TEST_SUITE_P(
             R"(<ATHLETE athleteid="13" lastname="Zając" firstname="Łucja" birthdate="2003-03-03">)",
             "UTF-8", "13 Zając Łucja 2003-03-03"},
         // A value that never closes leaves its field empty; what stood before it is kept.
-        ParseCase{"UnclosedValue", R"(<ATHLETE athleteid="14" firstname="Anna" lastname="Nowak)",
-                  "UTF-8", "14  Anna "},
+        ParseCase{
+            "UnclosedValue",
+            R"(<ATHLETE athleteid="14" firstname="Anna" lastname='Nowak birthdate="2001-05-04">)",
+            "UTF-8", "14  Anna "},
         ParseCase{"UnquotedValueIsNotTaken",
                   R"(<ATHLETE athleteid=15 lastname=Nowak firstname="Anna">)", "UTF-8", "  Anna "},
         ParseCase{"NameAtTheEndOfTheLine", R"(<ATHLETE athleteid="16" lastname)", "UTF-8", "16   "},
@@ -103,6 +108,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "16   "},
         ParseCase{"SelfClosingTag", R"(<ATHLETE athleteid="18" lastname="Nowak"/>)", "UTF-8",
                   "18 Nowak  "},
+        // An attribute not parted from the one before is not taken; those after it are.
+        ParseCase{
+            "AttributeNotParted",
+            R"(<ATHLETE athleteid="21" lastname="Nowak"firstname="Anna" birthdate="2001-05-04">)",
+            "UTF-8", "21 Nowak  2001-05-04"},
         ParseCase{"NothingAfterTheTagCounts",
                   R"(<ATHLETE athleteid="19"> lastname="Nowak" </ATHLETE>)", "UTF-8", "19   "}),
     [](const ::testing::TestParamInfo<ParseCase>& info) { return info.param.name; });

@@ -243,6 +243,13 @@ INSTANTIATE_TEST_SUITE_P(
             "",
             {},
             "cudzysłów otwarty w wierszu 4 nie został zamknięty przed znakiem <"},
+        // A database cut short inside a club's start tag: the tag is kept, laid out at its level.
+        ReadCase{"CutShortInsideAClubTag",
+                 Doc({kDeclaration, kRoot3, "<CLUBS>"}) + "<CLUB",
+                 ClubsReading::Read,
+                 "<CLUBS>\r\n    <CLUB\r\n",
+                 {},
+                 "znacznik <CLUB rozpoczęty w wierszu 4 nie kończy się znakiem >"},
         ReadCase{"LastLineWithoutTerminator",
                  Doc({kDeclaration, kRoot3, "<CLUBS>"}) + "</CLUBS>",
                  ClubsReading::Read,

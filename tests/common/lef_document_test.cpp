@@ -36,6 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
         DeclarationCase{R"(<?xml version="1.0" encoding=""?>)", "UTF-8"},
         DeclarationCase{R"(<?xml version="1.0" encoding="windows-1250?>)", "UTF-8"},
         DeclarationCase{R"(<?xml version="1.0" encoding=windows-1250?>)", "UTF-8"},
+        DeclarationCase{R"(<?xml version="1.0" encoding)", "UTF-8"},
         // The byte-order mark wins over what the declaration says.
         DeclarationCase{"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"windows-1250\"?>", "UTF-8"},
         DeclarationCase{"\xEF\xBB\xBF<?xml version=\"1.0\"?>", "UTF-8"}));

@@ -34,7 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "wiersza 2"},
         BalanceCase{"<A>\n<B\n c=\"1\">\n</A>\n",
                     "znacznik </A> w wierszu 4 nie zamyka otwartego znacznika <B> z wiersza 2"},
-        BalanceCase{"<A/>\n</A>",
+        BalanceCase{"<A/>\n</A></B>",
                     "znacznik </A> w wierszu 2 zamyka element, który nie został otwarty"},
         BalanceCase{"<LENEX version=\"3.0\">\n<MEETS>\n</MEETS>\n",
                     "znacznik <LENEX> z wiersza 1 nie został zamknięty"},

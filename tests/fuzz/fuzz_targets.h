@@ -32,6 +32,15 @@
 #include "entries/rewrite_entries.h"
 #include "support/fake_prompter.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+
 namespace rostrel::fuzz {
 
 // The tests' scripted user, with nothing queued: it answers OK to everything, picks no file and
@@ -44,40 +53,31 @@ inline void Require(bool holds, const char* rule) {
   std::abort();
 }
 
+#ifndef _WIN32
+// Converts the whole of `in`; false if the converter refuses any of it.
+inline bool Iconv(iconv_t cd, std::string_view in, std::string& out) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  out.assign(4 * in.size(), '\0');
+  char *src = const_cast<char*>(in.data()), *dst = out.data();
+  size_t srcLeft = in.size(), dstLeft = out.size();
+  const size_t stop = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  out.resize(out.size() - dstLeft);
+  return stop != static_cast<size_t>(-1) && srcLeft == 0;
+}
+#endif
+
+// Well-formed UTF-8 as the platform's own converter judges it, not the program's check: on POSIX
+// the bytes go to UTF-32 through iconv and back unchanged.
 inline bool IsValidUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    size_t len;
-    uint32_t cp;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-      cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + len > s.size()) return false;
-    for (size_t k = 1; k < len; ++k) {
-      const auto cc = static_cast<unsigned char>(s[i + k]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF)) {
-      return false;
-    }
-    i += len;
-  }
-  return true;
+#ifdef _WIN32
+  const int n = static_cast<int>(s.size());
+  return n == 0 || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s.data(), n, nullptr, 0) > 0;
+#else
+  static const iconv_t decode = iconv_open("UTF-32LE", "UTF-8");
+  static const iconv_t encode = iconv_open("UTF-8", "UTF-32LE");
+  std::string wide, back;
+  return Iconv(decode, s, wide) && Iconv(encode, wide, back) && back == s;
+#endif
 }
 
 // Every line the program writes ends with CR LF: no LF may stand without its CR.

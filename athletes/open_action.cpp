@@ -36,8 +36,8 @@ void ReadDatabase(Prompter& prompter, OpenOutcome& outcome, UnpackedFiles& unpac
     return;
   }
   // Its names would show garbled, and the paste would refuse it anyway.
-  if (reading.kind == ClubsReading::Read && !IsSupportedEncoding(reading.encoding)) {
-    ShowStop(prompter, "Baza zawodników jest w kodowaniu znaków " + reading.encoding +
+  if (reading.kind == ClubsReading::Read && !IsSupportedEncoding(reading.clubs.encoding)) {
+    ShowStop(prompter, "Baza zawodników jest w kodowaniu znaków " + reading.clubs.encoding +
                            ", którego program nie obsługuje. Otwórz bazę w programie, w którym ją "
                            "utworzono, zapisz ją ponownie w kodowaniu UTF-8 lub Windows-1250 i "
                            "otwórz ją tutaj jeszcze raz.");

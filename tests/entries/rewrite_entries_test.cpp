@@ -232,7 +232,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"EncodingNobodyKnows",
                     Entries("3.0", "<?xml version=\"1.0\" encoding=\"windows-1259\"?>"),
                     "Dokument LEF w pliku zgłoszenia jest w kodowaniu znaków windows-1259, którego "
-                    "program nie obsługuje." +
+                    "program nie obsługuje. Poproś organizatora zawodów o plik zgłoszenia w "
+                    "kodowaniu UTF-8 albo Windows-1250." +
                         kUnchanged},
         RefusalCase{"ACharacterTheEntriesEncodingCannotHold", Entries(),
                     "Nie można przenieść danych klubu z bazy zawodników (kodowanie UTF-8) do pliku "

@@ -33,7 +33,8 @@ bool UnpackedFiles::Remove(const std::string& file, FileError& err) {
   const auto listed =
       std::find_if(files_.begin(), files_.end(), [&](const Item& f) { return f.path == path; });
   // Both actions remove only the document UnpackLxf found, which this unpacking listed: a file
-  // not listed never comes here, and would not be ours to remove.
+  // not listed never comes here, and would not be ours to remove. (So what it returns, true or
+  // false, changes nothing a user can see.)
   if (listed == files_.end()) return true;
   const Item item = *listed;
   files_.erase(listed);
@@ -48,7 +49,8 @@ std::vector<UnpackedFiles::Leftover> UnpackedFiles::RemoveAll() {
       leftovers.push_back({fileops::Utf8(file.path), err});
   }
   // Deeper folders have longer paths; each goes only when nothing is left in it. (Folders of the
-  // same length are never one inside the other, so their order does not matter.)
+  // same length are never one inside the other, so their order does not matter: sorting with
+  // >= instead of > would only reorder those.)
   std::vector<Item> folders = folders_;
   std::stable_sort(folders.begin(), folders.end(), [](const Item& a, const Item& b) {
     return a.path.native().size() > b.path.native().size();

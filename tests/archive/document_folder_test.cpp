@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         DirCase{"baza.lxf", kHere}, DirCase{"", kHere},
 #ifdef _WIN32
         DirCase{"C:\\baza.lxf", "C:\\"}, DirCase{"C:\\a\\b\\c.lxf", "C:\\a\\b\\"},
-        DirCase{"\\\\serwer\\dane\\baza.lxf", "\\\\serwer\\dane\\"},
+        DirCase{"\\\\nas\\klub\\x.lxf", "\\\\nas\\klub\\"},  // a share's root
         DirCase{"C:\\a/b\\c.lxf", "C:\\a/b\\"}, DirCase { "C:/a\\b/c.lxf", "C:/a\\b/" }
 #else
         // A backslash is an ordinary character of a POSIX file name.

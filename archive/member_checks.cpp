@@ -34,12 +34,11 @@ bool BlockedOnTheWay(const fs::path& destination, const std::vector<std::string>
   return false;
 }
 
-// A member may land on a folder that is already there, or on nothing at all.
+// A file member may land on nothing at all. A folder member lands on its folder already there or
+// on nothing: whatever else stands there has stopped it on its way (BlockedOnTheWay).
 bool LandsOnSomethingThere(const fs::path& target, bool folder) {
   std::error_code ec;
-  const fs::file_status status = fs::symlink_status(target, ec);
-  if (status.type() == fs::file_type::not_found) return false;
-  return !(folder && fs::is_directory(status));
+  return !folder && fs::symlink_status(target, ec).type() != fs::file_type::not_found;
 }
 
 // True when `target` is one of the files that unpacking must leave alone.

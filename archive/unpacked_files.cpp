@@ -1,6 +1,7 @@
 #include "archive/unpacked_files.h"
 
 #include <algorithm>
+#include <functional>
 #include <system_error>
 #include <utility>
 
@@ -48,13 +49,11 @@ std::vector<UnpackedFiles::Leftover> UnpackedFiles::RemoveAll() {
     if (!fileops::RemoveOwnFile(fileops::Utf8(file.path), file.id, err))
       leftovers.push_back({fileops::Utf8(file.path), err});
   }
-  // Deeper folders have longer paths; each goes only when nothing is left in it. (Folders of the
-  // same length are never one inside the other, so their order does not matter: sorting with
-  // >= instead of > would only reorder those.)
+  // Deeper folders have longer paths, so the longest go first: each goes only when nothing is
+  // left in it. (Folders of the same length are never one inside the other.)
   std::vector<Item> folders = folders_;
-  std::stable_sort(folders.begin(), folders.end(), [](const Item& a, const Item& b) {
-    return a.path.native().size() > b.path.native().size();
-  });
+  std::ranges::stable_sort(folders, std::greater<>(),
+                           [](const Item& f) { return f.path.native().size(); });
   for (const Item& folder : folders) {
     FileError err;
     if (!fileops::RemoveOwnFolder(fileops::Utf8(folder.path), folder.id, err))

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "common/ascii.h"
 #include "common/encoding.h"
 
 namespace rostrel {
@@ -125,10 +126,8 @@ char PredefinedEntity(std::string_view name) {
   return 0;
 }
 
-// How far a reference may reach: no valid one holds a 'z' or a 'Z', so their bounds matter not.
-bool IsReferenceChar(char c) {
-  return c == '#' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+// How far a reference may reach.
+bool IsReferenceChar(char c) { return c == '#' || (c >= '0' && c <= '9') || IsAsciiLetter(c); }
 
 // Appends `in` with its entity and character references resolved. A reference that is not
 // valid stays as written.

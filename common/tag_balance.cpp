@@ -5,15 +5,18 @@
 namespace rostrel {
 
 bool TagBalanceChecker::Line(std::string_view line, size_t number) {
-  // After a finding nothing more is looked at; the answer only spares the caller further lines.
-  if (result_.kind != TagBalance::Balanced) return false;
-  lineNumber_ = number;
-  scanner_.Feed(line, number);
-  Token token;
-  if (scanner_.SoleTag(token)) return Take(token);
-  while (scanner_.Next(token))
-    if (!Take(token)) return false;  // true would do as well: the next line stops at once
-  return true;
+  // After a finding nothing more is looked at, not even the rest of its line.
+  if (result_.kind == TagBalance::Balanced) {
+    lineNumber_ = number;
+    scanner_.Feed(line, number);
+    Token token;
+    if (scanner_.SoleTag(token)) {
+      Take(token);
+    } else {
+      while (result_.kind == TagBalance::Balanced && scanner_.Next(token)) Take(token);
+    }
+  }
+  return result_.kind == TagBalance::Balanced;
 }
 
 TagBalance TagBalanceChecker::Finish() {
@@ -33,32 +36,34 @@ TagBalance TagBalanceChecker::Finish() {
 
 // The lines given live only during the call: the names of open elements, and of a tag that goes
 // on into the next line, are kept as copies, the former one after another in one string.
-bool TagBalanceChecker::Take(const Token& token) {
+void TagBalanceChecker::Take(const Token& token) {
   if (scanner_.BrokenQuote() != 0) {
     result_.kind = TagBalance::BrokenQuote;
     result_.line = scanner_.BrokenQuote();
-    return false;  // going on would only find the same broken quote again
+    return;
   }
   if (!token.continued) {
     markupLine_ = lineNumber_;
     if (token.open) markupName_.assign(TagName(token.text));
   }
   lastKind_ = token.kind;
-  if (token.open) return true;
-  if (token.kind != TokenKind::StartTag && token.kind != TokenKind::EndTag) return true;
+  if (token.open) return;
+  if (token.kind != TokenKind::StartTag && token.kind != TokenKind::EndTag) return;
   const std::string_view name =
       token.continued ? std::string_view(markupName_) : TagName(token.text);
-  if (token.kind == TokenKind::EndTag) return Close(name);
+  if (token.kind == TokenKind::EndTag) {
+    Close(name);
+    return;
+  }
   open_.push_back({names_.size(), markupLine_});
   names_ += name;
-  return true;
 }
 
-bool TagBalanceChecker::Close(std::string_view name) {
+void TagBalanceChecker::Close(std::string_view name) {
   if (!open_.empty() && InnermostName() == name) {
     names_.resize(open_.back().nameAt);
     open_.pop_back();
-    return true;
+    return;
   }
   result_.kind = open_.empty() ? TagBalance::NothingOpen : TagBalance::Mismatched;
   result_.name = std::string(name);
@@ -67,7 +72,6 @@ bool TagBalanceChecker::Close(std::string_view name) {
     result_.openName = InnermostName();
     result_.openLine = open_.back().line;
   }
-  return false;
 }
 
 std::string_view TagBalanceChecker::InnermostName() const {

@@ -53,8 +53,9 @@ class TagBalanceChecker {
     size_t line;
   };
 
-  bool Take(const Token& token);
-  bool Close(std::string_view name);
+  // Each records the first fault it finds in result_.
+  void Take(const Token& token);
+  void Close(std::string_view name);
   std::string_view InnermostName() const;
 
   TagScanner scanner_;

@@ -130,7 +130,8 @@ bool TagScanner::SoleTag(Token& token) {
     p_ = inside;
     if (CloseTag()) {
       const char* rest = p_;
-      // Only a fast path: wherever it declines, Next finds the very same tokens.
+      // Only a fast path: wherever it declines, Next finds the very same tokens. (So <= here,
+      // which would step onto the line end after the line and then decline, means the same.)
       while (rest < end_ && IsXmlBlank(*rest)) ++rest;
       if (rest == end_) {
         token = {kind_, std::string_view(at, static_cast<size_t>(p_ - at)), false, false};

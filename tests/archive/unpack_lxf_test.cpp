@@ -237,19 +237,6 @@ INSTANTIATE_TEST_SUITE_P(
                     {Stop(kNoDocumentMessage)}}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST(UnpackLxf, FolderWithPolishLettersAndBlanks) {
-  TempDir root;
-  const std::string dir = root.path() + "Zawody śląskie – Łódź 2024/";
-  fs::create_directory(fileops::FsPath(dir));
-  ASSERT_EQ(MakeArchive(dir + "baza klubu ŻAK.lxf", {{"Zgłoszenie.lef", "ąęśćż"}}), "");
-  FakePrompter prompter;
-  UnpackedFiles unpacked;
-  const UnpackResult result = UnpackLxf(prompter, dir + "baza klubu ŻAK.lxf", unpacked);
-  EXPECT_EQ(result.kind, UnpackResult::DocumentFound);
-  EXPECT_EQ(result.documentPath, dir + "Zgłoszenie.lef");
-  EXPECT_EQ(ReadBytes(result.documentPath), "ąęśćż");
-}
-
 // Any file ending in .lef, in any letter case, stops the check; folders and other files do not.
 TEST(DirectoryPreCheck, RefusesAFolderHoldingAnyDocument) {
   const struct {

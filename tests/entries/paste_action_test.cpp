@@ -98,33 +98,37 @@ TEST_F(PasteEntriesTest, ReplacesTheEntriesFileWithTheRewrittenDocument) {
   EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
 }
 
-TEST_F(PasteEntriesTest, ConvertsUtf8ClubsIntoAWindows1250Entries) {
-  MakeEntries();
-  const std::string utf8Clubs = "<CLUB name=\"\xC5\xBB\xC3\xB3\xC5\x82w\"/>\r\n";
-  prompter.picks.push_back(entries);
-  EXPECT_TRUE(PasteEntries(prompter, comIN, dbFile, {utf8Clubs, kUtf8, {}}));
-  EXPECT_EQ(testing::ReadArchive(entries).members["zawody.lef"],
-            Document("3.0", "<CLUB name=\"\xAF\xF3\xB3w\"/>\r\n"));
-}
-
-// A contact written with its own end tag balances, and pastes whole.
-TEST_F(PasteEntriesTest, AContactWithItsOwnEndTagPastesWhole) {
+// What the entries archive holds after each paste, one after another: clubs read as UTF-8 in
+// the entries file's own encoding, a contact with its own end tag whole, a second paste over the
+// first, and an entries file named like a ZIP archive; the folder holds nothing else.
+TEST_F(PasteEntriesTest, TheArchiveHoldsThePastedClubsAndNothingIsLeft) {
   const std::string contact =
       "      <CLUBS>\r\n        <CLUB name=\"Foka\">\r\n"
       "          <CONTACT name=\"Jan\">\r\n          </CONTACT>\r\n"
       "        </CLUB>\r\n      </CLUBS>\r\n";
-  MakeEntries();
-  EXPECT_TRUE(Paste(entries, contact));
-  EXPECT_EQ(testing::ReadArchive(entries).members["zawody.lef"], Document("3.0", contact));
-}
-
-TEST_F(PasteEntriesTest, PastingTwiceReplacesTheFirstPaste) {
-  MakeEntries();
-  EXPECT_TRUE(Paste(entries));
-  EXPECT_TRUE(Paste(entries, kOtherClubs));
-  EXPECT_EQ(testing::ReadArchive(entries).members,
-            (std::map<std::string, std::string>{{"zawody.lef", Document("3.0", kOtherClubs)}}));
-  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgłoszenie zawody.lxf"}));
+  const struct {
+    std::string file, version, clubs, encoding, pasted;
+  } rows[] = {
+      {entries, "3.0", "<CLUB name=\"\xC5\xBB\xC3\xB3\xC5\x82w\"/>\r\n", kUtf8,
+       "<CLUB name=\"\xAF\xF3\xB3w\"/>\r\n"},
+      {entries, "3.0", contact, kWindows1250, contact},
+      {entries, "3.0", kOtherClubs, kWindows1250, kOtherClubs},
+      {dir.file("zgloszenie.zip"), "2.0", kClubs, kWindows1250, kClubs},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.clubs);
+    if (!fileops::Exists(row.file))
+      ASSERT_EQ(testing::MakeArchive(row.file, {{"zawody.lef", Document(row.version, kOldClubs)}}),
+                "");
+    prompter = FakePrompter();
+    prompter.picks.push_back(row.file);
+    EXPECT_TRUE(PasteEntries(prompter, comIN, dbFile, {row.clubs, row.encoding, {}}));
+    EXPECT_EQ(prompter.messages, (Messages{testing::Confirmation(), testing::PasteDone(row.file)}));
+    EXPECT_EQ(
+        testing::ReadArchive(row.file).members,
+        (std::map<std::string, std::string>{{"zawody.lef", Document(row.version, row.pasted)}}));
+  }
+  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgloszenie.zip", "zgłoszenie zawody.lxf"}));
 }
 
 // The document goes back under the name the entries archive stored it under: the same bytes,
@@ -141,16 +145,6 @@ TEST_F(PasteEntriesTest, KeepsTheDocumentsStoredName) {
               std::vector<testing::CentralName>{name});
     EXPECT_EQ(testing::OnlyMember(entries), Document("3.0", kClubs));
   }
-}
-
-TEST_F(PasteEntriesTest, AnEntriesFileNamedZipIsNotPackedInPlace) {
-  const std::string zipEntries = dir.file("zgloszenie.zip");
-  ASSERT_EQ(testing::MakeArchive(zipEntries, {{"zawody.lef", Document("2.0", kOldClubs)}}), "");
-  EXPECT_TRUE(Paste(zipEntries));
-  EXPECT_EQ(testing::ReadArchive(zipEntries).members,
-            (std::map<std::string, std::string>{{"zawody.lef", Document("2.0", kClubs)}}));
-  EXPECT_EQ(testing::Listing(dir.fs()), (V{"baza.lxf", "zgloszenie.zip"}));
-  EXPECT_EQ(prompter.messages, (Messages{testing::Confirmation(), testing::PasteDone(zipEntries)}));
 }
 
 #ifndef _WIN32

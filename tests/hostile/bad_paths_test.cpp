@@ -149,7 +149,7 @@ TEST_F(BadPaths, ReadOnlyFolder) {
 
 TEST_F(BadPaths, PolishLettersAndBlanks) {
   TempDir root("rostrel Łódź");
-  const std::string database = root.path() + "Baza zawodników/Żółć ąę śń.lxf";
+  const std::string database = root.path() + "Baza zawodników – ŻAK/Żółć ąę śń.lxf";
   const std::string entries = root.path() + "Zawody Łódź 2027/zgłoszenie na ŚLĄSK.lxf";
   PlaceSamples(database, entries);
   OpenAndPaste(root, database, entries);

@@ -16,11 +16,15 @@ uint64_t BytesEqual(uint64_t word, char c) {
   return ~(((x & kLow7) + kLow7) | x | kLow7);
 }
 
-// The first '>' in [p, end) (or nullptr), and whether the bytes before it hold no apostrophe and
-// an even number of double quotes, so that it stands outside every attribute value. This is
-// the check every tag gets, so it takes eight bytes at a time with no branch per quote; the last
+struct TagEnd {
+  const char* gt;  // the first '>', or nullptr
+  bool paired;     // the bytes before it hold no apostrophe and an even number of double quotes
+};
+
+// The first '>' in [p, end), and whether it stands outside every attribute value. This is the
+// check every tag gets, so it takes eight bytes at a time with no branch per quote; the last
 // few bytes are taken with the eight that end at `end`, when the piece from `begin` holds them.
-const char* TagEndOutsideQuotes(const char* begin, const char* p, const char* end, bool& paired) {
+TagEnd TagEndOutsideQuotes(const char* begin, const char* p, const char* end) {
   uint64_t quotes = 0, apostrophes = 0;
   const char* gt = nullptr;
   const auto take = [&](const char* at, uint64_t looked) {  // looked: the bytes' 0x80 bits
@@ -50,8 +54,7 @@ const char* TagEndOutsideQuotes(const char* begin, const char* p, const char* en
   quotes ^= quotes >> 32;
   quotes ^= quotes >> 16;
   quotes ^= quotes >> 8;
-  paired = apostrophes == 0 && (quotes & 0x80) == 0;
-  return gt;
+  return {gt, apostrophes == 0 && (quotes & 0x80) == 0};
 }
 
 bool IsNameStart(unsigned char c) {
@@ -197,9 +200,8 @@ const char* TagScanner::TextEnd(const char* from) const {
 // walked byte by byte, where within a value only its own quote counts, and a '<' is noted.
 bool TagScanner::CloseTag() {
   if (!quote_) {
-    bool paired = false;  // TagEndOutsideQuotes always sets it
-    const char* gt = TagEndOutsideQuotes(begin_, p_, end_, paired);
-    if (gt && paired) return EndTagAt(gt);
+    const TagEnd end = TagEndOutsideQuotes(begin_, p_, end_);
+    if (end.gt && end.paired) return EndTagAt(end.gt);
   }
   for (; p_ < end_; ++p_) {
     const char c = *p_;

@@ -1,6 +1,7 @@
 #include "entries/rewrite_entries.h"
 
 #include <string_view>
+#include <utility>
 
 #include "common/encoding.h"
 #include "common/fileops.h"
@@ -159,13 +160,12 @@ std::string EncodingProblem(const std::string& encoding, const std::string& club
 // each "</SESSIONS>" line, in place of the lines up to the next "</MEET>".
 struct Spliced {
   std::string text;
-  bool sessionsFound = false;
-  bool meetEndFound = true;  // every "</SESSIONS>" has its "</MEET>" after it; Splice sets it
+  bool sessionsFound;  // a "</SESSIONS>" line was there
+  bool meetEndFound;   // every "</SESSIONS>" has its "</MEET>" after it
 };
 
 Spliced Splice(std::string_view document, std::string_view clubs, const std::string& encoding) {
-  Spliced result;
-  std::string& out = result.text;
+  std::string out;
   // Lone LF line ends grow by one byte each; the slack spares most reallocations.
   out.reserve(document.size() + document.size() / 32 + clubs.size() + 64);
   bool firstLineDone = false;
@@ -182,9 +182,7 @@ Spliced Splice(std::string_view document, std::string_view clubs, const std::str
     if (recognised == kSessionsEnd) out += clubs;
     return true;
   });
-  result.sessionsFound = part.SessionsFound();
-  result.meetEndFound = part.MeetEndFound();
-  return result;
+  return {std::move(out), part.SessionsFound(), part.MeetEndFound()};
 }
 
 }  // namespace

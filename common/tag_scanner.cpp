@@ -262,12 +262,11 @@ bool TagScanner::CloseDoctype() {
 }
 
 std::string_view TagName(std::string_view tag) {
-  size_t b = 0;
-  if (b < tag.size() && tag[b] == '<') ++b;
-  if (b < tag.size() && tag[b] == '/') ++b;
-  size_t e = b;
+  if (tag.starts_with('<')) tag.remove_prefix(1);
+  if (tag.starts_with('/')) tag.remove_prefix(1);
+  size_t e = 0;
   while (e < tag.size() && !IsXmlBlank(tag[e]) && tag[e] != '/' && tag[e] != '>') ++e;
-  return tag.substr(b, e - b);
+  return tag.substr(0, e);
 }
 
 }  // namespace rostrel

@@ -234,6 +234,14 @@ INSTANTIATE_TEST_SUITE_P(
                     })},
                     kLarger,
                     kFirstWritten},
+        // Declared exactly 200 times its packed size, which is not more: it is unpacked.
+        HostileCase{"DeclaredExactlyTwoHundredTimes",
+                    {Big([](RawMember& m) {
+                      m.stored = ZeroBomb(8);
+                      m.uncompressedSize = 200 * static_cast<int64_t>(m.stored.size());
+                    })},
+                    kLarger,
+                    kFirstWritten},
         HostileCase{"LessDataThanDeclared",
                     {Big([](RawMember& m) {
                       m.plain.resize(1000);

@@ -73,8 +73,6 @@ void MeasureReadingParts(SetRun& s, const std::string& readLef) {
         fileops::IdentityOf(readLef, id);
       },
       [&] { return fileops::RemoveOwnFile(readLef, id, readErr); });
-  s.r.rows.push_back(
-      {"deleting the document after it (fileops::RemoveOwnFile)", removeFile, "", -1});
   const std::string dbDocument = ReadAll(s.set.dbLef());
   ClubsReading inMemory;
   const double readClubsText = BestOf(
@@ -86,6 +84,8 @@ void MeasureReadingParts(SetRun& s, const std::string& readLef) {
   Drop(inMemory);
   s.r.rows.push_back(
       {"  of which the reading in memory (ReadClubsText)", readClubsText, "fread", s.freadDb});
+  s.r.rows.push_back(
+      {"deleting the document after it (fileops::RemoveOwnFile)", removeFile, "", -1});
 }
 
 ClubsReading MeasureReadClubs(SetRun& s) {
